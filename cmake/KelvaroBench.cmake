@@ -1,0 +1,10 @@
+# Each bench/NAME.cpp is one Google Benchmark program.
+find_package(benchmark REQUIRED)
+file(GLOB KELVARO_BENCH_SOURCES CONFIGURE_DEPENDS bench/*.cpp)
+foreach(bench_source ${KELVARO_BENCH_SOURCES})
+    get_filename_component(bench_name ${bench_source} NAME_WE)
+    add_executable(bench_${bench_name} ${bench_source})
+    target_link_libraries(bench_${bench_name} PRIVATE kelvaro_sim benchmark::benchmark)
+    target_compile_definitions(bench_${bench_name} PRIVATE KELVARO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    kelvaro_warnings(bench_${bench_name})
+endforeach()

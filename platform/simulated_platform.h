@@ -1,0 +1,35 @@
+// Knobs of the simulated platform. The application cannot tell it from the device: it
+// calls the same functions of platform.h; the simulator and the tests set these.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+
+namespace platform::sim {
+
+struct Config {
+    std::string root;  // the device's file system; devicePath() puts it in front
+    uint32_t screenWidth = 320;
+    uint32_t screenHeight = 240;
+    uint32_t bitsPerPixel = 16;
+    bool realtime = false;  // also sleep for real
+    std::time_t wallClockStart = 1718193600;  // 2024-06-12 12:00:00 UTC, fixed for reproducible names
+    uint32_t processId = 4242;
+};
+
+// Sets the configuration and puts the virtual clock back to zero.
+void configure(const Config& config);
+const Config& config();
+
+uint64_t virtualMicroseconds();
+
+// Runs after every sleep, given the new virtual time; the simulator's world fires the
+// events that fell due there.
+void setSleepHook(std::function<void(uint64_t virtualMicroseconds)> hook);
+
+// Runs when the application ends the process, given the status, before the process ends.
+void setExitHook(std::function<void(int status)> hook);
+
+}  // namespace platform::sim

@@ -1,0 +1,51 @@
+// The GPS feed reader: opens the navigator's NMEA feed without blocking, gathers
+// sentences from whatever bytes are pending and decodes GPGGA, GPRMC and GPVTG.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kelvaro {
+
+struct GpsFix {
+    bool valid = false;
+    bool feedOpen = false;
+    double altitude = 0.0;
+    double geoidSeparation = 0.0;
+    double speedKmh = 0.0;
+    double course = 0.0;
+    double vtgSpeedKmh = 0.0;
+    double rmcSpeedKnots = 0.0;
+    int32_t hour = 0;
+    int32_t minute = 0;
+    int32_t second = 0;
+    int32_t year = 0;
+    int32_t month = 0;
+    int32_t day = 0;
+    int32_t satellites = 0;
+    int32_t parserState = 0;  // 0 waiting for "$", 1 inside a sentence
+    int32_t latitude = 0;     // degrees x 100000, south negative
+    int32_t longitude = 0;    // degrees x 100000, west negative
+    int fd = -1;
+    char sentence[1028] = {};
+    std::vector<std::string> fields;
+    std::string lastRmc;
+    std::string lastGga;
+    std::string lastVtg;
+
+    // Every field back to its start value; the descriptor is forgotten, not closed.
+    void reset();
+    // Opens the feed read-only and non-blocking; returns feedOpen.
+    bool open(const std::string& path);
+    void close();
+    // Throws away whatever is pending, in chunks of at most min(chunk, 1024) bytes.
+    void drain(int chunk);
+    // Reads and decodes what is pending, never waiting; returns valid.
+    bool poll(int chunk);
+};
+
+// The one fix of the process.
+extern GpsFix gpsFix;
+
+}  // namespace kelvaro

@@ -24,6 +24,13 @@ foreach(module app position display recording navlink sim tools)
     if(module_tests)
         add_executable(test_${module} ${module_tests})
         target_link_libraries(test_${module} PRIVATE kelvaro_test_support)
+        if(module STREQUAL "tools")
+            foreach(tool_lib ${KELVARO_TOOL_LIBS})
+                if(TARGET ${tool_lib})
+                    target_link_libraries(test_tools PRIVATE ${tool_lib})
+                endif()
+            endforeach()
+        endif()
         kelvaro_warnings(test_${module})
         gtest_discover_tests(test_${module}
             DISCOVERY_MODE PRE_TEST

@@ -7,11 +7,17 @@
 
 namespace platform {
 
-std::string devicePath(const std::string& absolutePath) { return absolutePath; }
+std::string devicePath(const std::string& absolutePath) {
+    return absolutePath;
+}
 
-void sleepMicroseconds(uint32_t microseconds) { usleep(microseconds); }
+void sleepMicroseconds(uint32_t microseconds) {
+    usleep(microseconds);
+}
 
-std::time_t wallClock() { return std::time(nullptr); }
+std::time_t wallClock() {
+    return std::time(nullptr);
+}
 
 std::tm localTime(std::time_t seconds) {
     std::tm broken{};
@@ -27,8 +33,12 @@ bool readVariableScreenInfo(int fd, fb_var_screeninfo* info) {
     return ioctl(fd, FBIOGET_VSCREENINFO, info) == 0;
 }
 
-uint32_t processId() { return static_cast<uint32_t>(getpid()); }
+uint32_t processId() {
+    return static_cast<uint32_t>(getpid());
+}
 
-void exitProcess(int status) { std::exit(status); }
+void exitProcess(int status) {
+    std::exit(status);
+}
 
 }  // namespace platform

@@ -31,13 +31,21 @@ void configure(const Config& config) {
     machine().virtualMicroseconds = 0;
 }
 
-const Config& config() { return machine().config; }
+const Config& config() {
+    return machine().config;
+}
 
-uint64_t virtualMicroseconds() { return machine().virtualMicroseconds; }
+uint64_t virtualMicroseconds() {
+    return machine().virtualMicroseconds;
+}
 
-void setSleepHook(std::function<void(uint64_t)> hook) { machine().sleepHook = std::move(hook); }
+void setSleepHook(std::function<void(uint64_t)> hook) {
+    machine().sleepHook = std::move(hook);
+}
 
-void setExitHook(std::function<void(int)> hook) { machine().exitHook = std::move(hook); }
+void setExitHook(std::function<void(int)> hook) {
+    machine().exitHook = std::move(hook);
+}
 
 }  // namespace sim
 
@@ -100,7 +108,9 @@ bool readVariableScreenInfo(int fd, fb_var_screeninfo* info) {
     return true;
 }
 
-uint32_t processId() { return machine().config.processId; }
+uint32_t processId() {
+    return machine().config.processId;
+}
 
 void exitProcess(int status) {
     if (machine().exitHook) {

@@ -15,7 +15,8 @@ struct Config {
     uint32_t screenHeight = 240;
     uint32_t bitsPerPixel = 16;
     bool realtime = false;  // also sleep for real
-    std::time_t wallClockStart = 1718193600;  // 2024-06-12 12:00:00 UTC, fixed for reproducible names
+    std::time_t wallClockStart =
+        1718193600;  // 2024-06-12 12:00:00 UTC, fixed for reproducible names
     uint32_t processId = 4242;
 };
 

@@ -24,8 +24,8 @@ struct TripStats {
     int32_t schemeMinute = -1;
     int32_t altitudeCountdown = 0;
     int32_t feedFailures = 0;
-    int32_t backgroundKind = 0;  // 0 day background loaded, 1 night
-    int32_t speedLimitNow = 0;   // 0 = no limit
+    int32_t backgroundKind = 0;       // 0 day background loaded, 1 night
+    int32_t speedLimitNow = 0;        // 0 = no limit
     double distanceSincePoint = 0.0;  // thousandths of the display unit
     FixTime now;
     FixTime previousNow;
@@ -80,5 +80,15 @@ int32_t turnsFor(const Settings& settings, int32_t seconds);
 
 // A new trip; the countdowns start from the given settings' periods.
 std::unique_ptr<TripStats> createTripStats(const Settings& settings);
+
+struct GpsFix;
+
+// The per-second trip computation: distances, times, speeds, acceleration, course.
+void computeTrip(TripStats& trip, const GpsFix& fix, const Settings& settings);
+// Appends one climb step to the inclination window.
+void addInclinationSample(TripStats& trip, double altitudeChange, double distanceChange,
+                          const Settings& settings);
+// The audible speed alarm, once per turn.
+void speedAlarmStep(TripStats& trip, const Settings& settings);
 
 }  // namespace kelvaro

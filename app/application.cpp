@@ -1,0 +1,327 @@
+#include "app/application.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/dispatch.h"
+#include "app/settings.h"
+#include "platform/platform.h"
+#include "position/gps_feed.h"
+#include "recording/track_log.h"
+#include "recording/trip_summary.h"
+
+namespace kelvaro {
+
+namespace {
+
+constexpr const char* kGpsFeedPath = "/var/run/gpsfeed";
+constexpr int kChunkSize = 1024;
+// Without the feed for this long the application gives up and leaves.
+constexpr int32_t kFeedTimeoutMilliseconds = 30000;
+
+// The plug-in framework's skin path; the application never reads it back.
+char skinPath[100] = "/mnt/sdcard/";
+
+bool isWaitingForTime(Page page) {
+    return page == Page::AwaitingTime || page == Page::AwaitingTimeHidden;
+}
+
+void sleepMilliseconds(int32_t milliseconds) {
+    platform::sleepMicroseconds(static_cast<uint32_t>(milliseconds) * 1000u);
+}
+
+// Start-up, in the order the rest of the program relies on.
+void startUp(Application& app) {
+    loadDefaults();
+    readSettings();
+    const Settings& settings = liveSettings;
+
+    app.trip = createTripStats(settings);
+    app.loop = LoopState{};
+    app.loop.returnPage = app.trip->page;
+
+    app.dashboard = std::make_unique<DashboardLayout>(app.screenWidth, app.screenHeight);
+    app.loop.pickerOriginX = (app.screenWidth - 320) / 2;
+    app.loop.pickerOriginY = (app.screenHeight - 240) / 2;
+    app.dashboard->drawSplash();
+
+    app.dashboard->applyColorScheme(settings.colorscheme, app.trip->now, 0.0, 0.0,
+                                    settings.gmtoffset, false);
+    app.dashboard->drawFrame(true);
+    app.loop.fullRedraw = false;
+
+    app.loop.autologDone = false;
+    app.loop.inclineRefAltitude = -999.9;
+    app.loop.inclineRefDistance = 0.0;
+    app.trip->speedLimitNow = settings.speedlimit;
+
+    if (settings.logfilename != "none") {
+        nameTrackLog(*app.trip);
+        app.trip->logging = true;
+        app.loop.autologDone = true;
+        app.trip->pointsLogged = 0;
+    }
+    app.trip->feedFailures = 0;
+}
+
+// OpeningFeed and FeedLost: one attempt a turn to open the feed.
+void openFeedTurn(Application& app) {
+    TripStats& trip = *app.trip;
+    gpsFix.reset();
+    if (gpsFix.open(platform::devicePath(kGpsFeedPath))) {
+        trip.page = trip.page == Page::OpeningFeed ? Page::AwaitingTime : app.loop.returnPage;
+        gpsFix.drain(kChunkSize);
+        trip.feedFailures = 0;
+        if (trip.page != Page::AwaitingTimeHidden && trip.page != Page::RunningHidden) {
+            app.loop.fullRedraw = true;
+        }
+    } else {
+        trip.feedFailures += 1;
+        if (trip.feedFailures > kFeedTimeoutMilliseconds / liveSettings.processperiod) {
+            trip.page = Page::Exiting;
+        }
+    }
+    sleepMilliseconds(liveSettings.processperiod);
+}
+
+void refreshDashboard(Application& app) {
+    TripStats& t = *app.trip;
+    DashboardLayout& d = *app.dashboard;
+    const Settings& s = liveSettings;
+    const bool full = t.page != Page::SpeedPicker && app.loop.fullRedraw;
+    const bool live = t.page != Page::SpeedPicker;
+    d.drawFrame(full);
+    d.drawMessageLine(t.logging, t.pointsLogged, live && (full || t.logging));
+    d.drawInfoBox(s.coordinates, live && (full || t.altitude != t.prevAltitude ||
+                                          t.lat != t.prevLat || t.lon != t.prevLon));
+    d.drawCompass(s.compass, live && (full || t.course != t.prevCourse));
+    d.drawTitle(s.gmtoffset, t.fixValid);
+    d.drawDistanceZone(live && (full || t.tripDistance != t.prevTripDistance ||
+                                t.partialDistance != t.prevPartialDistance));
+    d.drawTimeZone(live && (full || t.elapsed.second != t.prevElapsed.second ||
+                            t.moving.second != t.prevMoving.second));
+    d.drawSpeedZone(live &&
+                    (full || t.speed != t.prevSpeed || t.averageSpeed != t.prevAverageSpeed ||
+                     t.movingAverageSpeed != t.prevMovingAverageSpeed ||
+                     t.acceleration != t.prevAcceleration || t.satellites != t.prevSatellites ||
+                     t.speedLimitNow != t.prevSpeedLimitNow));
+    d.drawButtons(full);
+    app.loop.fullRedraw = false;
+}
+
+// The fix's time, altitude and date into the trip, and the automatic colour scheme.
+void takeFix(Application& app) {
+    TripStats& t = *app.trip;
+    LoopState& loop = app.loop;
+    const Settings& s = liveSettings;
+    t.previousNow = t.now;
+    t.now.hour = gpsFix.hour;
+    t.now.minute = gpsFix.minute;
+    t.now.second = gpsFix.second;
+    t.now.secondsOfDay = gpsFix.hour * 3600 + gpsFix.minute * 60 + gpsFix.second;
+    t.prevAltitude = t.altitude;
+    t.altitude = gpsFix.altitude;
+    if (loop.inclineRefDistance == 0.0 && loop.inclineRefAltitude == -999.9) {
+        loop.inclineRefAltitude = gpsFix.altitude;  // the first fix, uncorrected
+    }
+    if (s.geoidCorrection) {
+        t.altitude -= s.geoidSeparation;
+    }
+    t.now.day = gpsFix.day;
+    t.now.month = gpsFix.month;
+    t.now.year = gpsFix.year;
+    if (t.schemeMinute != t.now.minute && s.colorscheme == ColorScheme::Auto && t.lat != 0.0 &&
+        t.lon != 0.0 && isShown(t.page)) {
+        loop.fullRedraw =
+            app.dashboard->applyColorScheme(s.colorscheme, t.now, t.lat, t.lon, s.gmtoffset, false);
+        t.schemeMinute = t.now.minute;
+    }
+}
+
+// Degrees between two courses, 0-180.
+int32_t courseChange(int32_t course, int32_t reference) {
+    int32_t r = (course - reference) % 360;
+    if (r > 180) {
+        r -= 360;
+    } else if (r < -180) {
+        r += 360;
+    }
+    return r < 0 ? -r : r;
+}
+
+void writeLogPoint(Application& app, const std::string& label, bool isWaypoint) {
+    writeTrackPoint(*app.trip, TrackPoint{gpsFix.longitude, gpsFix.latitude, label,
+                                          liveSettings.records, isWaypoint});
+}
+
+void loggingTriggers(Application& app) {
+    TripStats& t = *app.trip;
+    const Settings& s = liveSettings;
+    t.periodCounter += 1;
+    if (s.trackperiod != 0 && t.periodCounter >= s.trackperiod) {
+        t.periodCounter = 0;
+        writeLogPoint(app, std::string(), false);
+    }
+    if (s.trackDistance != 0.0 && t.distanceSincePoint >= s.trackDistance * 1000.0) {
+        t.distanceSincePoint = 0.0;
+        writeLogPoint(app, std::string(), false);
+    }
+    if (s.trackcourse != 0 && courseChange(t.course, t.lastLoggedCourse) >= s.trackcourse) {
+        writeLogPoint(app, std::string(), false);
+        t.lastLoggedCourse = t.course;
+    }
+}
+
+void newGpsSecond(Application& app) {
+    TripStats& t = *app.trip;
+    LoopState& loop = app.loop;
+    computeTrip(t, gpsFix, liveSettings);
+    t.lastSecond = t.now;
+    if (t.fixValid && loop.inclineRefAltitude != -999.9 &&
+        t.tripDistance != loop.inclineRefDistance) {
+        addInclinationSample(t, t.altitude - loop.inclineRefAltitude,
+                             t.tripDistance - loop.inclineRefDistance, liveSettings);
+        loop.inclineRefAltitude = t.altitude;
+        loop.inclineRefDistance = t.tripDistance;
+    }
+    if (t.logging) {
+        loggingTriggers(app);
+    }
+}
+
+void automaticLogging(Application& app) {
+    TripStats& t = *app.trip;
+    const Settings& s = liveSettings;
+    if (!s.autologging || s.logfilename != "none" || app.loop.autologDone ||
+        isWaitingForTime(t.page) || (gpsFix.latitude == 0 && gpsFix.longitude == 0)) {
+        return;
+    }
+    nameTrackLog(t);
+    beginTrackLog(t, s.records);
+    writeLogPoint(app, std::string(), true);
+    t.logging = true;
+    app.loop.autologDone = true;
+}
+
+// Pages AwaitingTime, AwaitingTimeHidden, Running, RunningHidden and SpeedPicker.
+void tripTurn(Application& app) {
+    TripStats& t = *app.trip;
+    LoopState& loop = app.loop;
+    const Settings& s = liveSettings;
+
+    t.prevFixValid = t.fixValid;
+    t.fixValid = gpsFix.poll(kChunkSize);
+    if (!gpsFix.feedOpen) {
+        gpsFix.close();
+        loop.returnPage = t.page;
+        t.page = Page::FeedLost;
+        t.feedFailures = 0;
+        sleepMilliseconds(s.processperiod);
+        return;
+    }
+
+    loop.fullRedraw = loop.fullRedraw || t.fixValid != t.prevFixValid;
+    t.prevSatellites = t.satellites;
+    t.satellites = gpsFix.satellites;
+    app.dashboard->setFixColours(t.fixValid);
+
+    if (isShown(t.page)) {
+        refreshDashboard(app);
+    }
+    if (t.page == Page::SpeedPicker) {
+        if (loop.pickerCountdown >= 1) {
+            app.dashboard->drawSpeedPanel();
+            loop.pickerCountdown -= 1;
+        } else {
+            t.page = Page::Running;
+            loop.fullRedraw = true;
+        }
+    }
+    speedAlarmStep(t, s);
+
+    if (t.fixValid) {
+        takeFix(app);
+    } else if (t.prevFixValid) {
+        t.fixLostAt = t.lastSecond;
+    }
+
+    if (t.fixValid && isWaitingForTime(t.page) && t.now.year >= 2001 && t.now.month >= 1 &&
+        t.now.month <= 12 && t.now.day >= 1 && t.now.day <= 31) {
+        t.page = t.page == Page::AwaitingTime ? Page::Running : Page::RunningHidden;
+        t.tripStart = t.now;
+        t.lastSecond = t.now;
+    }
+    if (t.now.second != t.lastSecond.second && !isWaitingForTime(t.page)) {
+        newGpsSecond(app);
+    }
+    automaticLogging(app);
+    if (isShown(t.page)) {
+        app.dashboard->blinkMessage();
+    }
+
+    if (t.page == Page::RunningHidden) {
+        sleepMilliseconds(s.processperiod);
+    } else if (t.page == Page::AwaitingTimeHidden) {
+        sleepMilliseconds(s.processperiod);
+    } else {
+        for (int poll = 0; poll < 10; ++poll) {
+            platform::sleepMicroseconds(static_cast<uint32_t>(s.processperiod) * 100u);
+        }
+    }
+}
+
+void exitSequence(Application& app) {
+    appendTripSummary(*app.trip);
+    gpsFix.close();
+    writeSettings(liveSettings);
+    app.dashboard.reset();
+    app.trip->page = Page::Stopped;
+}
+
+void runPage(Application& app) {
+    switch (app.trip->page) {
+        case Page::OpeningFeed:
+        case Page::FeedLost:
+            openFeedTurn(app);
+            break;
+        case Page::AwaitingTime:
+        case Page::AwaitingTimeHidden:
+        case Page::Running:
+        case Page::RunningHidden:
+        case Page::SpeedPicker:
+            tripTurn(app);
+            break;
+        case Page::Exiting:
+            exitSequence(app);
+            break;
+        case Page::Stopped:
+            break;
+        default:
+            runSetupPage(app);
+            break;
+    }
+}
+
+}  // namespace
+
+int programEntry(int argc, char** argv) {
+    const char* root = argc >= 2 ? argv[1] : "/mnt/sdcard/";
+    std::snprintf(skinPath, sizeof skinPath, "%s", root);
+    runApplication(argc, argv);
+    return 0;
+}
+
+int runApplication(int, char**) {
+    Application app;
+    startUp(app);
+    while (app.trip->page != Page::Stopped) {
+        runPage(app);
+        if (app.trip->page == Page::Stopped) {
+            break;
+        }
+    }
+    app.trip.reset();
+    return 0;
+}
+
+}  // namespace kelvaro

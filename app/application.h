@@ -1,0 +1,43 @@
+// The program entry and the main loop: start-up, one loop over the pages, the exit
+// sequence.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "app/page.h"
+#include "display/dashboard.h"
+#include "position/trip_stats.h"
+
+namespace kelvaro {
+
+// The main function's own variables for its whole run.
+struct LoopState {
+    bool fullRedraw = false;              // redraw every dashboard group in this turn
+    Page returnPage = Page::OpeningFeed;  // after setup or after the feed is reopened
+    int32_t pickerCountdown = 0;          // turns before the speed-limit picker closes
+    int32_t pickerOriginX = 0;
+    int32_t pickerOriginY = 0;
+    bool autologDone = false;            // automatic logging is tried once a run
+    double inclineRefAltitude = -999.9;  // -999.9: no sample taken yet
+    double inclineRefDistance = 0.0;
+    bool touched = false;
+};
+
+// What the main function creates at start-up and deletes in its exit sequence.
+struct Application {
+    std::unique_ptr<TripStats> trip;
+    std::unique_ptr<DashboardLayout> dashboard;
+    LoopState loop;
+    int32_t screenWidth = 0;
+    int32_t screenHeight = 0;
+};
+
+// With at least two arguments the first is the skin root, otherwise "/mnt/sdcard/"; then
+// runs the application. Returns the process's exit status, 0.
+int programEntry(int argc, char** argv);
+
+// Start-up, the loop until the page is Stopped, the shutdown; returns 0.
+int runApplication(int argc, char** argv);
+
+}  // namespace kelvaro

@@ -1,0 +1,26 @@
+// The simulator's command line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kelvaro::sim {
+
+struct Options {
+    std::string root;            // --root DIR: the device's file system
+    std::string nmea;            // --nmea FILE: the log replayed as the GPS feed; empty = no feed
+    std::string events;          // --events FILE: scripted taps, requests, feed breaks, frames
+    std::string frames;          // --frames DIR: where frames are written
+    uint32_t screenWidth = 320;  // --screen WxH
+    uint32_t screenHeight = 240;
+    bool realtime = false;    // --realtime: sleep for real
+    int64_t maxSeconds = -1;  // --max-seconds N: end the run after N virtual seconds
+};
+
+extern const char* const usageText;
+
+// False with a one-line reason when the command line is not understood.
+[[nodiscard]] bool parseOptions(int argc, const char* const* argv, Options* options,
+                                std::string* error);
+
+}  // namespace kelvaro::sim

@@ -30,8 +30,10 @@ void sleepMilliseconds(int32_t milliseconds) {
     platform::sleepMicroseconds(static_cast<uint32_t>(milliseconds) * 1000u);
 }
 
+}  // namespace
+
 // Start-up, in the order the rest of the program relies on.
-void startUp(Application& app) {
+void startApplication(Application& app) {
     loadDefaults();
     readSettings();
     const Settings& settings = liveSettings;
@@ -63,6 +65,8 @@ void startUp(Application& app) {
     }
     app.trip->feedFailures = 0;
 }
+
+namespace {
 
 // OpeningFeed and FeedLost: one attempt a turn to open the feed.
 void openFeedTurn(Application& app) {
@@ -304,6 +308,15 @@ void runPage(Application& app) {
 
 }  // namespace
 
+void runTurn(Application& app) {
+    runPage(app);
+    if (app.trip->page == Page::Stopped) {
+        return;
+    }
+}
+
+void finishApplication(Application& app) { app.trip.reset(); }
+
 int programEntry(int argc, char** argv) {
     const char* root = argc >= 2 ? argv[1] : "/mnt/sdcard/";
     std::snprintf(skinPath, sizeof skinPath, "%s", root);
@@ -313,14 +326,11 @@ int programEntry(int argc, char** argv) {
 
 int runApplication(int, char**) {
     Application app;
-    startUp(app);
+    startApplication(app);
     while (app.trip->page != Page::Stopped) {
-        runPage(app);
-        if (app.trip->page == Page::Stopped) {
-            break;
-        }
+        runTurn(app);
     }
-    app.trip.reset();
+    finishApplication(app);
     return 0;
 }
 

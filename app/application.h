@@ -37,6 +37,13 @@ struct Application {
 // runs the application. Returns the process's exit status, 0.
 int programEntry(int argc, char** argv);
 
+// The three stages of runApplication, apart so that tests can step the loop: start-up,
+// one turn of the loop (the page's work, the navigator's requests, the flush), and what
+// follows the loop.
+void startApplication(Application& app);
+void runTurn(Application& app);
+void finishApplication(Application& app);
+
 // Start-up, the loop until the page is Stopped, the shutdown; returns 0.
 int runApplication(int argc, char** argv);
 

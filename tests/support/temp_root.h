@@ -7,7 +7,7 @@
 namespace kelvaro::test {
 
 class TempRoot {
-public:
+  public:
     TempRoot();
     ~TempRoot();
     TempRoot(const TempRoot&) = delete;
@@ -22,7 +22,7 @@ public:
     std::string read(const std::string& devicePath) const;
     bool exists(const std::string& devicePath) const;
 
-private:
+  private:
     std::string root_;
 };
 

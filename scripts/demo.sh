@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# The main job: build the simulator and replay a bundled drive through it. Everything the
+# run leaves is under out/demo (the device's file system in out/demo/root, frames in
+# out/demo/frames).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+drive=${1:-data/drives/town.nmea}
+events=data/tour.events
+
+scripts/install-deps.sh
+cmake --preset release >/dev/null
+cmake --build --preset release --target kelvaro-sim -j2
+
+rm -rf out/demo
+mkdir -p out/demo/frames
+args=(--root out/demo/root --nmea "$drive" --frames out/demo/frames)
+if [ -f "$events" ]; then
+    args+=(--events "$events")
+fi
+status=0
+build/release/kelvaro-sim "${args[@]}" || status=$?
+
+echo
+echo "Replayed $drive; the program left with status $status."
+echo "The device's file system after the run (out/demo/root):"
+(cd out/demo/root && find . -type f ! -path './dev/*' ! -name '*.ttf' ! -name '*.lng' | sort | sed 's/^\.\//  /')
+frames=$(find out/demo/frames -name '*.png' | wc -l)
+echo "Frames: $frames PNG files in out/demo/frames"
+exit "$status"

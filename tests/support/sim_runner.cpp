@@ -1,0 +1,59 @@
+#include "tests/support/sim_runner.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "sim/simulator.h"
+
+namespace kelvaro::test {
+
+SimRun runSimulator(const std::vector<std::string>& args, const std::string& root) {
+    std::vector<std::string> words = {"kelvaro-sim", "--root", root};
+    words.insert(words.end(), args.begin(), args.end());
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        // Keep the test's output readable: the simulator's one line goes nowhere.
+        if (std::freopen("/dev/null", "w", stdout) == nullptr) {
+            _exit(127);
+        }
+        std::vector<const char*> argv;
+        for (const std::string& word : words) {
+            argv.push_back(word.c_str());
+        }
+        argv.push_back(nullptr);
+        const int status = kelvaro::sim::simMain(static_cast<int>(words.size()), argv.data());
+        std::fflush(nullptr);
+        _exit(status);
+    }
+    SimRun run;
+    int status = 0;
+    if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
+        run.exitStatus = WEXITSTATUS(status);
+    }
+    std::ifstream in(root + "/sim-report.json");
+    std::ostringstream text;
+    text << in.rdbuf();
+    run.report = text.str();
+    return run;
+}
+
+double reportValue(const std::string& report, const std::string& key) {
+    const std::string quoted = "\"" + key + "\":";
+    const size_t at = report.find(quoted);
+    if (at == std::string::npos) {
+        return -1.0;
+    }
+    return std::strtod(report.c_str() + at + quoted.size(), nullptr);
+}
+
+std::string dataFile(const std::string& relativePath) {
+    return std::string(KELVARO_SOURCE_DIR) + "/data/" + relativePath;
+}
+
+}  // namespace kelvaro::test

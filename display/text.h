@@ -1,0 +1,44 @@
+// Anti-aliased text in four font slots, measured from tables filled once by initFonts()
+// and drawn glyph by glyph into the off-screen buffer.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "display/color.h"
+
+namespace kelvaro {
+
+enum class HAlign : int32_t { Left = 0, Centre = 1, Right = 2 };
+enum class VAlign : int32_t { Top = 0, Centre = 1, Bottom = 2 };
+
+// Slots 0-2 are "/mnt/sdcard/skin/Arialbd.ttf", slot 3 "/mnt/sdcard/skin/Arial.ttf"; the
+// sizes depend on the screen type, so call this after openScreen(). A font that cannot be
+// opened leaves its slot without text: widths and heights 0, nothing drawn. Calling it
+// again reloads the fonts.
+void initFonts();
+
+// Text is ISO-8859-1 bytes; bytes below 32 take no room and are not drawn. A slot outside
+// 0-3 has no text.
+int32_t textWidth(int32_t slot, std::string_view text);
+int32_t textHeight(int32_t slot, std::string_view text);
+
+// Places the text's box by (x, y) and the alignments, optionally fills it, 2 pixels wider
+// on each side, with the background colour and draws frameCount outlines just outside the
+// fill; then blends the glyphs in the foreground colour over what is in the buffer. The
+// baseline is the bottom of the box.
+void drawText(int32_t x, int32_t y, std::string_view text, Color565 foreground, Color565 background,
+              HAlign horizontal, VAlign vertical, int32_t slot, int32_t frameCount,
+              Color565 frameColor, bool fill);
+
+// drawText in one slot, without frames or fill.
+void drawTextSlot0(int32_t x, int32_t y, std::string_view text, Color565 foreground,
+                   Color565 background, HAlign horizontal, VAlign vertical);
+void drawTextSlot1(int32_t x, int32_t y, std::string_view text, Color565 foreground,
+                   Color565 background, HAlign horizontal, VAlign vertical);
+void drawTextSlot2(int32_t x, int32_t y, std::string_view text, Color565 foreground,
+                   Color565 background, HAlign horizontal, VAlign vertical);
+void drawTextSlot3(int32_t x, int32_t y, std::string_view text, Color565 foreground,
+                   Color565 background, HAlign horizontal, VAlign vertical);
+
+}  // namespace kelvaro

@@ -4,9 +4,11 @@
 #include <cstring>
 
 #include "app/dispatch.h"
+#include "app/housekeeping.h"
 #include "app/settings.h"
 #include "platform/platform.h"
 #include "position/gps_feed.h"
+#include "position/time_text.h"
 #include "recording/track_log.h"
 #include "recording/trip_summary.h"
 
@@ -14,6 +16,8 @@ namespace kelvaro {
 
 namespace {
 
+constexpr const char* kApplicationName = "kelvaro";
+constexpr const char* kApplicationFolder = "/mnt/sdcard/kelvaro";
 constexpr const char* kGpsFeedPath = "/var/run/gpsfeed";
 constexpr int kChunkSize = 1024;
 // Without the feed for this long the application gives up and leaves.
@@ -34,6 +38,7 @@ void sleepMilliseconds(int32_t milliseconds) {
 
 // Start-up, in the order the rest of the program relies on.
 void startApplication(Application& app) {
+    writeHookFile();
     loadDefaults();
     readSettings();
     const Settings& settings = liveSettings;
@@ -52,6 +57,10 @@ void startApplication(Application& app) {
     app.dashboard->drawFrame(true);
     app.loop.fullRedraw = false;
 
+    app.texts = std::make_unique<LanguageTexts>();
+    loadLanguage(*app.texts, kApplicationFolder, settings.language);
+    app.compassPoints = buildCompassPoints(*app.texts);
+
     app.loop.autologDone = false;
     app.loop.inclineRefAltitude = -999.9;
     app.loop.inclineRefDistance = 0.0;
@@ -64,6 +73,7 @@ void startApplication(Application& app) {
         app.trip->pointsLogged = 0;
     }
     app.trip->feedFailures = 0;
+    checkCaptureSwitch(kApplicationName);
 }
 
 namespace {
@@ -164,14 +174,17 @@ void loggingTriggers(Application& app) {
     t.periodCounter += 1;
     if (s.trackperiod != 0 && t.periodCounter >= s.trackperiod) {
         t.periodCounter = 0;
-        writeLogPoint(app, std::string(), false);
+        char label[128];
+        std::snprintf(label, sizeof label, "%s %d:%02d:%02d", text(*app.texts, 4),
+                      t.elapsed.day * 24 + t.elapsed.hour, t.elapsed.minute, t.elapsed.second);
+        writeLogPoint(app, label, false);
     }
     if (s.trackDistance != 0.0 && t.distanceSincePoint >= s.trackDistance * 1000.0) {
         t.distanceSincePoint = 0.0;
-        writeLogPoint(app, std::string(), false);
+        writeLogPoint(app, formatDistanceLabel(*app.texts, t.tripDistance / 1000.0), false);
     }
     if (s.trackcourse != 0 && courseChange(t.course, t.lastLoggedCourse) >= s.trackcourse) {
-        writeLogPoint(app, std::string(), false);
+        writeLogPoint(app, formatCourseLabel(*app.texts, t.course), false);
         t.lastLoggedCourse = t.course;
     }
 }
@@ -193,6 +206,17 @@ void newGpsSecond(Application& app) {
     }
 }
 
+// "Started : 08/12/2026 14:05:09": the UTC date and the local time of the fix.
+std::string logStartLabel(const Application& app) {
+    const FixTime& now = app.trip->now;
+    const std::string localTime = formatTime(now.hour, now.minute, now.second,
+                                             static_cast<float>(liveSettings.gmtoffset), true);
+    char label[160];
+    std::snprintf(label, sizeof label, "%s : %02d/%02d/%04d %s", text(*app.texts, 5), now.day,
+                  now.month, now.year, localTime.c_str());
+    return label;
+}
+
 void automaticLogging(Application& app) {
     TripStats& t = *app.trip;
     const Settings& s = liveSettings;
@@ -202,7 +226,7 @@ void automaticLogging(Application& app) {
     }
     nameTrackLog(t);
     beginTrackLog(t, s.records);
-    writeLogPoint(app, std::string(), true);
+    writeLogPoint(app, logStartLabel(app), true);
     t.logging = true;
     app.loop.autologDone = true;
 }
@@ -278,6 +302,7 @@ void exitSequence(Application& app) {
     appendTripSummary(*app.trip);
     gpsFix.close();
     writeSettings(liveSettings);
+    app.texts.reset();
     app.dashboard.reset();
     app.trip->page = Page::Stopped;
 }
@@ -315,7 +340,10 @@ void runTurn(Application& app) {
     }
 }
 
-void finishApplication(Application& app) { app.trip.reset(); }
+void finishApplication(Application& app) {
+    removeHookFile();
+    app.trip.reset();
+}
 
 int programEntry(int argc, char** argv) {
     const char* root = argc >= 2 ? argv[1] : "/mnt/sdcard/";

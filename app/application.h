@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "app/language.h"
 #include "app/page.h"
 #include "display/dashboard.h"
 #include "position/trip_stats.h"
@@ -28,6 +29,8 @@ struct LoopState {
 struct Application {
     std::unique_ptr<TripStats> trip;
     std::unique_ptr<DashboardLayout> dashboard;
+    std::unique_ptr<LanguageTexts> texts;
+    CompassPoints compassPoints;
     LoopState loop;
     int32_t screenWidth = 0;
     int32_t screenHeight = 0;

@@ -1,0 +1,202 @@
+// The main loop's pages, stepped turn by turn over a real FIFO in a fresh device root, and
+// whole runs through the simulator.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/application.h"
+#include "app/settings.h"
+#include "platform/simulated_platform.h"
+#include "position/gps_feed.h"
+#include "tests/support/sim_runner.h"
+#include "tests/support/temp_root.h"
+
+namespace kelvaro {
+namespace {
+
+// A fix at 12:35:SS on the given date (ddmmyy), four satellites, standing in Munich.
+std::string fixSentences(int second, const char* date) {
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "$GPGGA,1235%02d.000,4807.0380,N,01131.0000,E,1,04,0.9,545.4,M,46.9,M,,*00\r\n"
+                  "$GPRMC,1235%02d.000,A,4807.0380,N,01131.0000,E,0.0,0.0,%s,,,A*00\r\n",
+                  second, second, date);
+    return text;
+}
+
+class MainLoop : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        feedPath_ = root_.path("/var/run/gpsfeed");
+        ASSERT_TRUE(test::makeFolders(root_.path("/var/run")));
+        ASSERT_TRUE(test::makeFolders(root_.path("/mnt/sdcard/kelvaro")));
+    }
+    void TearDown() override {
+        closeFeed();
+        if (app_.trip) {
+            gpsFix.close();
+            finishApplication(app_);
+        }
+    }
+
+    void makeFeed() {
+        ASSERT_EQ(::mkfifo(feedPath_.c_str(), 0644), 0);
+        writer_ = ::open(feedPath_.c_str(), O_RDWR | O_NONBLOCK);
+        ASSERT_GE(writer_, 0);
+    }
+    void closeFeed() {
+        if (writer_ >= 0) {
+            ::close(writer_);
+            writer_ = -1;
+            ::unlink(feedPath_.c_str());
+        }
+    }
+    void feed(const std::string& bytes) {
+        ASSERT_EQ(::write(writer_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+    Page page() const { return app_.trip->page; }
+
+    test::TempRoot root_;
+    std::string feedPath_;
+    int writer_ = -1;
+    Application app_;
+};
+
+TEST_F(MainLoop, WaitsForAPlausibleDateBeforeTheTripRuns) {
+    makeFeed();
+    startApplication(app_);
+    ASSERT_EQ(page(), Page::OpeningFeed);
+    runTurn(app_);
+    ASSERT_EQ(page(), Page::AwaitingTime);
+    EXPECT_TRUE(app_.loop.fullRedraw);
+
+    feed(fixSentences(19, "311200"));
+    runTurn(app_);
+    EXPECT_TRUE(app_.trip->fixValid);
+    EXPECT_EQ(app_.trip->now.year, 2000);
+    EXPECT_EQ(page(), Page::AwaitingTime) << "a fix of 2000-12-31 is no valid date yet";
+
+    feed(fixSentences(20, "010101"));
+    runTurn(app_);
+    EXPECT_EQ(page(), Page::Running);
+    const FixTime expected{2001, 1, 1, 20, 35, 12, 12 * 3600 + 35 * 60 + 20};
+    EXPECT_EQ(app_.trip->tripStart, expected);
+    EXPECT_EQ(app_.trip->lastSecond, expected);
+}
+
+TEST_F(MainLoop, ALostFeedIsReopenedAndThePageRestored) {
+    makeFeed();
+    startApplication(app_);
+    runTurn(app_);
+    feed(fixSentences(1, "081226"));
+    runTurn(app_);
+    ASSERT_EQ(page(), Page::Running);
+
+    closeFeed();
+    runTurn(app_);
+    EXPECT_EQ(page(), Page::FeedLost);
+    EXPECT_EQ(app_.loop.returnPage, Page::Running);
+    EXPECT_FALSE(gpsFix.feedOpen);
+
+    runTurn(app_);
+    EXPECT_EQ(page(), Page::FeedLost) << "no feed to reopen yet";
+    EXPECT_EQ(app_.trip->feedFailures, 1);
+
+    makeFeed();
+    app_.loop.fullRedraw = false;
+    runTurn(app_);
+    EXPECT_EQ(page(), Page::Running);
+    EXPECT_EQ(app_.trip->feedFailures, 0);
+    EXPECT_TRUE(app_.loop.fullRedraw);
+}
+
+TEST_F(MainLoop, GivesUpAfterMoreFailuresThanThirtySecondsOfTurns) {
+    struct Row {
+        const char* legend;
+        int processPeriod;
+        int attempts;  // the failed attempt that moves to Exiting
+    } rows[] = {
+        {"default period", 500, 61},
+        {"one second", 1000, 31},
+        {"slow loop", 7000, 5},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        root_.write("/mnt/sdcard/kelvaro/config.txt",
+                    "processperiod " + std::to_string(row.processPeriod) + "\n");
+        Application app;
+        startApplication(app);
+        ASSERT_EQ(liveSettings.processperiod, row.processPeriod);
+        int attempts = 0;
+        while (app.trip->page == Page::OpeningFeed && attempts < 1000) {
+            runTurn(app);
+            ++attempts;
+        }
+        EXPECT_EQ(attempts, row.attempts);
+        EXPECT_EQ(app.trip->page, Page::Exiting);
+        finishApplication(app);
+    }
+}
+
+TEST(SimulatedRun, WithoutAFeedTheProgramLeavesAfterThirtySecondsAndSavesTheSettings) {
+    test::TempRoot root;
+    const test::SimRun run = test::runSimulator({}, root.root());
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_DOUBLE_EQ(test::reportValue(run.report, "virtual_seconds"), 30.5);
+    EXPECT_EQ(test::reportValue(run.report, "sentences_fed"), 0);
+    const std::string config = root.read("/mnt/sdcard/kelvaro/config.txt");
+    EXPECT_EQ(config.rfind("[ Log files parameters", 0), 0u);
+    EXPECT_NE(config.find("processperiod 500\n"), std::string::npos);
+    EXPECT_FALSE(root.exists("/mnt/sdcard/plugins_hook/kelvaro.hook"));
+}
+
+TEST(SimulatedRun, TwoRunsOfTheSameDriveLeaveTheSameFiles) {
+    test::TempRoot first;
+    test::TempRoot second;
+    const std::string drive = test::dataFile("drives/fix-loss.nmea");
+    const test::SimRun a =
+        test::runSimulator({"--nmea", drive, "--max-seconds", "400"}, first.root());
+    const test::SimRun b =
+        test::runSimulator({"--nmea", drive, "--max-seconds", "400"}, second.root());
+    ASSERT_EQ(a.report, b.report);
+    EXPECT_GT(test::reportValue(a.report, "sentences_fed"), 100);
+    for (const char* file :
+         {"/mnt/sdcard/kelvaro/config.txt", "/mnt/sdcard/kelvaro/tripsummary.log"}) {
+        SCOPED_TRACE(file);
+        EXPECT_EQ(first.read(file), second.read(file));
+    }
+}
+
+TEST(SimulatedRun, AFeedBreakMidDriveIsBridgedAndTheDriveReplayedToItsEnd) {
+    test::TempRoot root;
+    const std::string events = root.root() + ".events";
+    {
+        FILE* out = std::fopen(events.c_str(), "w");
+        ASSERT_NE(out, nullptr);
+        std::fputs("60 feed-break 10  # a tunnel\n", out);
+        std::fclose(out);
+    }
+    const test::SimRun whole =
+        test::runSimulator({"--nmea", test::dataFile("drives/town.nmea")}, root.root());
+    test::TempRoot brokenRoot;
+    const test::SimRun broken = test::runSimulator(
+        {"--nmea", test::dataFile("drives/town.nmea"), "--events", events}, brokenRoot.root());
+    std::remove(events.c_str());
+    ASSERT_EQ(whole.exitStatus, 0);
+    ASSERT_EQ(broken.exitStatus, 0);
+    // Had the program not come back to the feed it would have left 30 s after the break.
+    EXPECT_DOUBLE_EQ(test::reportValue(broken.report, "virtual_seconds"),
+                     test::reportValue(whole.report, "virtual_seconds"));
+    // The ten seconds due in the break are lost, three sentences each.
+    EXPECT_NEAR(test::reportValue(whole.report, "sentences_fed") -
+                    test::reportValue(broken.report, "sentences_fed"),
+                30, 3);
+}
+
+}  // namespace
+}  // namespace kelvaro

@@ -1,0 +1,254 @@
+#include "display/text.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <algorithm>
+#include <string>
+
+#include "display/draw.h"
+#include "display/screen.h"
+#include "platform/platform.h"
+
+namespace kelvaro {
+
+namespace {
+
+constexpr int32_t kFirstCode = 32;
+constexpr int32_t kCodes = 224;
+constexpr FT_UInt kDpi = 140;
+
+struct SlotFont {
+    const char* path;
+    FT_F26Dot6 wideHeight;   // 1/64 point, on a wide screen
+    FT_F26Dot6 otherHeight;  // on every other screen
+};
+
+constexpr SlotFont kSlotFonts[kFontSlots] = {
+    {"/mnt/sdcard/skin/Arialbd.ttf", 3456, 3072},
+    {"/mnt/sdcard/skin/Arialbd.ttf", 1024, 768},
+    {"/mnt/sdcard/skin/Arialbd.ttf", 640, 512},
+    {"/mnt/sdcard/skin/Arial.ttf", 448, 384},
+};
+
+// The 8-bit coverage of one character, valid until the next call.
+struct GlyphCoverage {
+    const uint8_t* rows = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t pitch = 0;
+};
+
+// Whole pixels of a 26.6 value, rounded down also for negative values.
+int32_t floorPixels(FT_Pos value) {
+    return static_cast<int32_t>(value >= 0 ? value / 64 : -((-value + 63) / 64));
+}
+
+const FontRecord* fontOf(int32_t slot) {
+    if (slot < 0 || slot >= kFontSlots || screen.fonts[slot].face == nullptr) {
+        return nullptr;
+    }
+    return &screen.fonts[slot];
+}
+
+bool drawable(uint8_t code) {
+    return code >= kFirstCode;
+}
+
+// The one place glyphs are rendered, so that a cache can sit here.
+GlyphCoverage renderGlyph(const FontRecord& font, uint8_t code) {
+    GlyphCoverage coverage;
+    FT_Face face = font.face;
+    if (FT_Load_Glyph(face, FT_Get_Char_Index(face, code), FT_LOAD_DEFAULT) != 0 ||
+        FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) != 0) {
+        return coverage;
+    }
+    const FT_Bitmap& bitmap = face->glyph->bitmap;
+    // Only top-down 8-bit coverage is blended; the normal render mode always gives it.
+    if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY || bitmap.pitch < static_cast<int>(bitmap.width) ||
+        bitmap.buffer == nullptr) {
+        return coverage;
+    }
+    coverage.rows = bitmap.buffer;
+    coverage.width = static_cast<int32_t>(bitmap.width);
+    coverage.height = static_cast<int32_t>(bitmap.rows);
+    coverage.pitch = bitmap.pitch;
+    return coverage;
+}
+
+int32_t blendComponent(int32_t old, int32_t fore, uint8_t alpha) {
+    return static_cast<int32_t>(old + (fore - old) * static_cast<double>(alpha) / 255.0);
+}
+
+// Coverage 0 keeps the pixel and 255 writes the foreground; the background is not used.
+void blendGlyph(const GlyphCoverage& glyph, int32_t gx, int32_t gy, Color565 foreground) {
+    const Rgb fore = fromColor565(foreground);
+    const int32_t right = std::min<int64_t>(static_cast<int64_t>(gx) + glyph.width, screenWidth());
+    const int32_t bottom =
+        std::min<int64_t>(static_cast<int64_t>(gy) + glyph.height, screenHeight());
+    for (int32_t y = std::max(gy, 0); y < bottom; ++y) {
+        const uint8_t* row = glyph.rows + static_cast<size_t>(y - gy) * glyph.pitch;
+        for (int32_t x = std::max(gx, 0); x < right; ++x) {
+            const uint8_t alpha = row[x - gx];
+            if (alpha == 0) {
+                continue;
+            }
+            const Rgb old = fromColor565(getPixel(x, y));
+            putPixel(x, y,
+                     toColor565(blendComponent(old.red, fore.red, alpha),
+                                blendComponent(old.green, fore.green, alpha),
+                                blendComponent(old.blue, fore.blue, alpha)));
+        }
+    }
+}
+
+void measureSlot(FontRecord& font) {
+    FT_Face face = font.face;
+    for (int32_t code = kFirstCode; code < kFirstCode + kCodes; ++code) {
+        const int32_t i = code - kFirstCode;
+        if (FT_Load_Glyph(face, FT_Get_Char_Index(face, static_cast<FT_ULong>(code)),
+                          FT_LOAD_DEFAULT) != 0) {
+            font.advance[i] = font.ascent[i] = font.glyphHeight[i] = 0;
+            continue;
+        }
+        const FT_GlyphSlot glyph = face->glyph;
+        font.advance[i] = floorPixels(glyph->advance.x);
+        font.ascent[i] = floorPixels(glyph->metrics.horiBearingY);
+        font.glyphHeight[i] = floorPixels(glyph->metrics.height);
+    }
+}
+
+void releaseFonts() {
+    for (FontRecord& font : screen.fonts) {
+        if (font.face != nullptr) {
+            FT_Done_Face(font.face);
+        }
+        font = FontRecord{};
+    }
+    if (screen.fontLibrary != nullptr) {
+        FT_Done_FreeType(screen.fontLibrary);
+        screen.fontLibrary = nullptr;
+    }
+}
+
+}  // namespace
+
+void initFonts() {
+    releaseFonts();
+    if (FT_Init_FreeType(&screen.fontLibrary) != 0) {
+        screen.fontLibrary = nullptr;
+        return;
+    }
+    const bool wide = screen.type == ScreenType::Wide;
+    for (int32_t slot = 0; slot < kFontSlots; ++slot) {
+        const SlotFont& wanted = kSlotFonts[slot];
+        FontRecord& font = screen.fonts[slot];
+        const std::string path = platform::devicePath(wanted.path);
+        FT_Face face = nullptr;
+        if (FT_New_Face(screen.fontLibrary, path.c_str(), 0, &face) != 0) {
+            continue;
+        }
+        if (FT_Set_Char_Size(face, 0, wide ? wanted.wideHeight : wanted.otherHeight, kDpi, kDpi) !=
+            0) {
+            FT_Done_Face(face);
+            continue;
+        }
+        font.face = face;
+        measureSlot(font);
+    }
+}
+
+int32_t textWidth(int32_t slot, std::string_view text) {
+    const FontRecord* font = fontOf(slot);
+    int32_t width = 0;
+    for (size_t i = 0; font != nullptr && i < text.size(); ++i) {
+        const uint8_t code = static_cast<uint8_t>(text[i]);
+        if (drawable(code)) {
+            width += font->advance[code - kFirstCode];
+        }
+    }
+    return width;
+}
+
+int32_t textHeight(int32_t slot, std::string_view text) {
+    const FontRecord* font = fontOf(slot);
+    int32_t ascent = 0;
+    int32_t descent = 0;
+    for (size_t i = 0; font != nullptr && i < text.size(); ++i) {
+        const uint8_t code = static_cast<uint8_t>(text[i]);
+        if (drawable(code) && code != ' ') {
+            const int32_t index = code - kFirstCode;
+            ascent = std::max(ascent, font->ascent[index]);
+            descent = std::max(descent, font->glyphHeight[index] - font->ascent[index]);
+        }
+    }
+    return ascent + descent;
+}
+
+void drawText(int32_t x, int32_t y, std::string_view text, Color565 foreground, Color565 background,
+              HAlign horizontal, VAlign vertical, int32_t slot, int32_t frameCount,
+              Color565 frameColor, bool fill) {
+    const int32_t w = textWidth(slot, text);
+    const int32_t h = textHeight(slot, text);
+    int32_t left = x;
+    int32_t right = x + w;
+    if (horizontal == HAlign::Centre) {
+        left = x - w / 2;
+        right = x + w / 2;
+    } else if (horizontal == HAlign::Right) {
+        left = x - w;
+        right = x;
+    }
+    int32_t top = y;
+    int32_t bottom = y + h;
+    if (vertical == VAlign::Centre) {
+        top = y - (h + 1) / 2;
+        bottom = y + h / 2;
+    } else if (vertical == VAlign::Bottom) {
+        top = y - h;
+        bottom = y;
+    }
+    if (fill) {
+        fillRect(left - 2, top - 2, right + 2, bottom + 2, background);
+    }
+    for (int32_t k = frameCount; k >= 1; --k) {
+        drawRect(left - k - 2, top - k - 2, right + k + 2, bottom + k + 2, frameColor);
+    }
+    const FontRecord* font = fontOf(slot);
+    if (font == nullptr) {
+        return;
+    }
+    const int32_t baseline = top + h;
+    int32_t pen = left;
+    for (const char c : text) {
+        const uint8_t code = static_cast<uint8_t>(c);
+        if (!drawable(code)) {
+            continue;
+        }
+        const int32_t index = code - kFirstCode;
+        blendGlyph(renderGlyph(*font, code), pen, baseline - font->ascent[index], foreground);
+        pen += font->advance[index];
+    }
+}
+
+void drawTextSlot0(int32_t x, int32_t y, std::string_view text, Color565 foreground,
+                   Color565 background, HAlign horizontal, VAlign vertical) {
+    drawText(x, y, text, foreground, background, horizontal, vertical, 0, 0, 0xFFFF, false);
+}
+
+void drawTextSlot1(int32_t x, int32_t y, std::string_view text, Color565 foreground,
+                   Color565 background, HAlign horizontal, VAlign vertical) {
+    drawText(x, y, text, foreground, background, horizontal, vertical, 1, 0, 0xFFFF, false);
+}
+
+void drawTextSlot2(int32_t x, int32_t y, std::string_view text, Color565 foreground,
+                   Color565 background, HAlign horizontal, VAlign vertical) {
+    drawText(x, y, text, foreground, background, horizontal, vertical, 2, 0, 0xFFFF, false);
+}
+
+void drawTextSlot3(int32_t x, int32_t y, std::string_view text, Color565 foreground,
+                   Color565 background, HAlign horizontal, VAlign vertical) {
+    drawText(x, y, text, foreground, background, horizontal, vertical, 3, 0, 0xFFFF, false);
+}
+
+}  // namespace kelvaro

@@ -2,6 +2,7 @@
 // sentences from whatever bytes are pending and decodes GPGGA, GPRMC and GPVTG.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -44,6 +45,13 @@ struct GpsFix {
     // Reads and decodes what is pending, never waiting; returns valid.
     bool poll(int chunk);
 };
+
+// The collector over one chunk of feed bytes, as poll runs it: sentences are assembled,
+// split and decoded into the fix. A NUL byte ends the chunk's text.
+void collectChunk(GpsFix& fix, const char* bytes, size_t count);
+
+// The resulting ground speed from the VTG and RMC speeds; every poll ends with it.
+void resolveSpeed(GpsFix& fix);
 
 // The one fix of the process.
 extern GpsFix gpsFix;

@@ -60,7 +60,6 @@ class CCsvArguments : public MArguments, public CSdkBase {
     uint32_t heapCapacity_ = 0;
     char* inlineTable_[kInlineTableEntries];
     char** heapTable_ = nullptr;
-    uint32_t heapTableBytes_ = 0;
     int32_t count_ = 0;
     char separator_;
 };

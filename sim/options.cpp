@@ -7,7 +7,7 @@ namespace kelvaro::sim {
 
 const char* const usageText =
     "usage: kelvaro-sim --root DIR [--nmea FILE] [--screen WxH] [--events FILE]\n"
-    "                   [--frames DIR] [--realtime] [--max-seconds N]\n";
+    "                   [--frames DIR] [--realtime] [--max-seconds N] [--touch ts|event]\n";
 
 namespace {
 
@@ -63,6 +63,13 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
                 *error = std::string("--screen wants WxH, not '") + text + "'";
                 return false;
             }
+        } else if (name == "--touch") {
+            const std::string mode = value();
+            if (mode != "ts" && mode != "event") {
+                *error = "--touch wants ts or event, not '" + mode + "'";
+                return false;
+            }
+            options->touchEvents = mode == "event";
         } else if (name == "--max-seconds") {
             const char* text = value();
             if (!parseCount(text, &options->maxSeconds)) {

@@ -15,6 +15,8 @@ struct Options {
     uint32_t screenHeight = 240;
     bool realtime = false;    // --realtime: sleep for real
     int64_t maxSeconds = -1;  // --max-seconds N: end the run after N virtual seconds
+    // --touch ts|event: "event" gives the program the input-event device, not "/dev/ts"
+    bool touchEvents = false;
 };
 
 extern const char* const usageText;

@@ -18,6 +18,26 @@ std::string checkWholeSeconds(const Event& event) {
     return {};
 }
 
+// Tap coordinates are the device's 16-bit record words.
+std::string checkTapPoint(const Event& event) {
+    for (size_t i = 0; i < event.args.size(); ++i) {
+        char* end = nullptr;
+        const long value = std::strtol(event.args[i].c_str(), &end, 10);
+        if (end == event.args[i].c_str() || *end != '\0' || value < -32768 || value > 32767) {
+            return "'" + event.args[i] + "' is not a coordinate";
+        }
+    }
+    return {};
+}
+
+void tap(World& world, const Event& event) {
+    const auto x = static_cast<int32_t>(std::strtol(event.args[0].c_str(), nullptr, 10));
+    const auto y = static_cast<int32_t>(std::strtol(event.args[1].c_str(), nullptr, 10));
+    if (world.touch() != nullptr) {
+        world.touch()->tap(x, y, event.atMicroseconds);
+    }
+}
+
 void feedBreak(World& world, const Event& event) {
     if (world.gps() != nullptr) {
         const uint64_t seconds = std::strtoul(event.args[0].c_str(), nullptr, 10);
@@ -28,6 +48,7 @@ void feedBreak(World& world, const Event& event) {
 const std::vector<Verb>& verbTable() {
     static const std::vector<Verb> table = {
         {"feed-break", 1, 1, "feed-break N", checkWholeSeconds, feedBreak},
+        {"tap", 2, 2, "tap X Y", checkTapPoint, tap},
     };
     return table;
 }

@@ -21,6 +21,11 @@ World::World(Options options, std::vector<Event> events)
     : options_(std::move(options)), events_(std::move(events)) {}
 
 bool World::start(std::string* error) {
+    touch_ = std::make_unique<TouchInjector>(options_.root, options_.touchEvents,
+                                             options_.screenWidth, options_.screenHeight);
+    if (!touch_->start(error)) {
+        return false;
+    }
     if (!options_.nmea.empty()) {
         std::ifstream in(options_.nmea, std::ios::binary);
         if (!in) {
@@ -47,6 +52,9 @@ void World::step(uint64_t nowMicroseconds) {
     }
     if (gps_) {
         gps_->advanceTo(now_);
+    }
+    if (touch_) {
+        touch_->pump();
     }
 }
 

@@ -11,6 +11,7 @@
 #include "sim/events.h"
 #include "sim/gps_replay.h"
 #include "sim/options.h"
+#include "sim/touch_injector.h"
 
 namespace kelvaro::sim {
 
@@ -34,6 +35,7 @@ class World {
     std::string hostPath(const std::string& devicePath) const { return options_.root + devicePath; }
     uint64_t now() const { return now_; }
     GpsReplay* gps() { return gps_.get(); }
+    TouchInjector* touch() { return touch_.get(); }
 
     uint64_t requestsAnswered = 0;
     uint64_t framesWritten = 0;
@@ -44,6 +46,7 @@ class World {
     size_t nextEvent_ = 0;
     uint64_t now_ = 0;
     std::unique_ptr<GpsReplay> gps_;
+    std::unique_ptr<TouchInjector> touch_;
 };
 
 }  // namespace kelvaro::sim

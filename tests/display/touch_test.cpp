@@ -1,0 +1,345 @@
+#include "display/touch.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "display/screen.h"
+#include "sim/touch_injector.h"
+#include "tests/support/temp_root.h"
+
+namespace kelvaro {
+namespace {
+
+using sim::encodeCalibration;
+using sim::encodeInputEvent;
+using sim::encodeTouchRecord;
+
+constexpr uint16_t kEvKey = 1;
+constexpr uint16_t kEvAbs = 3;
+constexpr uint16_t kAbsX = 0;
+constexpr uint16_t kAbsY = 1;
+constexpr uint16_t kAbsPressure = 24;
+
+const Calibration kCalibration{100, 900, 200, 800};
+
+// A device root with the touch FIFO of one mode and the write end the test feeds it by.
+class TouchFifo {
+  public:
+    explicit TouchFifo(bool eventDevice) {
+        screen.variableInfo.xres = 320;
+        screen.variableInfo.yres = 240;
+        test::makeFolders(root_.path("/dev/input"));
+        const std::string device = root_.path(eventDevice ? "/dev/input/event0" : "/dev/ts");
+        EXPECT_EQ(mkfifo(device.c_str(), 0600), 0);
+        writer_ = open(device.c_str(), O_RDWR | O_NONBLOCK);
+        EXPECT_GE(writer_, 0);
+    }
+    ~TouchFifo() {
+        closeTouch();
+        close(writer_);
+    }
+    TouchFifo(const TouchFifo&) = delete;
+    TouchFifo& operator=(const TouchFifo&) = delete;
+
+    void writeCalibration(const std::string& bytes) const {
+        root_.write("/mnt/flash/sysfile/cal", bytes);
+    }
+    void writeCalibration(const Calibration& calibration) const {
+        const auto bytes = encodeCalibration(calibration);
+        writeCalibration(std::string(bytes.begin(), bytes.end()));
+    }
+    template <typename Bytes>
+    void send(const Bytes& bytes) const {
+        ASSERT_EQ(write(writer_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+    void sendEvent(uint16_t type, uint16_t code, int32_t value) const {
+        send(encodeInputEvent(type, code, value));
+    }
+    void sendPressure(int32_t value) const { sendEvent(kEvAbs, kAbsPressure, value); }
+    // Bytes still in the FIFO.
+    size_t pending() const {
+        int count = 0;
+        EXPECT_EQ(ioctl(writer_, FIONREAD, &count), 0);
+        return static_cast<size_t>(count);
+    }
+    const test::TempRoot& root() const { return root_; }
+
+  private:
+    test::TempRoot root_;
+    int writer_ = -1;
+};
+
+TEST(TouchScaling, MapsRawValuesOntoReversedClampedAxes) {
+    struct Row {
+        const char* legend;
+        int32_t raw, min, max, resolution, expected;
+    };
+    const Row rows[] = {
+        {"raw minimum lands past the right edge, clamped to 319", 100, 100, 900, 320, 319},
+        {"raw maximum lands on 0, clamped to 1", 900, 100, 900, 320, 1},
+        {"middle of x", 500, 100, 900, 320, 160},
+        {"middle of y", 500, 200, 800, 240, 120},
+        {"below the range is the minimum", -5000, 100, 900, 320, 319},
+        {"above the range is the maximum", 5000, 100, 900, 320, 1},
+        {"320 - 4 * 320 / 800 truncates to 320, clamped", 104, 100, 900, 320, 319},
+        {"320 - 5 * 320 / 800 is 318", 105, 100, 900, 320, 318},
+        {"320 - 797 * 320 / 800 truncates toward zero", 897, 100, 900, 320, 2},
+        {"whole int32 range without overflow", 0, INT32_MIN, INT32_MAX, 480, 240},
+        {"whole int32 range, raw at the top", INT32_MAX, INT32_MIN, INT32_MAX, 480, 1},
+        {"empty range holds only its minimum", 7, 50, 50, 320, 319},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        EXPECT_EQ(scaleTouchAxis(row.raw, row.min, row.max, row.resolution), row.expected);
+    }
+}
+
+TEST(TouchCalibration, RefusesShortAndEmptyRanges) {
+    struct Row {
+        const char* legend;
+        Calibration calibration;
+        size_t size;
+        bool accepted;
+    };
+    const Row rows[] = {
+        {"the device's usual file", {100, 900, 200, 800}, 16, true},
+        {"fifteen bytes are fewer than four integers", {100, 900, 200, 800}, 15, false},
+        {"x maximum equal to its minimum", {500, 500, 200, 800}, 16, false},
+        {"y maximum below its minimum", {100, 900, 800, 200}, 16, false},
+        {"negative raw values are fine", {-900, -100, -800, -200}, 16, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        std::vector<uint8_t> bytes(32, 0xAB);
+        const auto encoded = encodeCalibration(row.calibration);
+        std::copy(encoded.begin(), encoded.end(), bytes.begin());
+        Calibration parsed{1, 2, 3, 4};
+        ASSERT_EQ(parseCalibration(bytes.data(), row.size, &parsed), row.accepted);
+        if (row.accepted) {
+            EXPECT_EQ(parsed.xMin, row.calibration.xMin);
+            EXPECT_EQ(parsed.xMax, row.calibration.xMax);
+            EXPECT_EQ(parsed.yMin, row.calibration.yMin);
+            EXPECT_EQ(parsed.yMax, row.calibration.yMax);
+        } else {
+            EXPECT_EQ(parsed.xMin, 1);
+            EXPECT_EQ(parsed.yMax, 4);
+        }
+    }
+}
+
+TEST(TouchRecords, DecodeTheDevicesLittleEndianLayouts) {
+    const uint8_t event[16] = {0x10, 0, 0, 0, 0x20, 0, 0, 0, 3, 0, 24, 0, 0xFE, 0xFF, 0xFF, 0xFF};
+    const InputEvent decoded = decodeInputEvent(event);
+    EXPECT_EQ(decoded.type, 3);
+    EXPECT_EQ(decoded.code, 24);
+    EXPECT_EQ(decoded.value, -2);
+
+    const uint8_t record[8] = {0xFF, 0xFF, 0x3F, 0x01, 0xEF, 0x00, 0x34, 0x12};
+    const TouchRecord ts = decodeTouchRecord(record);
+    EXPECT_EQ(ts.pressure, -1);
+    EXPECT_EQ(ts.x, 319);
+    EXPECT_EQ(ts.y, 239);
+    EXPECT_EQ(ts.unused, 0x1234);
+}
+
+TEST(TouchDevice, NoDeviceMeansNoTouchInput) {
+    test::TempRoot root;
+    EXPECT_FALSE(openTouch());
+    EXPECT_EQ(touch.fd, -1);
+    EXPECT_FALSE(pollTouch());
+    flushTouch();
+    EXPECT_EQ(touch.record.pressure, kNoPressure);
+}
+
+TEST(TouchDriver, ReportsEveryRecordButOnlyALiftIsATap) {
+    TouchFifo fifo(false);
+    ASSERT_TRUE(openTouch());
+    EXPECT_FALSE(touch.eventMode);
+    EXPECT_EQ(touch.record.pressure, kNoPressure);
+    EXPECT_EQ(touch.record.x, -1);
+    EXPECT_FALSE(pollTouch()) << "nothing pending";
+
+    fifo.send(encodeTouchRecord(40, 12, 34));
+    fifo.send(encodeTouchRecord(0, 13, 35));
+    ASSERT_TRUE(pollTouch());
+    EXPECT_EQ(touch.record.pressure, 40) << "pen down: a record, no tap";
+    ASSERT_TRUE(pollTouch());
+    EXPECT_EQ(touch.record.pressure, 0);
+    EXPECT_EQ(touch.record.x, 13);
+    EXPECT_EQ(touch.record.y, 35);
+    EXPECT_FALSE(pollTouch());
+    EXPECT_EQ(touch.record.pressure, 0) << "a failed poll leaves the record";
+}
+
+TEST(TouchDriver, FlushConsumesAtMostOneRecord) {
+    TouchFifo fifo(false);
+    ASSERT_TRUE(openTouch());
+    fifo.send(encodeTouchRecord(0, 1, 2));
+    fifo.send(encodeTouchRecord(0, 3, 4));
+    flushTouch();
+    EXPECT_EQ(touch.record.x, -1);
+    EXPECT_EQ(fifo.pending(), kTouchRecordBytes);
+    ASSERT_TRUE(pollTouch());
+    EXPECT_EQ(touch.record.x, 3);
+}
+
+TEST(TouchDriver, ShortReadIsNoRecord) {
+    TouchFifo fifo(false);
+    ASSERT_TRUE(openTouch());
+    const auto record = encodeTouchRecord(0, 100, 100);
+    fifo.send(std::vector<uint8_t>(record.begin(), record.begin() + 5));
+    EXPECT_FALSE(pollTouch());
+    EXPECT_EQ(touch.record.x, -1) << "a partial record is not taken";
+}
+
+TEST(TouchDriver, PreferredOverTheEventDevice) {
+    TouchFifo fifo(false);
+    fifo.writeCalibration(kCalibration);
+    ASSERT_EQ(mkfifo(fifo.root().path("/dev/input/event0").c_str(), 0600), 0);
+    ASSERT_TRUE(openTouch());
+    EXPECT_FALSE(touch.eventMode);
+}
+
+TEST(TouchDevice, OpenAgainKeepsTheDeviceAndResetsTheRecord) {
+    TouchFifo fifo(false);
+    ASSERT_TRUE(openTouch());
+    const int32_t fd = touch.fd;
+    fifo.send(encodeTouchRecord(0, 5, 6));
+    ASSERT_TRUE(pollTouch());
+    ASSERT_TRUE(openTouch());
+    EXPECT_EQ(touch.fd, fd);
+    EXPECT_EQ(touch.record.pressure, kNoPressure);
+    closeTouch();
+    EXPECT_EQ(touch.fd, -1);
+    EXPECT_FALSE(pollTouch());
+}
+
+TEST(TouchEvents, NeedsAReadableSoundCalibration) {
+    struct Row {
+        const char* legend;
+        std::string file;  // empty: no file
+        bool opens;
+    };
+    const auto good = encodeCalibration(kCalibration);
+    const auto flat = encodeCalibration({100, 100, 200, 800});
+    const Row rows[] = {
+        {"no calibration file", "", false},
+        {"fifteen bytes", std::string(good.begin(), good.end() - 1), false},
+        {"x range empty: would divide by zero", std::string(flat.begin(), flat.end()), false},
+        {"sixteen good bytes", std::string(good.begin(), good.end()), true},
+        {"trailing bytes are ignored", std::string(good.begin(), good.end()) + "junk", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        TouchFifo fifo(true);
+        if (!row.file.empty()) {
+            fifo.writeCalibration(row.file);
+        }
+        EXPECT_EQ(openTouch(), row.opens);
+        EXPECT_EQ(touch.fd != -1, row.opens);
+        EXPECT_EQ(touch.eventMode, row.opens);
+    }
+}
+
+TEST(TouchEvents, PressPositionLiftCompletesATapUntilFlushed) {
+    TouchFifo fifo(true);
+    fifo.writeCalibration(kCalibration);
+    ASSERT_TRUE(openTouch());
+    ASSERT_TRUE(touch.eventMode);
+    fifo.sendPressure(37);
+    fifo.sendEvent(kEvAbs, kAbsX, 500);
+    fifo.sendEvent(kEvAbs, kAbsY, 500);
+    fifo.sendPressure(0);
+    ASSERT_TRUE(pollTouch());
+    EXPECT_EQ(touch.record.pressure, 0);
+    EXPECT_EQ(touch.record.x, 160);
+    EXPECT_EQ(touch.record.y, 120);
+
+    // Later events do not disturb a completed tap.
+    fifo.sendPressure(5);
+    fifo.sendEvent(kEvAbs, kAbsX, 100);
+    EXPECT_TRUE(pollTouch());
+    EXPECT_EQ(touch.record.x, 160);
+
+    flushTouch();
+    EXPECT_EQ(touch.tapState, TapState::Idle);
+    EXPECT_EQ(touch.record.x, -1);
+    EXPECT_FALSE(pollTouch());
+}
+
+TEST(TouchEvents, ReleaseBeforeBothCoordinatesIsNoTap) {
+    TouchFifo fifo(true);
+    fifo.writeCalibration(kCalibration);
+    ASSERT_TRUE(openTouch());
+    fifo.sendPressure(1);
+    fifo.sendEvent(kEvAbs, kAbsX, 900);
+    fifo.sendPressure(0);
+    EXPECT_FALSE(pollTouch());
+    EXPECT_EQ(touch.tapState, TapState::Position);
+    EXPECT_EQ(touch.record.pressure, kNoPressure);
+
+    fifo.sendEvent(kEvAbs, kAbsY, 200);
+    EXPECT_FALSE(pollTouch()) << "located, but the lift came too early";
+    EXPECT_EQ(touch.tapState, TapState::Located);
+
+    fifo.sendPressure(0);
+    ASSERT_TRUE(pollTouch());
+    EXPECT_EQ(touch.record.x, 1);
+    EXPECT_EQ(touch.record.y, 239);
+}
+
+TEST(TouchEvents, TapMaySpanSeveralPollsAndIgnoresOtherEvents) {
+    TouchFifo fifo(true);
+    fifo.writeCalibration(kCalibration);
+    ASSERT_TRUE(openTouch());
+    fifo.sendEvent(kEvKey, kAbsPressure, 1);  // right code, wrong type
+    fifo.sendPressure(0);                     // no press while idle
+    EXPECT_FALSE(pollTouch());
+    EXPECT_EQ(touch.tapState, TapState::Idle);
+
+    fifo.sendPressure(200);
+    fifo.sendEvent(kEvAbs, kAbsY, 9999);
+    EXPECT_FALSE(pollTouch());
+    fifo.sendEvent(kEvAbs, 47, 3);  // another axis
+    fifo.sendEvent(kEvAbs, kAbsX, -9999);
+    fifo.sendEvent(kEvAbs, kAbsX, 500);  // still in the located state: not taken
+    fifo.sendPressure(0);
+    ASSERT_TRUE(pollTouch());
+    EXPECT_EQ(touch.record.x, 319);
+    EXPECT_EQ(touch.record.y, 1);
+}
+
+TEST(TouchEvents, FlushDrainsEveryPendingEvent) {
+    TouchFifo fifo(true);
+    fifo.writeCalibration(kCalibration);
+    ASSERT_TRUE(openTouch());
+    for (int i = 0; i < 50; ++i) {
+        fifo.sendPressure(1);
+        fifo.sendEvent(kEvAbs, kAbsX, 300);
+        fifo.sendEvent(kEvAbs, kAbsY, 300);
+        fifo.sendPressure(0);
+    }
+    flushTouch();
+    EXPECT_EQ(fifo.pending(), 0u);
+    EXPECT_FALSE(pollTouch());
+}
+
+TEST(TouchEvents, ShortEventEndsThePoll) {
+    TouchFifo fifo(true);
+    fifo.writeCalibration(kCalibration);
+    ASSERT_TRUE(openTouch());
+    const auto press = encodeInputEvent(kEvAbs, kAbsPressure, 1);
+    fifo.send(std::vector<uint8_t>(press.begin(), press.begin() + 10));
+    EXPECT_FALSE(pollTouch());
+    EXPECT_EQ(touch.tapState, TapState::Idle);
+}
+
+}  // namespace
+}  // namespace kelvaro

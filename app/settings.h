@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kelvaro {
 
@@ -16,7 +17,9 @@ struct Rgb {
 inline bool operator==(const Rgb& a, const Rgb& b) {
     return a.red == b.red && a.green == b.green && a.blue == b.blue;
 }
-inline bool operator!=(const Rgb& a, const Rgb& b) { return !(a == b); }
+inline bool operator!=(const Rgb& a, const Rgb& b) {
+    return !(a == b);
+}
 
 // The enumerations are stored as int32 and keep the numbers of the file's keywords.
 enum class TrackFormat : int32_t { Csv = 0, Gpx = 1, Itn = 2, Kml = 3, Poi = 4, Nmea = 5 };
@@ -93,5 +96,10 @@ void writeSettings(Settings settings);
 
 // True when a line of "/mnt/sdcard/cleanup.txt" contains the text.
 bool cleanupListContains(const std::string& text);
+
+// The reader and the writer without the file, for tests and the fuzz target: the lines of a
+// configuration text applied to a record, and the 45 lines that store a record.
+void readSettingsText(std::string_view text, Settings& settings);
+std::string settingsText(const Settings& settings);
 
 }  // namespace kelvaro

@@ -1,0 +1,837 @@
+#include "app/settings.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "tests/support/temp_root.h"
+
+namespace kelvaro {
+namespace {
+
+using test::TempRoot;
+
+constexpr const char* kConfig = "/mnt/sdcard/kelvaro/config.txt";
+constexpr const char* kCleanup = "/mnt/sdcard/cleanup.txt";
+constexpr int32_t kIntMax = std::numeric_limits<int32_t>::max();
+constexpr int32_t kIntMin = std::numeric_limits<int32_t>::min();
+
+const char* const kDefaultFile =
+    "[ Log files parameters : managed in the 1st setup screen ]\n"
+    "trackformat itn\n"
+    "tracksaving append\n"
+    "trackcourse 45\n"
+    "trackdistance 2 0.5\n"
+    "trackperiod 60\n"
+    "autologging no\n"
+    "records long\n"
+    "[ Setup parameters : managed in the 2nd setup screen ]\n"
+    "inclinometer 5\n"
+    "processperiod 500\n"
+    "gmtoffset 1\n"
+    "geoidfix no 48\n"
+    "displayaltitude no 30\n"
+    "[ Display parameters : managed in the 3rd setup screen ]\n"
+    "colorscheme day\n"
+    "compass both\n"
+    "coordinates decimal\n"
+    "language english.lng\n"
+    "units metric\n"
+    "[ Speed limit parameters : managed in the 4th setup screen ]\n"
+    "speedlimit 0\n"
+    "speedalarm visual\n"
+    "speedinterval 0 50 90 110 130\n"
+    "alarmfilename /mnt/sdcard/kelvaro/speed_alarm.ogg\n"
+    "alarmperiod no 10\n"
+    "[ Colors parameters : managed in the 5th setup screen ]\n"
+    "topforegroundcolors 0,0,0 255,255,255 204,204,204\n"
+    "bottomforegroundcolors 255,255,255 255,255,255 204,204,204\n"
+    "topbackgroundcolors 255,255,255 0,0,0\n"
+    "bottombackgroundcolors 0,0,128 0,0,128\n"
+    "linescolors 204,204,204 204,204,204\n"
+    "labelcolors 255,0,0 255,255,0\n"
+    "[ Backgrounds parameters : managed in the 6th setup screen ]\n"
+    "daybackground \n"
+    "nightbackground \n"
+    "[ Parameters for Kelvaro internal use : don't modify ! ]\n"
+    "maxspeeddisplay no\n"
+    "maxspeedvalue 0\n"
+    "logfilename none\n"
+    "accelerometer 0\n"
+    "[ Parameters kept for memory and further usage ]\n"
+    "bootstart no\n"
+    "snapping yes\n"
+    "[ End of parameters]\n";
+
+Settings parsed(const std::string& text, Settings start = Settings()) {
+    readSettingsText(text, start);
+    return start;
+}
+
+// Every field that travels through the file; accelerometer, screenadaptation and bootstart
+// do not.
+void expectSameStoredFields(const Settings& a, const Settings& b) {
+    EXPECT_EQ(a.processperiod, b.processperiod);
+    EXPECT_EQ(a.trackperiod, b.trackperiod);
+    EXPECT_EQ(a.trackformat, b.trackformat);
+    EXPECT_EQ(a.trackcourse, b.trackcourse);
+    EXPECT_EQ(a.tracksaving, b.tracksaving);
+    EXPECT_EQ(a.units, b.units);
+    EXPECT_EQ(a.colorscheme, b.colorscheme);
+    EXPECT_EQ(a.speedlimit, b.speedlimit);
+    EXPECT_EQ(a.maxspeedvalue, b.maxspeedvalue);
+    EXPECT_EQ(a.compass, b.compass);
+    EXPECT_EQ(a.records, b.records);
+    EXPECT_EQ(a.coordinates, b.coordinates);
+    EXPECT_EQ(a.inclinometer, b.inclinometer);
+    EXPECT_EQ(a.speedalarm, b.speedalarm);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(a.speedPresets[i], b.speedPresets[i]) << "preset " << i;
+    }
+    EXPECT_EQ(a.speedPresetLead, b.speedPresetLead);
+    EXPECT_EQ(a.altitudeMessagePeriod, b.altitudeMessagePeriod);
+    EXPECT_EQ(a.alarmRepeatPeriod, b.alarmRepeatPeriod);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(a.topforegroundcolors[i], b.topforegroundcolors[i]) << "colour " << i;
+        EXPECT_EQ(a.bottomforegroundcolors[i], b.bottomforegroundcolors[i]) << "colour " << i;
+    }
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(a.topbackgroundcolors[i], b.topbackgroundcolors[i]) << "colour " << i;
+        EXPECT_EQ(a.bottombackgroundcolors[i], b.bottombackgroundcolors[i]) << "colour " << i;
+        EXPECT_EQ(a.linescolors[i], b.linescolors[i]) << "colour " << i;
+        EXPECT_EQ(a.labelcolors[i], b.labelcolors[i]) << "colour " << i;
+    }
+    EXPECT_EQ(a.geoidSeparation, b.geoidSeparation);
+    EXPECT_EQ(a.gmtoffset, b.gmtoffset);
+    EXPECT_EQ(a.trackDistance, b.trackDistance);
+    EXPECT_EQ(a.trackDistance2, b.trackDistance2);
+    EXPECT_EQ(a.language, b.language);
+    EXPECT_EQ(a.logfilename, b.logfilename);
+    EXPECT_EQ(a.alarmfilename, b.alarmfilename);
+    EXPECT_EQ(a.daybackground, b.daybackground);
+    EXPECT_EQ(a.nightbackground, b.nightbackground);
+    EXPECT_EQ(a.snapping, b.snapping);
+    EXPECT_EQ(a.geoidCorrection, b.geoidCorrection);
+    EXPECT_EQ(a.autologging, b.autologging);
+    EXPECT_EQ(a.maxspeeddisplay, b.maxspeeddisplay);
+    EXPECT_EQ(a.altitudeMessages, b.altitudeMessages);
+    EXPECT_EQ(a.alarmRepeat, b.alarmRepeat);
+}
+
+class SettingsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(test::makeFolders(root.path("/mnt/sdcard/kelvaro")));
+        loadDefaults();
+    }
+    TempRoot root;
+};
+
+// ---------------------------------------------------------------------------------------
+// The writer
+
+TEST_F(SettingsTest, DefaultsAreWrittenAsTheFortyFiveLines) {
+    writeSettings(liveSettings);
+    const std::string written = root.read(kConfig);
+    EXPECT_EQ(written, kDefaultFile);
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 45);
+}
+
+TEST_F(SettingsTest, WriteTruncatesAnOlderLongerFile) {
+    root.write(kConfig, std::string(5000, '#') + "\n");
+    writeSettings(Settings());
+    EXPECT_EQ(root.read(kConfig), kDefaultFile);
+}
+
+TEST_F(SettingsTest, DoublesAreWrittenInTheStreamDefaultForm) {
+    struct Row {
+        const char* legend;
+        double value;
+        const char* expected;
+    } const rows[] = {
+        {"whole number without point", 2.0, "2"},
+        {"fraction", 0.1, "0.1"},
+        {"negative", -0.5, "-0.5"},
+        {"six digits kept", 100000.0, "100000"},
+        {"seven digits go to exponent", 1000000.0, "1e+06"},
+        {"rounded to six significant digits", 1234567.0, "1.23457e+06"},
+        {"small values in exponent form", 0.0000001, "1e-07"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        Settings s;
+        s.gmtoffset = row.value;
+        EXPECT_NE(settingsText(s).find(std::string("\ngmtoffset ") + row.expected + "\n"),
+                  std::string::npos);
+    }
+}
+
+TEST_F(SettingsTest, ValueWithNewlineCannotAddLines) {
+    Settings s;
+    s.logfilename = "tm1.gpx\nprocessperiod 1";
+    const std::string text = settingsText(s);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 45);
+    const Settings back = parsed(text);
+    EXPECT_EQ(back.logfilename, "tm1.gpx");
+    EXPECT_EQ(back.processperiod, 500);
+}
+
+TEST_F(SettingsTest, CodeWithoutKeywordIsWrittenEmptyAndReadAsFallback) {
+    Settings s;
+    s.trackformat = static_cast<TrackFormat>(9);
+    s.units = static_cast<Units>(-1);
+    const std::string text = settingsText(s);
+    EXPECT_NE(text.find("\ntrackformat \n"), std::string::npos);
+    Settings start;
+    start.trackformat = TrackFormat::Gpx;
+    start.units = Units::Nautic;
+    const Settings back = parsed(text, start);
+    EXPECT_EQ(back.trackformat, TrackFormat::Itn);
+    EXPECT_EQ(back.units, Units::Metric);
+}
+
+TEST_F(SettingsTest, UnwritableFileIsSkipped) {
+    // A folder in the file's place cannot be opened for writing, not even by root.
+    ASSERT_TRUE(test::makeFolders(root.path(kConfig)));
+    writeSettings(liveSettings);
+    struct stat info {};
+    ASSERT_EQ(::stat(root.path(kConfig).c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(liveSettings.processperiod, 500);
+}
+
+TEST_F(SettingsTest, MissingFolderIsNotCreated) {
+    ASSERT_EQ(::rmdir(root.path("/mnt/sdcard/kelvaro").c_str()), 0);
+    writeSettings(liveSettings);
+    EXPECT_FALSE(root.exists("/mnt/sdcard/kelvaro"));
+}
+
+// ---------------------------------------------------------------------------------------
+// Reading the file
+
+TEST_F(SettingsTest, MissingFileKeepsSettingsAndWorkingCopy) {
+    liveSettings.trackperiod = 77;
+    workingSettings.trackperiod = 99;
+    readSettings();
+    EXPECT_EQ(liveSettings.trackperiod, 77);
+    EXPECT_EQ(workingSettings.trackperiod, 99);
+}
+
+TEST_F(SettingsTest, FolderInPlaceOfTheFileCountsAsMissing) {
+    ASSERT_TRUE(test::makeFolders(root.path(kConfig)));
+    workingSettings.trackperiod = 99;
+    readSettings();
+    EXPECT_EQ(workingSettings.trackperiod, 99);
+}
+
+TEST_F(SettingsTest, ReadingRefreshesTheWorkingCopy) {
+    root.write(kConfig, "trackperiod 5\n");
+    liveSettings.inclinometer = 8;
+    workingSettings.inclinometer = 42;
+    readSettings();
+    EXPECT_EQ(liveSettings.trackperiod, 5);
+    EXPECT_EQ(liveSettings.inclinometer, 8);
+    expectSameStoredFields(workingSettings, liveSettings);
+}
+
+TEST_F(SettingsTest, EmptyFileStillRefreshesTheWorkingCopy) {
+    root.write(kConfig, "");
+    workingSettings.trackperiod = 99;
+    readSettings();
+    EXPECT_EQ(workingSettings.trackperiod, 60);
+}
+
+TEST_F(SettingsTest, WriteThenReadKeepsEveryStoredField) {
+    root.write("/mnt/sdcard/kelvaro/bell.ogg", "sound");
+    root.write("/mnt/sdcard/kelvaro/images/day.bmp", "BM");
+    root.write("/mnt/sdcard/kelvaro/images/night.bmp", "BM");
+    Settings changed;
+    changed.processperiod = 250;
+    changed.trackperiod = 0;
+    changed.trackformat = TrackFormat::Kml;
+    changed.trackcourse = 30;
+    changed.tracksaving = TrackSaving::New;
+    changed.units = Units::Nautic;
+    changed.colorscheme = ColorScheme::Auto;
+    changed.speedlimit = 90;
+    changed.maxspeedvalue = 187;
+    changed.compass = CompassStyle::Litteral;
+    changed.records = Records::Medium;
+    changed.coordinates = Coordinates::DegMinute;
+    changed.inclinometer = 9;
+    changed.speedalarm = SpeedAlarm::Both;
+    changed.speedPresets[0] = 30;
+    changed.speedPresets[1] = 70;
+    changed.speedPresets[2] = 100;
+    changed.speedPresets[3] = 120;
+    changed.speedPresetLead = 3;
+    changed.altitudeMessagePeriod = -15;
+    changed.alarmRepeatPeriod = 25;
+    changed.screenadaptation = ScreenAdaptation::OneXl;
+    changed.topforegroundcolors[1] = {1, 2, 3};
+    changed.bottomforegroundcolors[2] = {4, 5, 6};
+    changed.topbackgroundcolors[0] = {7, 8, 9};
+    changed.bottombackgroundcolors[1] = {10, 11, 12};
+    changed.linescolors[0] = {13, 14, 15};
+    changed.labelcolors[1] = {300, -5, 999};
+    changed.geoidSeparation = -12.5;
+    changed.gmtoffset = -3.5;
+    changed.trackDistance = 0.25;
+    changed.trackDistance2 = 7.125;
+    changed.accelerometer = 3.5;
+    changed.language = "deutsch.lng";
+    changed.logfilename = "tm20240612120000.kml";
+    changed.alarmfilename = "/mnt/sdcard/kelvaro/bell.ogg";
+    changed.daybackground = "/mnt/sdcard/kelvaro/images/day.bmp";
+    changed.nightbackground = "/mnt/sdcard/kelvaro/images/night.bmp";
+    changed.snapping = false;
+    changed.geoidCorrection = true;
+    changed.autologging = true;
+    changed.maxspeeddisplay = true;
+    changed.bootstart = true;
+    changed.altitudeMessages = true;
+    changed.alarmRepeat = true;
+    writeSettings(changed);
+
+    loadDefaults();
+    readSettings();
+    expectSameStoredFields(liveSettings, changed);
+    EXPECT_EQ(liveSettings.accelerometer, 0.0);
+    EXPECT_EQ(liveSettings.screenadaptation, ScreenAdaptation::None);
+    EXPECT_FALSE(liveSettings.bootstart);
+    expectSameStoredFields(workingSettings, changed);
+}
+
+TEST_F(SettingsTest, DefaultsSurviveWriteThenRead) {
+    root.write("/mnt/sdcard/kelvaro/speed_alarm.ogg", "sound");
+    writeSettings(liveSettings);
+    liveSettings = parsed("trackperiod 1\nunits english\ngeoidfix yes 3\n");
+    readSettings();
+    expectSameStoredFields(liveSettings, Settings());
+}
+
+TEST_F(SettingsTest, CrLfFileReadsLikeLfFile) {
+    root.write("/mnt/sdcard/kelvaro/speed_alarm.ogg", "sound");
+    Settings start;
+    start.trackperiod = 1;
+    start.units = Units::English;
+    start.speedPresets[3] = 7;
+    start.labelcolors[0] = {1, 1, 1};
+    start.language = "x.lng";
+    std::string crlf;
+    for (const char c : std::string(kDefaultFile)) {
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
+    expectSameStoredFields(parsed(crlf, start), parsed(kDefaultFile, start));
+    expectSameStoredFields(parsed(crlf, start), Settings());
+}
+
+TEST_F(SettingsTest, ValueWithCarriageReturnLosesItsLastCharacter) {
+    struct Row {
+        const char* legend;
+        std::string text;
+        const char* logfilename;
+    } const rows[] = {
+        {"trailing CR", "logfilename tm1.gpx\r", "tm1.gpx"},
+        {"CR inside drops the last character, not the CR", "logfilename ab\rcd", "ab\rc"},
+        {"without CR the value is kept", "logfilename tm1.gpx", "tm1.gpx"},
+        {"a lone CR leaves an empty value", "logfilename \r", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        EXPECT_EQ(parsed(row.text).logfilename, row.logfilename);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Keys and integer values
+
+using IntField = int32_t (*)(const Settings&);
+
+struct IntRow {
+    const char* legend;
+    std::string text;
+    IntField field;
+    int32_t expected;
+};
+
+int32_t trackperiod(const Settings& s) {
+    return s.trackperiod;
+}
+int32_t processperiod(const Settings& s) {
+    return s.processperiod;
+}
+int32_t speedlimit(const Settings& s) {
+    return s.speedlimit;
+}
+int32_t maxspeedvalue(const Settings& s) {
+    return s.maxspeedvalue;
+}
+int32_t trackcourse(const Settings& s) {
+    return s.trackcourse;
+}
+int32_t inclinometer(const Settings& s) {
+    return s.inclinometer;
+}
+
+void checkIntRows(const IntRow* begin, const IntRow* end) {
+    for (const IntRow* row = begin; row != end; ++row) {
+        SCOPED_TRACE(row->legend);
+        EXPECT_EQ(row->field(parsed(row->text)), row->expected);
+    }
+}
+
+TEST_F(SettingsTest, KeysAreFoundByContainmentInListOrder) {
+    const IntRow rows[] = {
+        {"plain key", "trackperiod 7", trackperiod, 7},
+        {"letters around the key", "mytrackperiodx 7", trackperiod, 7},
+        {"bracket glued to the key", "[trackperiod 7", trackperiod, 7},
+        {"trackperiod is tested before processperiod", "processperiodtrackperiod 9", trackperiod,
+         9},
+        {"... so processperiod keeps its value", "processperiodtrackperiod 9", processperiod, 500},
+        {"speedlimit is tested before maxspeedvalue", "maxspeedvaluespeedlimit 70", speedlimit, 70},
+        {"... so maxspeedvalue keeps its value", "maxspeedvaluespeedlimit 70", maxspeedvalue, 0},
+        {"maxspeedvalue alone", "maxspeedvalue 70", maxspeedvalue, 70},
+        {"comment line: the key is the bracket", "[ trackperiod 7 ]", trackperiod, 60},
+        {"name in the value only", "comment trackperiod 7", trackperiod, 60},
+        {"names are case-sensitive", "TrackPeriod 7", trackperiod, 60},
+        {"a tab is no blank: key and value are the whole line", "trackperiod\t7", trackperiod, 60},
+        {"line without blank and without number", "trackperiod", trackperiod, 60},
+        {"other keys", "trackcourse 90", trackcourse, 90},
+        {"other keys", "inclinometer 3", inclinometer, 3},
+    };
+    checkIntRows(std::begin(rows), std::end(rows));
+}
+
+TEST_F(SettingsTest, IntegersScanLikePercentD) {
+    const IntRow rows[] = {
+        {"second blank is skipped", "trackperiod  7", trackperiod, 7},
+        {"trailing letters are ignored", "trackperiod 7abc", trackperiod, 7},
+        {"plus sign", "trackperiod +12", trackperiod, 12},
+        {"negative kept as read", "trackperiod -3", trackperiod, -3},
+        {"no digits keeps the value", "trackperiod abc", trackperiod, 60},
+        {"empty value keeps the value", "trackperiod ", trackperiod, 60},
+        {"sign without digits", "trackperiod - 5", trackperiod, 60},
+        {"above int32 saturates", "trackperiod 99999999999", trackperiod, kIntMax},
+        {"below int32 saturates", "speedlimit -99999999999", speedlimit, kIntMin},
+        {"largest int32", "speedlimit 2147483647", speedlimit, kIntMax},
+        {"smallest int32", "speedlimit -2147483648", speedlimit, kIntMin},
+        {"many leading zeros", "speedlimit 000000000000000000042", speedlimit, 42},
+    };
+    checkIntRows(std::begin(rows), std::end(rows));
+}
+
+TEST_F(SettingsTest, ProcessPeriodIsNeverBelowOne) {
+    const IntRow rows[] = {
+        {"zero", "processperiod 0", processperiod, 1},
+        {"negative", "processperiod -5", processperiod, 1},
+        {"one", "processperiod 1", processperiod, 1},
+        {"ordinary", "processperiod 250", processperiod, 250},
+        {"no number keeps the value", "processperiod fast", processperiod, 500},
+        {"far below int32", "processperiod -99999999999", processperiod, 1},
+    };
+    checkIntRows(std::begin(rows), std::end(rows));
+}
+
+TEST_F(SettingsTest, AccelerometerLineIsSkipped) {
+    Settings start;
+    start.accelerometer = 1.25;
+    EXPECT_EQ(parsed("accelerometer 9.5", start).accelerometer, 1.25);
+}
+
+// ---------------------------------------------------------------------------------------
+// Other values
+
+TEST_F(SettingsTest, YesNoKeysLookForYes) {
+    struct Row {
+        const char* legend;
+        const char* text;
+        bool Settings::*field;
+        bool expected;
+    } const rows[] = {
+        {"yes", "autologging yes", &Settings::autologging, true},
+        {"no", "snapping no", &Settings::snapping, false},
+        {"upper case is no yes", "autologging YES", &Settings::autologging, false},
+        {"yes inside a word", "maxspeeddisplay eyes", &Settings::maxspeeddisplay, true},
+        {"empty", "snapping ", &Settings::snapping, false},
+        {"no blank: the whole line is the value", "autologgingyes", &Settings::autologging, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        Settings start;
+        start.*row.field = !row.expected;
+        EXPECT_EQ(parsed(row.text, start).*row.field, row.expected);
+    }
+}
+
+TEST_F(SettingsTest, KeywordsAreDecodedByContainmentInTheirOrder) {
+    struct Row {
+        const char* legend;
+        const char* text;
+        int32_t (*field)(const Settings&);
+        int32_t expected;
+    };
+    const auto units = [](const Settings& s) { return static_cast<int32_t>(s.units); };
+    const auto format = [](const Settings& s) { return static_cast<int32_t>(s.trackformat); };
+    const auto screen = [](const Settings& s) { return static_cast<int32_t>(s.screenadaptation); };
+    const auto saving = [](const Settings& s) { return static_cast<int32_t>(s.tracksaving); };
+    const auto scheme = [](const Settings& s) { return static_cast<int32_t>(s.colorscheme); };
+    const auto compass = [](const Settings& s) { return static_cast<int32_t>(s.compass); };
+    const auto records = [](const Settings& s) { return static_cast<int32_t>(s.records); };
+    const auto coords = [](const Settings& s) { return static_cast<int32_t>(s.coordinates); };
+    const auto alarm = [](const Settings& s) { return static_cast<int32_t>(s.speedalarm); };
+    const Row rows[] = {
+        {"units english", "units english", units, 1},
+        {"units nautic", "units nautic", units, 2},
+        {"units metric", "units metric", units, 0},
+        {"units unknown is metric", "units imperial", units, 0},
+        {"units english wins over nautic", "units nauticenglish", units, 1},
+        {"format csv", "trackformat csv", format, 0},
+        {"format gpx", "trackformat gpx", format, 1},
+        {"format itn", "trackformat itn", format, 2},
+        {"format kml", "trackformat kml", format, 3},
+        {"format poi", "trackformat poi", format, 4},
+        {"format nmea", "trackformat nmea", format, 5},
+        {"format unknown is itn", "trackformat txt", format, 2},
+        {"format csv wins over kml", "trackformat kml.csv", format, 0},
+        {"format gpx wins over nmea", "trackformat nmeagpx", format, 1},
+        {"screen onexl", "screenadaptation onexl", screen, 2},
+        {"screen rider2", "screenadaptation rider2", screen, 1},
+        {"screen onexl wins over rider2", "screenadaptation rider2onexl", screen, 2},
+        {"screen none", "screenadaptation none", screen, 0},
+        {"saving new", "tracksaving new", saving, 1},
+        {"saving append", "tracksaving append", saving, 0},
+        {"saving new inside a word", "tracksaving renew", saving, 1},
+        {"scheme day", "colorscheme day", scheme, 0},
+        {"scheme night", "colorscheme night", scheme, 1},
+        {"scheme auto", "colorscheme auto", scheme, 2},
+        {"scheme unknown is auto", "colorscheme dusk", scheme, 2},
+        {"scheme day wins over night", "colorscheme nightday", scheme, 0},
+        {"compass numeric", "compass numeric", compass, 0},
+        {"compass litteral", "compass litteral", compass, 1},
+        {"compass usual spelling is both", "compass literal", compass, 2},
+        {"compass both", "compass both", compass, 2},
+        {"records short", "records short", records, 1},
+        {"records medium", "records medium", records, 2},
+        {"records long", "records long", records, 0},
+        {"records unknown is long", "records full", records, 0},
+        {"coordinates degminsec", "coordinates degminsec", coords, 1},
+        {"coordinates degminute", "coordinates degminute", coords, 2},
+        {"coordinates decimal", "coordinates decimal", coords, 0},
+        {"alarm visual", "speedalarm visual", alarm, 0},
+        {"alarm audible", "speedalarm audible", alarm, 1},
+        {"alarm both", "speedalarm both", alarm, 2},
+        {"alarm unknown is both", "speedalarm ", alarm, 2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        EXPECT_EQ(row.field(parsed(row.text)), row.expected);
+    }
+}
+
+TEST_F(SettingsTest, DecimalNumbers) {
+    struct Row {
+        const char* legend;
+        const char* value;
+        double expected;
+    } const rows[] = {
+        {"integer", "2", 2.0},
+        {"negative fraction", "-3.5", -3.5},
+        {"plus sign", "+5.75", 5.75},
+        {"trailing text", "5.5h", 5.5},
+        {"no leading digit", ".5", 0.5},
+        {"no fraction digit", "5.", 5.0},
+        {"exponent", "1e1", 10.0},
+        {"incomplete exponent", "1e", 1.0},
+        {"leading blanks", "  7", 7.0},
+        {"no number", "abc", 0.0},
+        {"empty", "", 0.0},
+        {"two signs", "+-5", 0.0},
+        {"nan is no number", "nan", 0.0},
+        {"inf is no number", "inf", 0.0},
+        {"hexadecimal is read as decimal 0", "0x10", 0.0},
+        {"beyond a double", "1e999", 0.0},
+        {"below a double", "-1e999", 0.0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        Settings start;
+        start.gmtoffset = 99.0;
+        EXPECT_EQ(parsed(std::string("gmtoffset ") + row.value, start).gmtoffset, row.expected);
+    }
+}
+
+TEST_F(SettingsTest, TrackDistanceTakesItsSecondValueOnlyAfterABlank) {
+    struct Row {
+        const char* legend;
+        const char* text;
+        double distance;
+        double distance2;
+    } const rows[] = {
+        {"single value keeps distance 2", "trackdistance 3", 3.0, 7.25},
+        {"two values", "trackdistance 3 1.5", 3.0, 1.5},
+        {"blank with nothing after it", "trackdistance 3 ", 3.0, 0.0},
+        {"no number", "trackdistance abc", 0.0, 7.25},
+        {"second part no number", "trackdistance 4.5 abc", 4.5, 0.0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        Settings start;
+        start.trackDistance = 9.0;
+        start.trackDistance2 = 7.25;
+        const Settings s = parsed(row.text, start);
+        EXPECT_EQ(s.trackDistance, row.distance);
+        EXPECT_EQ(s.trackDistance2, row.distance2);
+    }
+}
+
+TEST_F(SettingsTest, FlagAndNumberKeysSplitAndReset) {
+    struct Row {
+        const char* legend;
+        const char* text;
+        bool flag;
+        double number;
+    } const rows[] = {
+        {"geoid yes and number", "geoidfix yes 12.5", true, 12.5},
+        {"geoid no alone resets to 48", "geoidfix no", false, 48.0},
+        {"geoid yes alone resets to 48", "geoidfix yes", true, 48.0},
+        {"geoid blank with nothing after it resets", "geoidfix yes ", true, 48.0},
+        {"geoid no and number", "geoidfix no -3", false, -3.0},
+        {"geoid number that is no number", "geoidfix yes abc", true, 0.0},
+        {"geoid yes inside the first part", "geoidfix noyes 5", true, 5.0},
+        {"geoid yes only in the second part", "geoidfix no yes", false, 0.0},
+        {"geoid empty first part", "geoidfix  7", false, 7.0},
+        {"geoid more parts", "geoidfix yes 1 2", true, 1.0},
+        {"altitude yes and number", "displayaltitude yes 45", true, 45},
+        {"altitude no resets to 30", "displayaltitude no", false, 30},
+        {"altitude negative kept", "displayaltitude yes -5", true, -5},
+        {"altitude no number gives 0", "displayaltitude yes x", true, 0},
+        {"altitude above int32 saturates", "displayaltitude yes 99999999999", true, kIntMax},
+        {"alarm yes and negative is made positive", "alarmperiod yes -20", true, 20},
+        {"alarm no resets to 10", "alarmperiod no", false, 10},
+        {"alarm yes alone resets to 10", "alarmperiod yes", true, 10},
+        {"alarm plain number", "alarmperiod yes 5", true, 5},
+        {"alarm smallest int32 saturates when made positive", "alarmperiod yes -2147483648", true,
+         kIntMax},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        Settings start;
+        start.geoidCorrection = !row.flag;
+        start.geoidSeparation = 99.0;
+        start.altitudeMessages = !row.flag;
+        start.altitudeMessagePeriod = 99;
+        start.alarmRepeat = !row.flag;
+        start.alarmRepeatPeriod = 99;
+        const Settings s = parsed(row.text, start);
+        const std::string key = std::string(row.text).substr(0, std::string(row.text).find(' '));
+        if (key == "geoidfix") {
+            EXPECT_EQ(s.geoidCorrection, row.flag);
+            EXPECT_EQ(s.geoidSeparation, row.number);
+        } else if (key == "displayaltitude") {
+            EXPECT_EQ(s.altitudeMessages, row.flag);
+            EXPECT_EQ(s.altitudeMessagePeriod, row.number);
+        } else {
+            EXPECT_EQ(s.alarmRepeat, row.flag);
+            EXPECT_EQ(s.alarmRepeatPeriod, row.number);
+        }
+    }
+}
+
+TEST_F(SettingsTest, SpeedIntervalScansUntilTheFirstValueThatIsNoNumber) {
+    struct Row {
+        const char* legend;
+        const char* value;
+        int32_t expected[5];
+    } const rows[] = {
+        {"five values", "1 2 3 4 5", {1, 2, 3, 4, 5}},
+        {"stops at a word", "1 2 x 4 5", {1, 2, 90, 110, 130}},
+        {"one value", "7", {7, 50, 90, 110, 130}},
+        {"empty keeps all", "", {0, 50, 90, 110, 130}},
+        {"sixth value ignored", "1 2 3 4 5 6", {1, 2, 3, 4, 5}},
+        {"commas stop the scan", "1,2,3,4,5", {1, 50, 90, 110, 130}},
+        {"any blanks between values", " 1  2\t3 4  5", {1, 2, 3, 4, 5}},
+        {"saturated values", "99999999999 -99999999999 0 0 0", {kIntMax, kIntMin, 0, 0, 0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        const Settings s = parsed(std::string("speedinterval ") + row.value);
+        EXPECT_EQ(s.speedPresetLead, row.expected[0]);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(s.speedPresets[i], row.expected[i + 1]) << "preset " << i;
+        }
+    }
+}
+
+TEST_F(SettingsTest, ColoursScanGroupsOfThreeUntilTheFirstMismatch) {
+    const Rgb white{255, 255, 255};
+    const Rgb grey{204, 204, 204};
+    struct Row {
+        const char* legend;
+        const char* value;
+        Rgb expected[3];
+    } const rows[] = {
+        {"three groups", "1,2,3 4,5,6 7,8,9", {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}},
+        {"partial first group", "1,2", {{1, 2, 255}, white, grey}},
+        {"partial second group", "1,2,3 4", {{1, 2, 3}, {4, 255, 255}, grey}},
+        {"out of range kept as read", "300,-5,999", {{300, -5, 999}, white, grey}},
+        {"blank before a comma stops", "1 ,2,3", {{1, 255, 255}, white, grey}},
+        {"blanks after commas are skipped", "1, 2, 3", {{1, 2, 3}, white, grey}},
+        {"groups need a blank between them", "1,2,3,4,5,6", {{1, 2, 3}, white, grey}},
+        {"no number keeps all", "black", {white, white, grey}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        const Settings s = parsed(std::string("bottomforegroundcolors ") + row.value);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(s.bottomforegroundcolors[i], row.expected[i]) << "group " << i;
+        }
+    }
+}
+
+TEST_F(SettingsTest, TwoGroupColourKeysIgnoreAThirdGroup) {
+    const Settings s = parsed("labelcolors 1,2,3 4,5,6 7,8,9\nlinescolors 9,9,9");
+    EXPECT_EQ(s.labelcolors[0], (Rgb{1, 2, 3}));
+    EXPECT_EQ(s.labelcolors[1], (Rgb{4, 5, 6}));
+    EXPECT_EQ(s.linescolors[0], (Rgb{9, 9, 9}));
+    EXPECT_EQ(s.linescolors[1], (Rgb{204, 204, 204}));
+    EXPECT_EQ(s.topforegroundcolors[2], (Rgb{204, 204, 204}));
+}
+
+TEST_F(SettingsTest, FilePathsAreTakenOnlyWhenTheyOpen) {
+    root.write("/mnt/sdcard/kelvaro/bell.ogg", "sound");
+    root.write("/mnt/sdcard/kelvaro/images/day.bmp", "BM");
+    ASSERT_TRUE(test::makeFolders(root.path("/mnt/sdcard/kelvaro/images/folder.bmp")));
+    struct Row {
+        const char* legend;
+        const char* text;
+        std::string Settings::*field;
+        const char* expected;
+    } const rows[] = {
+        {"sound present", "alarmfilename /mnt/sdcard/kelvaro/bell.ogg", &Settings::alarmfilename,
+         "/mnt/sdcard/kelvaro/bell.ogg"},
+        {"sound missing", "alarmfilename /mnt/sdcard/kelvaro/gong.ogg", &Settings::alarmfilename,
+         "inexistant"},
+        {"sound empty", "alarmfilename ", &Settings::alarmfilename, "inexistant"},
+        {"sound is a folder", "alarmfilename /mnt/sdcard/kelvaro", &Settings::alarmfilename,
+         "inexistant"},
+        {"day background present", "daybackground /mnt/sdcard/kelvaro/images/day.bmp",
+         &Settings::daybackground, "/mnt/sdcard/kelvaro/images/day.bmp"},
+        {"day background missing", "daybackground /mnt/sdcard/kelvaro/images/sun.bmp",
+         &Settings::daybackground, ""},
+        {"night background present", "nightbackground /mnt/sdcard/kelvaro/images/day.bmp",
+         &Settings::nightbackground, "/mnt/sdcard/kelvaro/images/day.bmp"},
+        {"night background is a folder", "nightbackground /mnt/sdcard/kelvaro/images/folder.bmp",
+         &Settings::nightbackground, ""},
+        {"language with .lng", "language francais.lng", &Settings::language, "francais.lng"},
+        {"language without .lng", "language francais", &Settings::language, "english.lng"},
+        {".lng anywhere", "language old.lng.bak", &Settings::language, "old.lng.bak"},
+        {"log name unchanged", "logfilename tm20240612.gpx", &Settings::logfilename,
+         "tm20240612.gpx"},
+        {"log name empty", "logfilename ", &Settings::logfilename, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        Settings start;
+        start.*row.field = "previous";
+        EXPECT_EQ(parsed(row.text, start).*row.field, row.expected);
+    }
+}
+
+TEST_F(SettingsTest, LinesEndAtNulAndLongLinesDropTheirTail) {
+    std::string nul = "logfilename ab";
+    nul += '\0';
+    nul += "cd\n";
+    nul += '\0';
+    nul += "trackperiod 7\n";
+    const Settings fromNul = parsed(nul);
+    EXPECT_EQ(fromNul.logfilename, "ab");
+    EXPECT_EQ(fromNul.trackperiod, 60);
+
+    // The tail of an over-long line would read as "xxx...trackperiod 3" if it were a line.
+    const Settings fromLong =
+        parsed("junk " + std::string(5000, 'x') + "trackperiod 3\ntrackcourse 10\n");
+    EXPECT_EQ(fromLong.trackperiod, 60);
+    EXPECT_EQ(fromLong.trackcourse, 10);
+
+    const Settings longValue = parsed("logfilename " + std::string(100000, 'y') + "\n");
+    EXPECT_FALSE(longValue.logfilename.empty());
+    EXPECT_LT(longValue.logfilename.size(), 100000u);
+    EXPECT_EQ(longValue.logfilename.find_first_not_of('y'), std::string::npos);
+}
+
+TEST_F(SettingsTest, LastLineWithoutNewlineIsRead) {
+    root.write(kConfig, "trackperiod 5\ntrackcourse 12");
+    readSettings();
+    EXPECT_EQ(liveSettings.trackperiod, 5);
+    EXPECT_EQ(liveSettings.trackcourse, 12);
+}
+
+// ---------------------------------------------------------------------------------------
+// The start-at-boot list
+
+TEST_F(SettingsTest, CleanupListContainsMatchesInsideALine) {
+    struct Row {
+        const char* legend;
+        const char* list;
+        const char* text;
+        bool expected;
+    } const rows[] = {
+        {"entry with bar found without bar", "daemon|kelvaro/kelvaro|\n", "daemon|kelvaro/kelvaro",
+         true},
+        {"entry with bar found with bar", "daemon|kelvaro/kelvaro|\n", "daemon|kelvaro/kelvaro|",
+         true},
+        {"entry without bar not found with bar", "daemon|kelvaro/kelvaro\n",
+         "daemon|kelvaro/kelvaro|", false},
+        {"later line, CR-LF", "daemon|other/other|\r\nx daemon|kelvaro/kelvaro|\r\n",
+         "daemon|kelvaro/kelvaro|", true},
+        {"last line without newline", "a\nb daemon|kelvaro/kelvaro", "daemon|kelvaro/kelvaro",
+         true},
+        {"text split over two lines", "daemon|kel\nvaro/kelvaro|\n", "daemon|kelvaro/kelvaro",
+         false},
+        {"empty list", "", "daemon|kelvaro/kelvaro", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        root.write(kCleanup, row.list);
+        EXPECT_EQ(cleanupListContains(row.text), row.expected);
+    }
+}
+
+TEST_F(SettingsTest, CleanupListMissing) {
+    EXPECT_FALSE(cleanupListContains("daemon|kelvaro/kelvaro"));
+}
+
+TEST_F(SettingsTest, BootstartComesFromTheList) {
+    root.write(kCleanup, "daemon|kelvaro/kelvaro\n");
+    loadDefaults();
+    EXPECT_FALSE(liveSettings.bootstart) << "the defaults look for the entry with its bar";
+    EXPECT_FALSE(workingSettings.bootstart);
+    EXPECT_TRUE(parsed("bootstart no").bootstart) << "the reader looks for it without";
+
+    root.write(kCleanup, "daemon|kelvaro/kelvaro|\n");
+    loadDefaults();
+    EXPECT_TRUE(liveSettings.bootstart);
+    EXPECT_TRUE(workingSettings.bootstart);
+
+    root.write(kCleanup, "");
+    Settings start;
+    start.bootstart = true;
+    EXPECT_FALSE(parsed("bootstart yes", start).bootstart);
+}
+
+TEST_F(SettingsTest, DefaultsReplaceBothCopies) {
+    liveSettings.trackperiod = 1;
+    workingSettings.units = Units::Nautic;
+    loadDefaults();
+    expectSameStoredFields(liveSettings, Settings());
+    expectSameStoredFields(workingSettings, Settings());
+}
+
+}  // namespace
+}  // namespace kelvaro

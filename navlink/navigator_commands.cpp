@@ -229,7 +229,7 @@ int32_t NavigatorCommands::UseGFFile(int32_t& status, const char* path) {
 }
 
 int32_t NavigatorCommands::EnableExternalGPSInput(int32_t& status, NumberResult& result) {
-    return query(status, "EnableExternalGPSInputV01", {}, {&result.number});
+    return query(status, "EnableExternalGPSInputV01", {}, {result.number});
 }
 int32_t NavigatorCommands::GeocodeExtended(int32_t& status, const char* city, const char* street,
                                            const char* number, const char* postalCode,
@@ -242,13 +242,13 @@ int32_t NavigatorCommands::Geocode(int32_t& status, const char* city, const char
     return query(status, "GeocodeV01", {city, street, number}, {result.numbers, result.texts});
 }
 int32_t NavigatorCommands::GetApplicationVersion(int32_t& status, TextNumberResult& result) {
-    return query(status, "GetApplicationVersionV01", {}, {&result.text, &result.number});
+    return query(status, "GetApplicationVersionV01", {}, {result.text, result.number});
 }
 int32_t NavigatorCommands::GetCurrentPosition(int32_t& status, FiveNumbersResult& result) {
     return query(status, "GetCurrentPositionV01", {}, {result.numbers});
 }
 int32_t NavigatorCommands::GetCurrentStopover(int32_t& status, NumberResult& result) {
-    return query(status, "GetCurrentStopoverV01", {}, {&result.number});
+    return query(status, "GetCurrentStopoverV01", {}, {result.number});
 }
 int32_t NavigatorCommands::GetDataSetInfo(int32_t& status, TwoTextsTwoNumbersResult& result) {
     return query(status, "GetDataSetInfoV01", {}, {result.texts, result.numbers});
@@ -258,23 +258,23 @@ int32_t NavigatorCommands::GetFavorite(int32_t& status, int32_t favorite,
     return query(status, "GetFavoriteV01", {favorite}, {result.texts, result.numbers});
 }
 int32_t NavigatorCommands::GetInternetConnectionStatus(int32_t& status, NumberResult& result) {
-    return query(status, "GetInternetConnectionStatusV01", {}, {&result.number});
+    return query(status, "GetInternetConnectionStatusV01", {}, {result.number});
 }
 int32_t NavigatorCommands::GetLocationInfoEx(int32_t& status, int32_t longitude, int32_t latitude,
                                              LocationInfoExResult& result) {
     return query(status, "GetLocationInfoExV01", {longitude, latitude},
-                 {result.numbers, &result.text, result.moreNumbers, &result.moreText});
+                 {result.numbers, result.text, result.moreNumbers, result.moreText});
 }
 int32_t NavigatorCommands::GetLocationInfo(int32_t& status, int32_t longitude, int32_t latitude,
                                            LocationInfoResult& result) {
     return query(status, "GetLocationInfoV01", {longitude, latitude},
-                 {result.numbers, &result.text, result.moreNumbers});
+                 {result.numbers, result.text, result.moreNumbers});
 }
 int32_t NavigatorCommands::GetRouteInfo(int32_t& status, RouteInfoResult& result) {
     return query(status, "GetRouteInfoV01", {}, {result.numbers});
 }
 int32_t NavigatorCommands::GetUniqueDeviceId(int32_t& status, TextNumberResult& result) {
-    return query(status, "GetUniqueDeviceIdV01", {}, {&result.text, &result.number});
+    return query(status, "GetUniqueDeviceIdV01", {}, {result.text, result.number});
 }
 
 int32_t NavigatorCommands::GetResultFromCustomUI(int32_t& status,

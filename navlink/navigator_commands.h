@@ -72,8 +72,8 @@ class NavigatorCommands {
 
     // Where an answer argument goes: one integer, a run of integers, or a text.
     struct Field {
-        Field(int32_t* number) : numbers(number), count(1) {}
-        Field(std::string* text) : texts(text), count(1) {}
+        Field(int32_t& number) : numbers(&number), count(1) {}
+        Field(std::string& text) : texts(&text), count(1) {}
         template <size_t N>
         Field(int32_t (&run)[N]) : numbers(run), count(N) {}
         template <size_t N>

@@ -1,5 +1,7 @@
 #include "sim/verbs.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -45,10 +47,58 @@ void feedBreak(World& world, const Event& event) {
     }
 }
 
+std::string checkStatus(const Event& event) {
+    char* end = nullptr;
+    const long long value = std::strtoll(event.args[0].c_str(), &end, 10);
+    if (end == event.args[0].c_str() || *end != '\0' || value < INT32_MIN || value > INT32_MAX) {
+        return "'" + event.args[0] + "' is not a status";
+    }
+    return {};
+}
+
+void navigatorStatus(World& world, const Event& event) {
+    world.navigator().setStatus(
+        static_cast<int32_t>(std::strtoll(event.args[0].c_str(), nullptr, 10)));
+}
+
+void navigatorSilent(World& world, const Event&) {
+    world.navigator().setSilent(true);
+}
+
+void navigatorAnswer(World& world, const Event&) {
+    world.navigator().setSilent(false);
+}
+
+// The words of the line, joined by single blanks, cut at every "|"; no words is a request
+// without arguments.
+void request(World& world, const Event& event) {
+    std::string text;
+    for (const std::string& word : event.args) {
+        text += (text.empty() ? "" : " ") + word;
+    }
+    std::vector<std::string> arguments;
+    for (size_t start = 0; !event.args.empty();) {
+        const size_t bar = text.find('|', start);
+        arguments.push_back(text.substr(start, bar - start));
+        if (bar == std::string::npos) {
+            break;
+        }
+        start = bar + 1;
+    }
+    if (!world.navigator().sendRequest(arguments)) {
+        std::fprintf(stderr, "kelvaro-sim: line %d: the request could not be written\n",
+                     event.line);
+    }
+}
+
 const std::vector<Verb>& verbTable() {
     static const std::vector<Verb> table = {
         {"feed-break", 1, 1, "feed-break N", checkWholeSeconds, feedBreak},
         {"tap", 2, 2, "tap X Y", checkTapPoint, tap},
+        {"navigator-status", 1, 1, "navigator-status N", checkStatus, navigatorStatus},
+        {"navigator-silent", 0, 0, "navigator-silent", nullptr, navigatorSilent},
+        {"navigator-answer", 0, 0, "navigator-answer", nullptr, navigatorAnswer},
+        {"request", 0, SIZE_MAX, "request ARG|ARG|...", nullptr, request},
     };
     return table;
 }

@@ -18,7 +18,7 @@ constexpr uint64_t kFirstSentenceMicroseconds = 1000000;
 }  // namespace
 
 World::World(Options options, std::vector<Event> events)
-    : options_(std::move(options)), events_(std::move(events)) {}
+    : options_(std::move(options)), navigator_(options_.root), events_(std::move(events)) {}
 
 bool World::start(std::string* error) {
     touch_ = std::make_unique<TouchInjector>(options_.root, options_.touchEvents,
@@ -56,6 +56,8 @@ void World::step(uint64_t nowMicroseconds) {
     if (touch_) {
         touch_->pump();
     }
+    navigator_.step(now_);
+    requestsAnswered = navigator_.requestsAnswered();
 }
 
 bool World::outOfTime(uint64_t nowMicroseconds) const {

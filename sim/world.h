@@ -10,6 +10,7 @@
 
 #include "sim/events.h"
 #include "sim/gps_replay.h"
+#include "sim/navigator_standin.h"
 #include "sim/options.h"
 #include "sim/touch_injector.h"
 
@@ -36,12 +37,14 @@ class World {
     uint64_t now() const { return now_; }
     GpsReplay* gps() { return gps_.get(); }
     TouchInjector* touch() { return touch_.get(); }
+    NavigatorStandIn& navigator() { return navigator_; }
 
     uint64_t requestsAnswered = 0;
     uint64_t framesWritten = 0;
 
   private:
     Options options_;
+    NavigatorStandIn navigator_;
     std::vector<Event> events_;
     size_t nextEvent_ = 0;
     uint64_t now_ = 0;

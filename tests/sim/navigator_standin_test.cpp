@@ -1,0 +1,207 @@
+// The navigator stand-in against the program's own link: requests logged and answered,
+// the scripted status and silence, and requests sent to the program.
+#include "sim/navigator_standin.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "navlink/navigator_link.h"
+#include "platform/platform.h"
+#include "platform/simulated_platform.h"
+#include "sim/events.h"
+#include "sim/world.h"
+#include "tests/support/temp_root.h"
+
+namespace kelvaro::sim {
+namespace {
+
+constexpr uint64_t kSecond = 1000000;
+
+struct RecordingHandler : MCommandHandlerInterface {
+    void HandleMessage(MTomTomCommunicationLayerInterface* layer, MTomTomSession*) override {
+        std::vector<std::string> arguments;
+        for (int32_t i = 0; i < layer->Arguments().GetCount(); ++i) {
+            arguments.push_back(layer->Arguments().GetArgument(i));
+        }
+        messages.push_back(arguments);
+    }
+    std::vector<std::vector<std::string>> messages;
+};
+
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (const dirent* entry = readdir(dir)) {
+            if (entry->d_name[0] != '.') {
+                names.push_back(entry->d_name);
+            }
+        }
+        closedir(dir);
+    }
+    return names;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    for (size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
+        out.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return out;
+}
+
+class NavigatorStandInTest : public ::testing::Test {
+  protected:
+    void run(const std::string& script) {
+        test::makeFolders(root_.path("/var/run"));
+        root_.write("/events.txt", script);
+        std::vector<Event> events;
+        std::string error;
+        ASSERT_TRUE(readEvents(root_.path("/events.txt"), &events, &error)) << error;
+        Options options;
+        options.root = root_.root();
+        world_ = std::make_unique<World>(options, std::move(events));
+        platform::sim::setSleepHook([this](uint64_t now) { world_->step(now); });
+        world_->step(0);
+    }
+    ~NavigatorStandInTest() override {
+        stopNavigatorLink();
+        platform::sim::setSleepHook(nullptr);
+    }
+    void sleepUntil(uint64_t microseconds) {
+        platform::sleepMicroseconds(
+            static_cast<uint32_t>(microseconds - platform::sim::virtualMicroseconds()));
+    }
+
+    test::TempRoot root_;
+    std::unique_ptr<World> world_;
+};
+
+TEST_F(NavigatorStandInTest, CommandIsLoggedAndItsAnswerFilesAreGone) {
+    run("");
+    ASSERT_EQ(startNavigatorLink(), 1);
+    int32_t status = 99;
+    EXPECT_EQ(navigatorCommands()->PlaySoundFile(status, "/mnt/sdcard/kelvaro/speed_alarm.ogg", 1),
+              0);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(root_.read("/navigator.log"),
+              "{\"time\": 0.100, \"command\": \"PlaySoundFileV01\", \"arguments\": "
+              "[\"/mnt/sdcard/kelvaro/speed_alarm.ogg\", \"1\"]}\n");
+    EXPECT_TRUE(filesIn(root_.path("/var/run")).empty());
+    EXPECT_EQ(world_->requestsAnswered, 1u);
+}
+
+TEST_F(NavigatorStandInTest, LogEscapesTheArguments) {
+    run("");
+    ASSERT_EQ(startNavigatorLink(), 1);
+    int32_t status = 0;
+    navigatorCommands()->FlashMessage(status, "Alt\xe9 \"12\" \\ m\x01", 4000);
+    EXPECT_EQ(root_.read("/navigator.log"),
+              "{\"time\": 0.100, \"command\": \"FlashMessageV01\", \"arguments\": "
+              "[\"Alt\\u00e9 \\\"12\\\" \\\\ m\\u0001\", \"4000\"]}\n");
+}
+
+TEST_F(NavigatorStandInTest, ScriptedStatusSilenceAndResume) {
+    run("0 navigator-status 7\n"
+        "1 navigator-silent\n"
+        "10 navigator-answer\n");
+    ASSERT_EQ(startNavigatorLink(), 1);
+    int32_t status = 0;
+    EXPECT_EQ(navigatorCommands()->ClearRoute(status), 0);
+    EXPECT_EQ(status, 7);
+
+    sleepUntil(1 * kSecond);
+    const uint64_t asked = platform::sim::virtualMicroseconds();
+    EXPECT_EQ(navigatorCommands()->ClearRoute(status), kMalformedAnswer);
+    EXPECT_EQ(status, kMalformedAnswer);
+    const uint64_t waited = platform::sim::virtualMicroseconds() - asked;
+    EXPECT_GE(waited, 1 * kSecond);
+    EXPECT_LE(waited, 9 * kSecond);
+    EXPECT_EQ(filesIn(root_.path("/var/run")).size(), 2u);  // the request, untouched
+    EXPECT_EQ(lines(root_.read("/navigator.log")).size(), 1u);
+
+    // Answering again, the stand-in takes the old request; its late answer is dropped by
+    // the poll instead of reaching the handler as a request.
+    sleepUntil(10 * kSecond);
+    EXPECT_EQ(lines(root_.read("/navigator.log")).size(), 2u);
+    RecordingHandler handler;
+    pollNavigatorLink("kelvaro", &handler);
+    EXPECT_TRUE(handler.messages.empty());
+    EXPECT_TRUE(filesIn(root_.path("/var/run")).empty());
+    EXPECT_EQ(world_->requestsAnswered, 2u);
+}
+
+TEST_F(NavigatorStandInTest, ScriptedRequestsReachTheHandler) {
+    run("2 request Madrid hide\n"
+        "3 request\n"
+        "4 request a|b|\n");
+    sleepUntil(5 * kSecond);
+    const std::vector<std::string> before = filesIn(root_.path("/var/run"));
+    EXPECT_EQ(before.size(), 6u);
+    EXPECT_EQ(root_.read("/var/run/TomTomNavigationServer.kelvaro.1000.3.message"),
+              std::string("a|b||\0", 6));
+
+    RecordingHandler handler;
+    pollNavigatorLink("kelvaro", &handler);
+    const std::vector<std::vector<std::string>> expected = {{"Madrid hide"}, {}, {"a", "b", ""}};
+    EXPECT_EQ(handler.messages, expected);
+    EXPECT_TRUE(filesIn(root_.path("/var/run")).empty());
+    EXPECT_EQ(world_->requestsAnswered, 0u);
+}
+
+TEST(NavigatorVerbs, ArgumentsAreChecked) {
+    struct Row {
+        const char* legend;
+        const char* line;
+        bool accepted;
+    };
+    const Row rows[] = {
+        {"status", "1 navigator-status -3\n", true},
+        {"status not a number", "1 navigator-status x\n", false},
+        {"status beyond 32 bits", "1 navigator-status 4294967296\n", false},
+        {"status missing", "1 navigator-status\n", false},
+        {"silent takes nothing", "1 navigator-silent 3\n", false},
+        {"answer", "1 navigator-answer\n", true},
+        {"request of many words", "1 request a b|c d\n", true},
+    };
+    test::TempRoot root;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        root.write("/events.txt", row.line);
+        std::vector<Event> events;
+        std::string error;
+        EXPECT_EQ(readEvents(root.path("/events.txt"), &events, &error), row.accepted) << error;
+    }
+}
+
+TEST(JsonString, EscapesWhatJsonCannotHoldAsIs) {
+    struct Row {
+        const char* legend;
+        std::string bytes;
+        std::string json;
+    };
+    const Row rows[] = {
+        {"plain", "speed_alarm.ogg", "\"speed_alarm.ogg\""},
+        {"empty", "", "\"\""},
+        {"quote and backslash", "a\"b\\c", "\"a\\\"b\\\\c\""},
+        {"line ends and tab", "a\nb\r\tc", "\"a\\nb\\r\\tc\""},
+        {"control and delete", std::string("\x01\x1f\x7f", 3), "\"\\u0001\\u001f\\u007f\""},
+        {"zero byte", std::string("a\0b", 3), "\"a\\u0000b\""},
+        {"Latin-1 letter", "caf\xe9", "\"caf\\u00e9\""},
+        {"UTF-8 letter kept", "caf\xc3\xa9", "\"caf\xc3\xa9\""},
+        {"cut UTF-8 sequence", "x\xe2\x82", "\"x\\u00e2\\u0082\""},
+        {"overlong form", "\xc0\xaf", "\"\\u00c0\\u00af\""},
+        {"surrogate", "\xed\xa0\x80", "\"\\u00ed\\u00a0\\u0080\""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        EXPECT_EQ(jsonString(row.bytes), row.json);
+    }
+}
+
+}  // namespace
+}  // namespace kelvaro::sim

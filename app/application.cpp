@@ -6,6 +6,12 @@
 #include "app/dispatch.h"
 #include "app/housekeeping.h"
 #include "app/settings.h"
+#include "display/draw.h"
+#include "display/screen.h"
+#include "display/text.h"
+#include "display/touch.h"
+#include "navlink/example_handler.h"
+#include "navlink/navigator_link.h"
 #include "platform/platform.h"
 #include "position/gps_feed.h"
 #include "position/time_text.h"
@@ -19,19 +25,50 @@ namespace {
 constexpr const char* kApplicationName = "kelvaro";
 constexpr const char* kApplicationFolder = "/mnt/sdcard/kelvaro";
 constexpr const char* kGpsFeedPath = "/var/run/gpsfeed";
+constexpr const char* kSpeedZoneImagePath = "/mnt/sdcard/kelvaro/images/speed_zone.bmp";
+constexpr const char* kSpeedLimitImagePath = "/mnt/sdcard/kelvaro/images/speed_limit.bmp";
 constexpr int kChunkSize = 1024;
+constexpr double kFeetPerMetre = 3.2808399166666664;
 // Without the feed for this long the application gives up and leaves.
 constexpr int32_t kFeedTimeoutMilliseconds = 30000;
 
 // The plug-in framework's skin path; the application never reads it back.
 char skinPath[100] = "/mnt/sdcard/";
 
+// Answers the navigator's requests; lives as long as the process.
+CExampleHandler exampleHandler;
+
 bool isWaitingForTime(Page page) {
     return page == Page::AwaitingTime || page == Page::AwaitingTimeHidden;
 }
 
+// The day picture for the day and automatic schemes, the night picture for the night
+// scheme, when one is set and can be read.
+std::optional<Image> loadBackground(const Settings& settings, int32_t* kind) {
+    const bool dayish = settings.colorscheme != ColorScheme::Night;
+    const std::string& path = dayish ? settings.daybackground : settings.nightbackground;
+    if (path.empty()) {
+        return std::nullopt;
+    }
+    std::optional<Image> picture = loadBmp(path);
+    if (picture) {
+        *kind = dayish ? 0 : 1;
+    }
+    return picture;
+}
+
+// Periods come from the configuration file and may be far longer than one sleep can take.
+void sleepLong(uint64_t microseconds) {
+    constexpr uint64_t kLongestSleep = 1000000;
+    while (microseconds > 0) {
+        const uint64_t piece = microseconds < kLongestSleep ? microseconds : kLongestSleep;
+        platform::sleepMicroseconds(static_cast<uint32_t>(piece));
+        microseconds -= piece;
+    }
+}
+
 void sleepMilliseconds(int32_t milliseconds) {
-    platform::sleepMicroseconds(static_cast<uint32_t>(milliseconds) * 1000u);
+    sleepLong(static_cast<uint64_t>(milliseconds) * 1000u);
 }
 
 }  // namespace
@@ -43,6 +80,13 @@ void startApplication(Application& app) {
     readSettings();
     const Settings& settings = liveSettings;
 
+    touch = Touch{};
+    openTouch();
+    flushTouch();
+    openScreen();
+    app.screenWidth = screenWidth();
+    app.screenHeight = screenHeight();
+
     app.trip = createTripStats(settings);
     app.loop = LoopState{};
     app.loop.returnPage = app.trip->page;
@@ -50,10 +94,18 @@ void startApplication(Application& app) {
     app.dashboard = std::make_unique<DashboardLayout>(app.screenWidth, app.screenHeight);
     app.loop.pickerOriginX = (app.screenWidth - 320) / 2;
     app.loop.pickerOriginY = (app.screenHeight - 240) / 2;
+
+    initFonts();
+    clearRows(0, app.screenHeight, toColor565(0, 0, 0));
     app.dashboard->drawSplash();
+    flush(true);
+
+    app.background = loadBackground(settings, &app.trip->backgroundKind);
 
     app.dashboard->applyColorScheme(settings.colorscheme, app.trip->now, 0.0, 0.0,
                                     settings.gmtoffset, false);
+    app.speedZoneImage = loadBmp(kSpeedZoneImagePath);
+    app.speedLimitImage = loadBmp(kSpeedLimitImagePath);
     app.dashboard->drawFrame(true);
     app.loop.fullRedraw = false;
 
@@ -72,6 +124,7 @@ void startApplication(Application& app) {
         app.loop.autologDone = true;
         app.trip->pointsLogged = 0;
     }
+    startNavigatorLink();
     app.trip->feedFailures = 0;
     checkCaptureSwitch(kApplicationName);
 }
@@ -120,6 +173,7 @@ void refreshDashboard(Application& app) {
                      t.acceleration != t.prevAcceleration || t.satellites != t.prevSatellites ||
                      t.speedLimitNow != t.prevSpeedLimitNow));
     d.drawButtons(full);
+    flush(app.loop.fullRedraw);
     app.loop.fullRedraw = false;
 }
 
@@ -231,6 +285,45 @@ void automaticLogging(Application& app) {
     app.loop.autologDone = true;
 }
 
+// While the navigator is in front the trip tells it the altitude now and then.
+void altitudeMessage(Application& app) {
+    TripStats& t = *app.trip;
+    const Settings& s = liveSettings;
+    if (t.page != Page::RunningHidden || !s.altitudeMessages || !t.fixValid) {
+        return;
+    }
+    t.altitudeCountdown -= 1;
+    if (t.altitudeCountdown >= 1) {
+        return;
+    }
+    const bool feet = s.units == Units::English;
+    const double altitude = feet ? t.altitude * kFeetPerMetre : t.altitude;
+    char message[160];
+    std::snprintf(message, sizeof message, "%s : %d %s", text(*app.texts, 98),
+                  static_cast<int>(altitude), text(*app.texts, feet ? 45 : 44));
+    if (NavigatorCommands* commands = navigatorCommands()) {
+        int32_t status = 0;
+        commands->FlashMessage(status, message, 4000);
+    }
+    t.altitudeCountdown = turnsFor(s, s.altitudeMessagePeriod);
+}
+
+// Hidden pages sleep the whole period; shown ones watch the touch screen ten times in it
+// and stop at the first complete record.
+void waitForTouch(Application& app) {
+    const Page page = app.trip->page;
+    const int32_t period = liveSettings.processperiod;
+    app.loop.touched = false;
+    if (page == Page::AwaitingTimeHidden || page == Page::RunningHidden || page == Page::FeedLost) {
+        sleepMilliseconds(period);
+        return;
+    }
+    for (int poll = 0; poll < 10 && !app.loop.touched; ++poll) {
+        sleepLong(static_cast<uint64_t>(period) * 100u);
+        app.loop.touched = pollTouch();
+    }
+}
+
 // Pages AwaitingTime, AwaitingTimeHidden, Running, RunningHidden and SpeedPicker.
 void tripTurn(Application& app) {
     TripStats& t = *app.trip;
@@ -244,7 +337,7 @@ void tripTurn(Application& app) {
         loop.returnPage = t.page;
         t.page = Page::FeedLost;
         t.feedFailures = 0;
-        sleepMilliseconds(s.processperiod);
+        waitForTouch(app);
         return;
     }
 
@@ -261,6 +354,7 @@ void tripTurn(Application& app) {
             app.dashboard->drawSpeedPanel();
             loop.pickerCountdown -= 1;
         } else {
+            takeScreenshot(kApplicationName);
             t.page = Page::Running;
             loop.fullRedraw = true;
         }
@@ -287,23 +381,34 @@ void tripTurn(Application& app) {
         app.dashboard->blinkMessage();
     }
 
-    if (t.page == Page::RunningHidden) {
-        sleepMilliseconds(s.processperiod);
-    } else if (t.page == Page::AwaitingTimeHidden) {
-        sleepMilliseconds(s.processperiod);
-    } else {
-        for (int poll = 0; poll < 10; ++poll) {
-            platform::sleepMicroseconds(static_cast<uint32_t>(s.processperiod) * 100u);
+    altitudeMessage(app);
+    waitForTouch(app);
+    flush(isShown(t.page));
+    if (loop.touched && touch.record.pressure == 0) {
+        if (t.page == Page::SpeedPicker) {
+            dispatchPickerTouch(app, touch.record.x, touch.record.y);
+        } else {
+            dispatchDashboardTouch(app, touch.record.x, touch.record.y);
         }
+        flushTouch();
     }
 }
 
+// An open track log is left open: its name stays in the settings and the next start
+// resumes it.
 void exitSequence(Application& app) {
+    flushTouch();
+    closeTouch();
     appendTripSummary(*app.trip);
+    stopNavigatorLink();
     gpsFix.close();
     writeSettings(liveSettings);
+    closeScreen();
     app.texts.reset();
     app.dashboard.reset();
+    app.background.reset();
+    app.speedZoneImage.reset();
+    app.speedLimitImage.reset();
     app.trip->page = Page::Stopped;
 }
 
@@ -338,6 +443,8 @@ void runTurn(Application& app) {
     if (app.trip->page == Page::Stopped) {
         return;
     }
+    pollNavigatorLink(kApplicationName, &exampleHandler);
+    flush(isShown(app.trip->page));
 }
 
 void finishApplication(Application& app) {

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "app/language.h"
 #include "app/page.h"
 #include "display/dashboard.h"
+#include "display/image.h"
 #include "position/trip_stats.h"
 
 namespace kelvaro {
@@ -31,6 +33,9 @@ struct Application {
     std::unique_ptr<DashboardLayout> dashboard;
     std::unique_ptr<LanguageTexts> texts;
     CompassPoints compassPoints;
+    std::optional<Image> background;  // day or night, chosen at start-up
+    std::optional<Image> speedZoneImage;
+    std::optional<Image> speedLimitImage;
     LoopState loop;
     int32_t screenWidth = 0;
     int32_t screenHeight = 0;

@@ -4,7 +4,7 @@
 // until then the layout knows its size and draws nothing.
 namespace kelvaro {
 
-DashboardLayout::DashboardLayout(int32_t width, int32_t height) : width_(width), height_(height) {}
+DashboardLayout::DashboardLayout(int32_t, int32_t) {}
 
 bool DashboardLayout::applyColorScheme(ColorScheme, const FixTime&, double, double, double, bool) {
     return false;

@@ -13,6 +13,7 @@
 #include "app/settings.h"
 #include "platform/simulated_platform.h"
 #include "position/gps_feed.h"
+#include "sim/card.h"
 #include "tests/support/sim_runner.h"
 #include "tests/support/temp_root.h"
 
@@ -33,13 +34,14 @@ class MainLoop : public ::testing::Test {
   protected:
     void SetUp() override {
         feedPath_ = root_.path("/var/run/gpsfeed");
-        ASSERT_TRUE(test::makeFolders(root_.path("/var/run")));
-        ASSERT_TRUE(test::makeFolders(root_.path("/mnt/sdcard/kelvaro")));
+        std::string error;
+        ASSERT_TRUE(sim::prepareRoot(root_.root(), 320, 240, &error)) << error;
     }
     void TearDown() override {
         closeFeed();
         if (app_.trip) {
-            gpsFix.close();
+            app_.trip->page = Page::Exiting;
+            runTurn(app_);
             finishApplication(app_);
         }
     }
@@ -139,6 +141,8 @@ TEST_F(MainLoop, GivesUpAfterMoreFailuresThanThirtySecondsOfTurns) {
         }
         EXPECT_EQ(attempts, row.attempts);
         EXPECT_EQ(app.trip->page, Page::Exiting);
+        runTurn(app);
+        EXPECT_EQ(app.trip->page, Page::Stopped);
         finishApplication(app);
     }
 }

@@ -150,40 +150,41 @@ void drawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Color565 color) {
         drawHLine(x0, y0, x1, color);
         return;
     }
-    // 64 bits, so that end points far apart cannot overflow the error terms.
-    int64_t x = x0;
-    int64_t y = y0;
-    const int64_t dx = std::llabs(static_cast<int64_t>(x1) - x0);
-    const int64_t dy = std::llabs(static_cast<int64_t>(y1) - y0);
-    const int64_t sx = x1 < x0 ? -1 : 1;
-    const int64_t sy = y1 < y0 ? -1 : 1;
-    const auto plot = [color](int64_t px, int64_t py) {
-        putPixel(static_cast<int32_t>(px), static_cast<int32_t>(py), color);
-    };
-    if (dx < dy) {
-        int64_t e = 2 * dx - dy;
-        while (y != y1) {
-            plot(x, y);
-            y += sy;
+    // Bresenham along the major axis a, the minor axis b following. Step k plots
+    // (a0 + k sa, b0 + m sb) with m = floor((2 k db + da) / (2 da)): the walk starts at the
+    // first step on the screen with m and the error term made from k db = q da + r, so a
+    // line from far outside costs no more than one across the screen.
+    const bool steep =
+        std::llabs(static_cast<int64_t>(x1) - x0) < std::llabs(static_cast<int64_t>(y1) - y0);
+    const int64_t a0 = steep ? y0 : x0;
+    const int64_t a1 = steep ? y1 : x1;
+    const int64_t b0 = steep ? x0 : y0;
+    const int64_t b1 = steep ? x1 : y1;
+    const int64_t da = std::llabs(a1 - a0);
+    const int64_t db = std::llabs(b1 - b0);
+    const int64_t sa = a1 < a0 ? -1 : 1;
+    const int64_t sb = b1 < b0 ? -1 : 1;
+    const int64_t last = (steep ? screenHeight() : screenWidth()) - 1;
+    const int64_t first = sa > 0 ? std::max<int64_t>(0, -a0) : std::max<int64_t>(0, a0 - last);
+    const int64_t end = std::min<int64_t>(da - 1, sa > 0 ? last - a0 : a0);
+    if (first <= end) {
+        const uint64_t walked = static_cast<uint64_t>(first) * static_cast<uint64_t>(db);
+        const int64_t q = static_cast<int64_t>(walked / static_cast<uint64_t>(da));
+        const int64_t r = static_cast<int64_t>(walked % static_cast<uint64_t>(da));
+        const bool roundedUp = 2 * r >= da;
+        int64_t b = b0 + sb * (q + (roundedUp ? 1 : 0));
+        int64_t e = 2 * db - da + 2 * r - (roundedUp ? 2 * da : 0);
+        for (int64_t k = first; k <= end; ++k) {
+            const int64_t a = a0 + k * sa;
+            putPixel(saturate(steep ? b : a), saturate(steep ? a : b), color);
             if (e >= 0) {
-                x += sx;
-                e -= 2 * dy;
+                b += sb;
+                e -= 2 * da;
             }
-            e += 2 * dx;
-        }
-    } else {
-        int64_t e = 2 * dy - dx;
-        while (x != x1) {
-            plot(x, y);
-            if (e >= 0) {
-                y += sy;
-                e -= 2 * dx;
-            }
-            e += 2 * dy;
-            x += sx;
+            e += 2 * db;
         }
     }
-    plot(x1, y1);
+    putPixel(x1, y1, color);
 }
 
 // Rows above the screen all land on row 0 and rows below on the last row; each such
@@ -221,6 +222,8 @@ void drawRingRows(int32_t cx, int32_t cy, int32_t radius, Color565 color) {
     }
 }
 
+// The corner discs and inset lines are cut to the rectangle: when it is lower or narrower
+// than twice the radius they would otherwise spill over its neighbours.
 void fillRoundRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Color565 color, int32_t radius) {
     const ClippedRect box = clipRect(x0, y0, x1, y1);
     if (box.width <= 0) {
@@ -231,11 +234,21 @@ void fillRoundRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Color565 colo
         fillRect(box.left, box.top, box.right, box.bottom, color);
         return;
     }
+    const auto span = [&box, color](int64_t from, int64_t to, int64_t y) {
+        if (from > to) {
+            std::swap(from, to);
+        }
+        from = std::max<int64_t>(from, box.left);
+        to = std::min<int64_t>(to, box.right);
+        if (y >= box.top && y <= box.bottom && from <= to) {
+            fillSpan(static_cast<int32_t>(from), static_cast<int32_t>(y),
+                     static_cast<int32_t>(to - from + 1), color);
+        }
+    };
+    const int64_t r = radius;
+    const int64_t insetLeft = box.left + r;
+    const int64_t insetRight = box.right - r;
     const int32_t h = box.height;
-    const int32_t insetLeft = saturate(static_cast<int64_t>(box.left) + radius);
-    const int32_t insetRight = saturate(static_cast<int64_t>(box.right) - radius);
-    const int32_t insetTop = saturate(static_cast<int64_t>(box.top) + radius);
-    const int32_t insetBottom = saturate(static_cast<int64_t>(box.bottom) - radius);
     int32_t row = box.top;
     int32_t t = h;
     while (t > 0) {
@@ -244,15 +257,24 @@ void fillRoundRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Color565 colo
             row = box.top + h - radius;
             t = radius;
         } else {
-            drawHLine(insetLeft, row, insetRight, color);
+            span(insetLeft, insetRight, row);
             ++row;
             --t;
         }
     }
-    fillDisc(insetLeft, insetTop, radius, color);
-    fillDisc(insetRight, insetTop, radius, color);
-    fillDisc(insetRight, insetBottom, radius, color);
-    fillDisc(insetLeft, insetBottom, radius, color);
+    const int64_t centres[4][2] = {{insetLeft, box.top + r},
+                                   {insetRight, box.top + r},
+                                   {insetRight, box.bottom - r},
+                                   {insetLeft, box.bottom - r}};
+    for (const auto& centre : centres) {
+        const int64_t cx = centre[0];
+        const int64_t cy = centre[1];
+        for (int64_t y = std::max<int64_t>(cy - r, box.top);
+             y <= std::min<int64_t>(cy + r, box.bottom); ++y) {
+            const int64_t half = discHalfWidth(r, y - cy);
+            span(cx - half, cx + half, y);
+        }
+    }
 }
 
 uint32_t isqrtRound(uint32_t n) {

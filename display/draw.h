@@ -37,7 +37,7 @@ void drawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Color565 color);
 void fillDisc(int32_t cx, int32_t cy, int32_t radius, Color565 color);
 // Two pixels per row, so the outline has gaps near the top and bottom.
 void drawRingRows(int32_t cx, int32_t cy, int32_t radius, Color565 color);
-// Radius 0 (or below) is fillRect.
+// Radius 0 (or below) is fillRect. Nothing is drawn outside the clamped rectangle.
 void fillRoundRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Color565 color, int32_t radius);
 // Integer square root rounded to the nearest: 15 gives 4, 12 gives 3.
 uint32_t isqrtRound(uint32_t n);

@@ -23,7 +23,9 @@ const char kRouteFormat[] =
     "                        negative; metres above sea level); required before the steps\n"
     "  go LAT LON KMH [ALT]  drive straight to the point at up to KMH, slowing for corners\n"
     "                        and for a lower next speed; the altitude changes evenly to ALT\n"
-    "  stop SECONDS          brake to a halt and stand, the position jittering by a metre\n"
+    "  stop SECONDS          brake to a halt and stand, the written position wandering by\n"
+    "                        up to half a metre (inside the 1/100000 degree the program\n"
+    "                        resolves, so that standing adds no distance)\n"
     "  nofix SECONDS         from here the receiver has no fix for SECONDS (GGA quality 0,\n"
     "                        RMC status V) while the drive goes on\n"
     "The drive brakes to a halt at the end of the route.\n";
@@ -36,6 +38,12 @@ constexpr double kTickSeconds = 1.0 / kTicksPerSecond;
 constexpr double kCrawlMps = 0.3;  // the least speed that still reaches a stop line
 constexpr double kKnotsPerMps = 3600.0 / 1852.0;
 constexpr int64_t kSecondsPerDay = 86400;
+// The feed reader keeps positions in cells of 1/100000 degree. A standing car's wander
+// stays inside one, so that standing adds no distance: the step of the mean-reverting
+// walk (x 0.8 a second) is at most this share of a cell, which bounds the wander to
+// five times it, 0.35 of a cell, plus the 1/10000 minute of the written text.
+constexpr double kCellDegrees = 1e-5;
+constexpr double kWanderShare = 0.07;
 
 // splitmix64: small, well mixed, and the same sequence on every machine.
 struct Prng {
@@ -200,11 +208,13 @@ void writeSecond(Generator& g, const Vehicle& v, bool standing) {
     if (uniform(g.prng, 0.0, 1.0) < 0.04) {
         g.satellites = std::clamp(g.satellites + (uniform(g.prng, 0.0, 1.0) < 0.5 ? -1 : 1), 6, 11);
     }
-    // Standing, the reported position wanders within a metre or so, less than a metre a
-    // second; moving, the wander dies away.
+    // Standing, the reported position wanders about the cell centre it was settled on,
+    // never leaving the cell; moving, the wander dies away.
     if (standing) {
-        g.jitterEast = 0.8 * g.jitterEast + uniform(g.prng, -0.25, 0.25);
-        g.jitterNorth = 0.8 * g.jitterNorth + uniform(g.prng, -0.25, 0.25);
+        const double cellNorth = kCellDegrees * kPi / 180.0 * kEarthRadiusMetres;
+        const double cellEast = cellNorth * std::cos(radians(v.position.lat));
+        g.jitterEast = 0.8 * g.jitterEast + uniform(g.prng, -1.0, 1.0) * kWanderShare * cellEast;
+        g.jitterNorth = 0.8 * g.jitterNorth + uniform(g.prng, -1.0, 1.0) * kWanderShare * cellNorth;
     } else {
         g.jitterEast *= 0.5;
         g.jitterNorth *= 0.5;
@@ -308,8 +318,18 @@ void driveLeg(Generator& g, Vehicle& v, size_t index, double& carriedMetres) {
     }
 }
 
-void standStill(Generator& g, Vehicle& v, int64_t seconds) {
+// Moves the standing car (by at most 0.6 m) to the centre of its cell; truncation toward
+// zero makes the cell of x run from trunc(x) away from zero.
+void settle(Vehicle& v) {
+    const auto centre = [](double x) {
+        return (std::trunc(x / kCellDegrees) + (x < 0 ? -0.5 : 0.5)) * kCellDegrees;
+    };
+    v.position = LatLon{centre(v.position.lat), centre(v.position.lon)};
     v.speedMps = 0.0;
+}
+
+void standStill(Generator& g, Vehicle& v, int64_t seconds) {
+    settle(v);
     for (int64_t i = 0; i < seconds * kTicksPerSecond && !g.done; ++i) {
         tickOnce(g, v, true);
     }
@@ -485,6 +505,7 @@ std::string writeDrive(const Route& route) {
             break;
         }
     }
+    settle(v);
     writeSecond(g, v, true);
     double carried = 0.0;
     for (size_t i = 0; i < route.steps.size() && !g.done; ++i) {

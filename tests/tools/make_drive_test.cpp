@@ -1,0 +1,301 @@
+// The drive generator: its logs decode with the program's own feed reader, with valid
+// checksums, one second per GGA/RMC/VTG group, and positions that agree with the speeds.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "position/geodesy.h"
+#include "position/gps_feed.h"
+#include "tools/make-drive/drive.h"
+
+namespace kelvaro {
+namespace {
+
+const std::string kDrives = std::string(KELVARO_SOURCE_DIR) + "/data/drives/";
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::vector<std::string> linesOf(const std::string& log) {
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < log.size();) {
+        const size_t end = log.find("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(log.substr(start));  // no CR LF: shows up as a bad line
+            break;
+        }
+        lines.push_back(log.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+// What the feed reader knows at the end of each second's group of sentences.
+struct Second {
+    bool valid;
+    int32_t secondOfDay;
+    int32_t year, month, day;
+    double lat, lon;  // degrees
+    double speedKmh;
+    double altitude;
+};
+
+std::vector<Second> decodeDrive(const std::string& log) {
+    std::vector<Second> seconds;
+    GpsFix fix;
+    for (const std::string& line : linesOf(log)) {
+        const std::string chunk = line + "\r\n";
+        collectChunk(fix, chunk.data(), chunk.size());
+        resolveSpeed(fix);
+        if (!fix.fields.empty() && fix.fields[0] == "GPVTG") {
+            seconds.push_back(Second{fix.valid, fix.hour * 3600 + fix.minute * 60 + fix.second,
+                                     fix.year, fix.month, fix.day, fix.latitude / 1e5,
+                                     fix.longitude / 1e5, fix.speedKmh, fix.altitude});
+        }
+    }
+    return seconds;
+}
+
+drive::Route routeOf(const std::string& text) {
+    drive::Route route;
+    std::string error;
+    EXPECT_TRUE(drive::parseRoute(text, route, error)) << error;
+    return route;
+}
+
+TEST(MakeDrive, ChecksumIsTheXorOfTheBody) {
+    // A published sentence with its receiver's checksum.
+    EXPECT_EQ(drive::withChecksum("GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,"),
+              "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47");
+    EXPECT_EQ(drive::withChecksum(""), "$*00");
+}
+
+TEST(MakeDrive, RouteFileErrorsNameTheirLine) {
+    struct Row {
+        const char* legend;
+        const char* text;
+        const char* error;
+    };
+    const Row rows[] = {
+        {"no start", "date 2024-01-01\n", "no start"},
+        {"go before start", "go 48 7 50\n", "line 1"},
+        {"unknown directive", "start 48 7 200\nfly 49 7 50\n", "line 2"},
+        {"impossible date", "date 2023-02-29\nstart 48 7 0\n", "line 1"},
+        {"year the RMC cannot write", "date 2100-01-01\nstart 48 7 0\n", "line 1"},
+        {"time out of range", "time 24:00:00\nstart 48 7 0\n", "line 1"},
+        {"speed zero", "start 48 7 0\n\n# comment\ngo 48.1 7 0\n", "line 4"},
+        {"latitude beyond the pole", "start 91 7 0\n", "line 1"},
+        {"number with trailing text", "start 48 7 0\nstop 10s\n", "line 2"},
+        {"second start", "start 48 7 0\nstart 48 7 0\n", "line 2"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        drive::Route route;
+        std::string error;
+        EXPECT_FALSE(drive::parseRoute(row.text, route, error));
+        EXPECT_NE(error.find(row.error), std::string::npos) << error;
+    }
+}
+
+TEST(MakeDrive, EveryLineIsASentenceWithAValidChecksumAndCrLf) {
+    const std::string log = drive::writeDrive(
+        routeOf("start 48 7.8 300\ngo 48.01 7.8 50\nnofix 5\ngo 48.02 7.81 50\nstop 5\n"));
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
+    const std::vector<std::string> lines = linesOf(log);
+    ASSERT_EQ(lines.size() % 3, 0u);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        SCOPED_TRACE(line);
+        const size_t star = line.find('*');
+        ASSERT_NE(star, std::string::npos);
+        ASSERT_EQ(star + 3, line.size());
+        EXPECT_EQ(drive::withChecksum(line.substr(1, star - 1)), line);
+        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
+        static const char* const kOrder[] = {"$GPGGA,", "$GPRMC,", "$GPVTG,"};
+        EXPECT_EQ(line.rfind(kOrder[i % 3], 0), 0u);
+    }
+}
+
+TEST(MakeDrive, TheSameRouteGivesTheSameBytesAndTheSeedChangesTheNoise) {
+    const char* text = "seed 5\nstart 48 7.8 300\nstop 20\ngo 48.01 7.8 50\n";
+    drive::Route route = routeOf(text);
+    const std::string first = drive::writeDrive(route);
+    EXPECT_EQ(drive::writeDrive(routeOf(text)), first);
+    route.seed = 6;
+    EXPECT_NE(drive::writeDrive(route), first);
+}
+
+TEST(MakeDrive, DateStartTimeAndAltitudeComeFromTheRoute) {
+    const std::vector<Second> seconds = decodeDrive(drive::writeDrive(
+        routeOf("date 2024-02-29\ntime 23:59:58\ngeoid 47.5\nstart -33.9 151.2 10\n"
+                "go -33.91 151.2 40 110\n")));
+    ASSERT_GT(seconds.size(), 10u);
+    EXPECT_EQ(seconds[0].secondOfDay, 23 * 3600 + 59 * 60 + 58);
+    EXPECT_EQ(seconds[0].day, 29);
+    EXPECT_EQ(seconds[0].month, 2);
+    EXPECT_EQ(seconds[2].secondOfDay, 0);
+    EXPECT_EQ(seconds[2].day, 1);
+    EXPECT_EQ(seconds[2].month, 3);
+    EXPECT_EQ(seconds[2].year, 2024);
+    EXPECT_NEAR(seconds[0].lat, -33.9, 1e-4);  // south and east written as such
+    EXPECT_NEAR(seconds[0].lon, 151.2, 1e-4);
+    EXPECT_NEAR(seconds[0].altitude, 10.0, 0.5);
+    EXPECT_NEAR(seconds.back().altitude, 110.0, 0.5);
+    EXPECT_NEAR(seconds.back().lat, -33.91, 1e-4);
+}
+
+TEST(MakeDrive, StandingStillWandersInTheTextButNotInTheDecodedCell) {
+    const std::string log = drive::writeDrive(routeOf("seed 9\nstart 48 7.8 300\nstop 300\n"));
+    const std::vector<Second> seconds = decodeDrive(log);
+    ASSERT_EQ(seconds.size(), 301u);
+    for (const Second& s : seconds) {
+        EXPECT_EQ(s.lat, seconds[0].lat);
+        EXPECT_EQ(s.lon, seconds[0].lon);
+        EXPECT_NEAR(s.lat, 48.0, 1e-5);
+        EXPECT_NEAR(s.lon, 7.8, 1e-5);
+        EXPECT_LT(s.speedKmh, 1.0);
+    }
+    // The written positions do wander.
+    std::vector<std::string> positions;
+    for (const std::string& line : linesOf(log)) {
+        if (line.rfind("$GPGGA,", 0) == 0) {
+            positions.push_back(line.substr(17, 25));
+        }
+    }
+    std::sort(positions.begin(), positions.end());
+    EXPECT_GT(std::unique(positions.begin(), positions.end()) - positions.begin(), 5);
+}
+
+TEST(MakeDrive, ALossOfFixShowsAsInvalidForItsSeconds) {
+    const std::vector<Second> seconds = decodeDrive(drive::writeDrive(
+        routeOf("start 48 7.8 300\ngo 48.002 7.8 50\nnofix 30\ngo 48.02 7.8 50\n")));
+    size_t firstLost = 0;
+    while (firstLost < seconds.size() && seconds[firstLost].valid) {
+        ++firstLost;
+    }
+    ASSERT_LT(firstLost + 31, seconds.size());
+    for (size_t i = firstLost; i < firstLost + 30; ++i) {
+        EXPECT_FALSE(seconds[i].valid) << i;
+    }
+    EXPECT_TRUE(seconds[firstLost + 30].valid);
+    // The car went on meanwhile, at about 50 km/h.
+    const double gap = distanceMetres(seconds[firstLost - 1].lon, seconds[firstLost - 1].lat,
+                                      seconds[firstLost + 30].lon, seconds[firstLost + 30].lat);
+    EXPECT_NEAR(gap, 31 * 50 / 3.6, 40.0);
+}
+
+// Checks that hold for every bundled drive, and returns its decoded seconds.
+std::vector<Second> checkBundledDrive(const std::string& name) {
+    const std::string log = readFile(kDrives + name + ".nmea");
+    EXPECT_FALSE(log.empty());
+    // The committed log is what its route file makes today.
+    drive::Route route;
+    std::string error;
+    EXPECT_TRUE(drive::parseRoute(readFile(kDrives + name + ".route"), route, error)) << error;
+    EXPECT_TRUE(drive::writeDrive(route) == log) << "regenerate with scripts/make-drives.sh";
+
+    const std::vector<Second> seconds = decodeDrive(log);
+    EXPECT_EQ(seconds.size() * 3, linesOf(log).size());
+    for (size_t i = 1; i < seconds.size(); ++i) {
+        const Second& a = seconds[i - 1];
+        const Second& b = seconds[i];
+        EXPECT_EQ(b.secondOfDay, (a.secondOfDay + 1) % 86400) << i;
+        if (!a.valid || !b.valid) {
+            continue;
+        }
+        // Covered in the second against the mean of the speeds at its ends: a corner cut
+        // and the truncation of positions make the difference.
+        const double step = distanceMetres(a.lon, a.lat, b.lon, b.lat);
+        EXPECT_NEAR(step, (a.speedKmh + b.speedKmh) / 2 / 3.6, 3.0) << name << " second " << i;
+    }
+    return seconds;
+}
+
+int secondsAbove(const std::vector<Second>& seconds, double kmh) {
+    int count = 0;
+    for (const Second& s : seconds) {
+        count += s.valid && s.speedKmh > kmh;
+    }
+    return count;
+}
+
+// Standing spells of at least five seconds.
+int stops(const std::vector<Second>& seconds) {
+    int count = 0;
+    int run = 0;
+    for (const Second& s : seconds) {
+        run = s.speedKmh < 1.0 ? run + 1 : 0;
+        count += run == 5;
+    }
+    return count;
+}
+
+TEST(BundledDrives, TownIsTenMinutesWithStops) {
+    const std::vector<Second> seconds = checkBundledDrive("town");
+    EXPECT_GE(seconds.size(), 600u);
+    EXPECT_LE(seconds.size(), 660u);
+    EXPECT_GE(stops(seconds), 5);
+    EXPECT_EQ(secondsAbove(seconds, 55.0), 0);
+    EXPECT_GT(secondsAbove(seconds, 40.0), 60);
+}
+
+TEST(BundledDrives, MotorwayGoesAbove130) {
+    const std::vector<Second> seconds = checkBundledDrive("motorway");
+    EXPECT_GT(secondsAbove(seconds, 130.0), 120);
+}
+
+TEST(BundledDrives, HillClimbsMoreThan700Metres) {
+    const std::vector<Second> seconds = checkBundledDrive("hill");
+    ASSERT_FALSE(seconds.empty());
+    EXPECT_GT(seconds.back().altitude - seconds.front().altitude, 700.0);
+}
+
+TEST(BundledDrives, MidnightTurnsTheDate) {
+    const std::vector<Second> seconds = checkBundledDrive("midnight");
+    size_t turn = 1;
+    while (turn < seconds.size() && seconds[turn].secondOfDay != 0) {
+        ++turn;
+    }
+    ASSERT_LT(turn, seconds.size());
+    EXPECT_GT(turn, 60u);
+    EXPECT_LT(turn, seconds.size() - 60);
+    EXPECT_EQ(seconds[turn - 1].day, 30);
+    EXPECT_EQ(seconds[turn - 1].month, 6);
+    EXPECT_EQ(seconds[turn].day, 1);
+    EXPECT_EQ(seconds[turn].month, 7);
+    EXPECT_EQ(seconds[turn].year, 2024);
+}
+
+TEST(BundledDrives, FixLossLastsSixtySeconds) {
+    const std::vector<Second> seconds = checkBundledDrive("fix-loss");
+    int invalid = 0;
+    int spells = 0;
+    for (size_t i = 0; i < seconds.size(); ++i) {
+        invalid += !seconds[i].valid;
+        spells += !seconds[i].valid && (i == 0 || seconds[i - 1].valid);
+    }
+    EXPECT_EQ(invalid, 60);
+    EXPECT_EQ(spells, 1);
+    EXPECT_TRUE(seconds.front().valid);
+    EXPECT_TRUE(seconds.back().valid);
+}
+
+TEST(BundledDrives, HourIsExactlyOneHour) {
+    const std::vector<Second> seconds = checkBundledDrive("hour");
+    EXPECT_EQ(seconds.size(), 3600u);
+    EXPECT_GT(secondsAbove(seconds, 100.0), 1800);
+}
+
+}  // namespace
+}  // namespace kelvaro

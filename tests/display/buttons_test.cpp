@@ -1,0 +1,280 @@
+#include "display/buttons.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "display/screen.h"
+#include "display/text.h"
+#include "tests/display/bare_screen.h"
+#include "tests/support/temp_root.h"
+
+namespace kelvaro {
+namespace {
+
+using test::BareScreen;
+using test::kBareScreenFill;
+
+constexpr Color565 kYellow = 0xFFE0;
+constexpr Color565 kNavy = 0x0010;
+constexpr Color565 kRed = 0xF800;
+constexpr Color565 kBlue = 0x001F;
+constexpr Color565 kWhite = 0xFFFF;
+constexpr Color565 kBlack = 0x0000;
+
+TEST(HotZones, FirstZoneHoldingThePointWinsCornersIncluded) {
+    HotZoneList list;
+    EXPECT_EQ(hitZone(list, 0, 0), kNoZone);
+    addZone(list, 10, 20, 30, 40, 7);
+    addZone(list, 25, 35, 60, 70, 8);  // overlaps the first
+    addZone(list, 30, 40, 10, 20, 9);  // corners given the other way round hold nothing
+    struct Row {
+        const char* legend;
+        int32_t x, y, expected;
+    };
+    const Row rows[] = {
+        {"top left corner", 10, 20, 7},
+        {"bottom right corner", 30, 40, 7},
+        {"just left", 9, 30, kNoZone},
+        {"just below", 20, 41, kNoZone},
+        {"overlap goes to the first added", 28, 38, 7},
+        {"second zone alone", 31, 41, 8},
+        {"its far corner", 60, 70, 8},
+        {"nowhere", -5, -5, kNoZone},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        EXPECT_EQ(hitZone(list, row.x, row.y), row.expected);
+    }
+    EXPECT_TRUE(hasZone(list, 9));
+    EXPECT_FALSE(hasZone(list, 10));
+}
+
+TEST(BevelButton, RimRingsAndFaceByHand) {
+    BareScreen bare(320, 240);
+    HotZoneList list;
+    bevelButton(list, 42, 10, 10, 50, 30, "", kYellow, kNavy, 1, 0);
+    // The rim is the foreground halved: (248, 252, 0) / 2 = (124, 126, 0).
+    const Color565 rim = (15 << 11) | (31 << 5);
+    struct Row {
+        const char* legend;
+        int32_t x, y;
+        Color565 expected;
+    };
+    const Row rows[] = {
+        {"rim corner", 10, 10, rim},
+        {"rim right edge", 50, 20, rim},
+        {"first ring", 11, 20, kYellow},
+        {"second ring", 12, 20, kYellow},
+        {"face starts", 13, 20, kNavy},
+        {"face ends", 47, 20, kNavy},
+        {"second ring right", 48, 20, kYellow},
+        {"rim bottom", 30, 30, rim},
+        {"outside", 9, 10, kBareScreenFill},
+        {"outside below", 10, 31, kBareScreenFill},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        EXPECT_EQ(BareScreen::at(row.x, row.y), row.expected);
+    }
+    EXPECT_EQ(BareScreen::changed(), 41 * 21);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(hitZone(list, 50, 30), 42);
+}
+
+TEST(BevelButton, RoundedCornersLeaveTheCornerPixel) {
+    BareScreen bare(320, 240);
+    drawBevelButton(10, 10, 50, 30, "", kYellow, kNavy, 1, 4);
+    EXPECT_EQ(BareScreen::at(10, 10), kBareScreenFill);
+    EXPECT_NE(BareScreen::at(10, 20), kBareScreenFill);
+    EXPECT_EQ(BareScreen::at(30, 20), kNavy);
+}
+
+TEST(BevelButton, ZoneKeepsTheFirstRectangle) {
+    BareScreen bare(320, 240);
+    HotZoneList list;
+    bevelButton(list, 5, 0, 0, 20, 20, "", kYellow, kNavy, 1, 0);
+    bevelButton(list, 5, 100, 100, 120, 120, "", kYellow, kNavy, 1, 0);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(hitZone(list, 10, 10), 5);
+    EXPECT_EQ(hitZone(list, 110, 110), kNoZone);
+    EXPECT_EQ(BareScreen::at(110, 110), kNavy) << "the second drawing still shows";
+}
+
+TEST(LabelButton, FillAndOptionalOutline) {
+    BareScreen bare(320, 240);
+    HotZoneList list;
+    labelButton(list, 3, 10, 10, 40, 20, "", kWhite, kBlue, 2, true, kRed);
+    labelButton(list, 4, 60, 10, 90, 20, "", kWhite, kBlue, 2, false, kRed);
+    EXPECT_EQ(BareScreen::at(10, 10), kRed);
+    EXPECT_EQ(BareScreen::at(40, 20), kRed);
+    EXPECT_EQ(BareScreen::at(11, 11), kBlue);
+    EXPECT_EQ(BareScreen::at(60, 10), kBlue);
+    EXPECT_EQ(BareScreen::changed(), 2 * 31 * 11);
+    EXPECT_EQ(hitZone(list, 90, 20), 4);
+}
+
+TEST(RadioButton, RadiusFollowsTheHeight) {
+    struct Row {
+        const char* legend;
+        int32_t height;
+        int32_t radius;
+    };
+    const Row rows[] = {
+        {"20 high: h = 10 is below 12", 20, 10}, {"23 high: h = 11", 23, 10},
+        {"24 high: h = 12 gives h - 2", 24, 10}, {"40 high", 40, 18},
+        {"41 high truncates h to 20", 41, 18},   {"60 high", 60, 28},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        EXPECT_EQ(radioRadius(100, 100 + row.height), row.radius);
+    }
+}
+
+TEST(RadioButton, DiscRingsAndSelectionDot) {
+    BareScreen bare(320, 240);
+    HotZoneList list;
+    // 40 high at (10, 100): h = 20, centre (30, 120), R = 18.
+    radioButton(list, 11, 10, 100, 200, 140, "", false, kWhite, kBlack, kBlue, kRed, 2);
+    radioButton(list, 12, 10, 150, 200, 190, "", true, kWhite, kBlack, kBlue, kRed, 2);
+    struct Row {
+        const char* legend;
+        int32_t x, y;
+        Color565 expected;
+    };
+    const Row rows[] = {
+        {"disc edge", 48, 120, kBlue},          {"outside the disc", 49, 120, kBareScreenFill},
+        {"outer ring at R - 2", 46, 120, kRed}, {"inner ring at R - 3", 45, 120, kRed},
+        {"inside the rings", 44, 120, kBlue},   {"left ring", 14, 120, kRed},
+        {"centre unselected", 30, 120, kBlue},  {"centre selected", 30, 170, kRed},
+        {"dot edge R - 5", 43, 170, kRed},      {"between dot and ring", 44, 170, kBlue},
+        {"top of the disc", 30, 102, kBlue},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        EXPECT_EQ(BareScreen::at(row.x, row.y), row.expected);
+    }
+    EXPECT_EQ(hitZone(list, 200, 140), 11);
+    EXPECT_EQ(hitZone(list, 150, 150), 12);
+}
+
+// The key rectangles exactly as the keypad's layout gives them.
+struct KeyRow {
+    const char* label;
+    int32_t identifier;
+    int32_t x0, x1, y0, y1;
+};
+
+std::vector<KeyRow> expectedKeys(int32_t cw, int32_t ch) {
+    std::vector<KeyRow> keys = {
+        {"0", 1000, 4, cw + 4, ch + 8, 2 * ch + 8},
+        {"1", 1001, cw + 8, 2 * cw + 8, ch + 8, 2 * ch + 8},
+    };
+    for (int32_t k = 0; k < 3; ++k) {
+        keys.push_back({"2-4", 1002 + k, (k + 2) * cw + 4 * k + 12, (k + 3) * cw + 4 * k + 12,
+                        ch + 8, 2 * ch + 8});
+    }
+    keys.push_back({"<<", 1023, 5 * cw + 24, 6 * cw + 24, ch + 8, 2 * ch + 8});
+    keys.push_back({"5", 1005, 4, cw + 4, 2 * ch + 12, 3 * ch + 12});
+    keys.push_back({"6", 1006, cw + 8, 2 * cw + 8, 2 * ch + 12, 3 * ch + 12});
+    for (int32_t k = 0; k < 3; ++k) {
+        keys.push_back({"7-9", 1007 + k, (k + 2) * cw + 4 * k + 12, (k + 3) * cw + 4 * k + 12,
+                        2 * ch + 12, 3 * ch + 12});
+    }
+    keys.push_back({"Ent", 1100, 5 * cw + 24, 6 * cw + 24, 2 * ch + 12, 4 * ch + 16});
+    keys.push_back({"Cancel", 1, 4, 2 * cw + 8, 3 * ch + 16, 4 * ch + 16});
+    keys.push_back({"-", 1021, 2 * cw + 12, 3 * cw + 12, 3 * ch + 16, 4 * ch + 16});
+    keys.push_back({".", 1020, 3 * cw + 16, 4 * cw + 16, 3 * ch + 16, 4 * ch + 16});
+    keys.push_back({",", 1022, 4 * cw + 20, 5 * cw + 20, 3 * ch + 16, 4 * ch + 16});
+    return keys;
+}
+
+TEST(Keypad, CellsFollowTheScreen) {
+    struct Row {
+        const char* legend;
+        uint32_t xres, yres;
+        int32_t cw, ch;
+    };
+    const Row rows[] = {
+        {"320 x 240", 320, 240, 48, 55},
+        {"480 x 272", 480, 272, 75, 63},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        BareScreen bare(row.xres, row.yres);
+        const Keypad keypad = makeKeypad();
+        EXPECT_EQ(keypad.cellWidth, row.cw);
+        EXPECT_EQ(keypad.cellHeight, row.ch);
+    }
+}
+
+TEST(Keypad, KeysHaveTheirExactZones) {
+    for (const uint32_t xres : {320u, 480u}) {
+        SCOPED_TRACE(xres);
+        BareScreen bare(xres, xres == 320 ? 240 : 272);
+        Keypad keypad = makeKeypad();
+        keypadDraw(keypad, "");
+        const std::vector<KeyRow> keys = expectedKeys(keypad.cellWidth, keypad.cellHeight);
+        ASSERT_EQ(keypad.zones.size(), keys.size());
+        for (const KeyRow& key : keys) {
+            SCOPED_TRACE(key.label);
+            EXPECT_EQ(hitZone(keypad.zones, key.x0, key.y0), key.identifier);
+            EXPECT_EQ(hitZone(keypad.zones, key.x1, key.y1), key.identifier);
+            EXPECT_EQ(hitZone(keypad.zones, key.x0 - 1, key.y0), kNoZone) << "4-pixel gap";
+            EXPECT_EQ(hitZone(keypad.zones, key.x1, key.y1 + 1), kNoZone) << "4-pixel gap";
+        }
+        // Drawing again keeps the zones.
+        keypadDraw(keypad, "12");
+        EXPECT_EQ(keypad.zones.size(), keys.size());
+    }
+}
+
+TEST(Keypad, ColoursOfScreenEntryAndKeys) {
+    BareScreen bare(320, 240);
+    Keypad keypad = makeKeypad();
+    keypadDraw(keypad, "");
+    const Color565 green = 25 << 5;                     // (0, 102, 0)
+    const Color565 grey = (25 << 11) | (51 << 5) | 25;  // (204, 204, 204)
+    EXPECT_EQ(BareScreen::at(0, 0), green);
+    EXPECT_EQ(BareScreen::at(319, 239), green);
+    EXPECT_EQ(BareScreen::at(100, 30), grey);
+    EXPECT_EQ(BareScreen::at(4, 4), green) << "the entry box's corner is rounded";
+    // Key "1" spans 56 ... 104 by 63 ... 118; its face is navy, its rim on the edge.
+    EXPECT_EQ(BareScreen::at(70, 70), kNavy);
+    EXPECT_EQ(BareScreen::at(56, 90), (15 << 11) | (31 << 5));
+    EXPECT_EQ(BareScreen::at(58, 90), kYellow);
+}
+
+// With the fonts the labels land inside their buttons.
+TEST(Keypad, LabelsAreDrawnOnTheFaces) {
+    const std::string fonts = "/usr/share/fonts/truetype/liberation/";
+    std::error_code error;
+    if (!std::filesystem::exists(fonts + "LiberationSans-Bold.ttf", error)) {
+        GTEST_SKIP() << "Liberation fonts are not installed";
+    }
+    test::TempRoot root;
+    test::makeFolders(root.path("/mnt/sdcard/skin"));
+    std::filesystem::copy_file(fonts + "LiberationSans-Bold.ttf",
+                               root.path("/mnt/sdcard/skin/Arialbd.ttf"), error);
+    BareScreen bare(320, 240);
+    initFonts();
+    Keypad keypad = makeKeypad();
+    keypadDraw(keypad, "");
+    // Away from its rounded corners the face of "1" (59 ... 101 by 66 ... 115) is navy but
+    // for the label's foreground pixels.
+    int yellow = 0;
+    for (int32_t y = 70; y <= 111; ++y) {
+        for (int32_t x = 63; x <= 97; ++x) {
+            yellow += BareScreen::at(x, y) == kYellow ? 1 : 0;
+        }
+    }
+    EXPECT_GT(yellow, 10);
+
+    // Leave the slots without text for the tests that follow.
+    test::TempRoot noFonts;
+    initFonts();
+}
+
+}  // namespace
+}  // namespace kelvaro

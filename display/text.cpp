@@ -17,6 +17,14 @@ namespace {
 constexpr int32_t kFirstCode = 32;
 constexpr int32_t kCodes = 224;
 constexpr FT_UInt kDpi = 140;
+constexpr int64_t kMaxTextWidth = 1 << 24;
+// No glyph of these sizes is this wide or high; glyphs further left or above are skipped
+// without rendering.
+constexpr int64_t kMaxGlyphSize = 1024;
+
+int32_t saturate(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
 
 struct SlotFont {
     const char* path;
@@ -76,28 +84,23 @@ GlyphCoverage renderGlyph(const FontRecord& font, uint8_t code) {
     return coverage;
 }
 
-int32_t blendComponent(int32_t old, int32_t fore, uint8_t alpha) {
-    return static_cast<int32_t>(old + (fore - old) * static_cast<double>(alpha) / 255.0);
+int32_t blendComponent(int32_t old, int32_t fore, uint8_t coverage) {
+    return static_cast<int32_t>(old + (fore - old) * static_cast<double>(coverage) / 255.0);
 }
 
-// Coverage 0 keeps the pixel and 255 writes the foreground; the background is not used.
+// The background colour plays no part: text is drawn over what the buffer holds.
 void blendGlyph(const GlyphCoverage& glyph, int32_t gx, int32_t gy, Color565 foreground) {
-    const Rgb fore = fromColor565(foreground);
-    const int32_t right = std::min<int64_t>(static_cast<int64_t>(gx) + glyph.width, screenWidth());
-    const int32_t bottom =
-        std::min<int64_t>(static_cast<int64_t>(gy) + glyph.height, screenHeight());
+    const auto right = static_cast<int32_t>(
+        std::min<int64_t>(static_cast<int64_t>(gx) + glyph.width, screenWidth()));
+    const auto bottom = static_cast<int32_t>(
+        std::min<int64_t>(static_cast<int64_t>(gy) + glyph.height, screenHeight()));
     for (int32_t y = std::max(gy, 0); y < bottom; ++y) {
         const uint8_t* row = glyph.rows + static_cast<size_t>(y - gy) * glyph.pitch;
         for (int32_t x = std::max(gx, 0); x < right; ++x) {
-            const uint8_t alpha = row[x - gx];
-            if (alpha == 0) {
-                continue;
+            const uint8_t coverage = row[x - gx];
+            if (coverage != 0) {
+                putPixel(x, y, blendCoverage(getPixel(x, y), foreground, coverage));
             }
-            const Rgb old = fromColor565(getPixel(x, y));
-            putPixel(x, y,
-                     toColor565(blendComponent(old.red, fore.red, alpha),
-                                blendComponent(old.green, fore.green, alpha),
-                                blendComponent(old.blue, fore.blue, alpha)));
         }
     }
 }
@@ -160,14 +163,15 @@ void initFonts() {
 
 int32_t textWidth(int32_t slot, std::string_view text) {
     const FontRecord* font = fontOf(slot);
-    int32_t width = 0;
+    int64_t width = 0;
     for (size_t i = 0; font != nullptr && i < text.size(); ++i) {
         const uint8_t code = static_cast<uint8_t>(text[i]);
         if (drawable(code)) {
             width += font->advance[code - kFirstCode];
         }
     }
-    return width;
+    // Only a runaway string comes near this; it keeps the box arithmetic in range.
+    return static_cast<int32_t>(std::min<int64_t>(width, kMaxTextWidth));
 }
 
 int32_t textHeight(int32_t slot, std::string_view text) {
@@ -188,10 +192,10 @@ int32_t textHeight(int32_t slot, std::string_view text) {
 void drawText(int32_t x, int32_t y, std::string_view text, Color565 foreground, Color565 background,
               HAlign horizontal, VAlign vertical, int32_t slot, int32_t frameCount,
               Color565 frameColor, bool fill) {
-    const int32_t w = textWidth(slot, text);
-    const int32_t h = textHeight(slot, text);
-    int32_t left = x;
-    int32_t right = x + w;
+    const int64_t w = textWidth(slot, text);
+    const int64_t h = textHeight(slot, text);
+    int64_t left = x;
+    int64_t right = left + w;
     if (horizontal == HAlign::Centre) {
         left = x - w / 2;
         right = x + w / 2;
@@ -199,8 +203,8 @@ void drawText(int32_t x, int32_t y, std::string_view text, Color565 foreground, 
         left = x - w;
         right = x;
     }
-    int32_t top = y;
-    int32_t bottom = y + h;
+    int64_t top = y;
+    int64_t bottom = top + h;
     if (vertical == VAlign::Centre) {
         top = y - (h + 1) / 2;
         bottom = y + h / 2;
@@ -209,26 +213,47 @@ void drawText(int32_t x, int32_t y, std::string_view text, Color565 foreground, 
         bottom = y;
     }
     if (fill) {
-        fillRect(left - 2, top - 2, right + 2, bottom + 2, background);
+        fillRect(saturate(left - 2), saturate(top - 2), saturate(right + 2), saturate(bottom + 2),
+                 background);
     }
-    for (int32_t k = frameCount; k >= 1; --k) {
-        drawRect(left - k - 2, top - k - 2, right + k + 2, bottom + k + 2, frameColor);
+    // From this distance on every outline lies on the screen's border, so one is drawn.
+    const int64_t lastDistinct =
+        std::max({left, top, screenWidth() - 1 - right, screenHeight() - 1 - bottom, int64_t{0}}) +
+        3;
+    for (int64_t k = std::min<int64_t>(frameCount, lastDistinct); k >= 1; --k) {
+        drawRect(saturate(left - k - 2), saturate(top - k - 2), saturate(right + k + 2),
+                 saturate(bottom + k + 2), frameColor);
     }
     const FontRecord* font = fontOf(slot);
     if (font == nullptr) {
         return;
     }
-    const int32_t baseline = top + h;
-    int32_t pen = left;
+    const int64_t baseline = top + h;
+    int64_t pen = left;
     for (const char c : text) {
         const uint8_t code = static_cast<uint8_t>(c);
+        if (pen >= screenWidth()) {
+            break;  // the rest lies right of the screen
+        }
         if (!drawable(code)) {
             continue;
         }
         const int32_t index = code - kFirstCode;
-        blendGlyph(renderGlyph(*font, code), pen, baseline - font->ascent[index], foreground);
+        const int64_t glyphTop = baseline - font->ascent[index];
+        if (pen + kMaxGlyphSize > 0 && glyphTop + kMaxGlyphSize > 0 && glyphTop < screenHeight()) {
+            blendGlyph(renderGlyph(*font, code), static_cast<int32_t>(pen),
+                       static_cast<int32_t>(glyphTop), foreground);
+        }
         pen += font->advance[index];
     }
+}
+
+Color565 blendCoverage(Color565 under, Color565 foreground, uint8_t coverage) {
+    const Rgb old = fromColor565(under);
+    const Rgb fore = fromColor565(foreground);
+    return toColor565(blendComponent(old.red, fore.red, coverage),
+                      blendComponent(old.green, fore.green, coverage),
+                      blendComponent(old.blue, fore.blue, coverage));
 }
 
 void drawTextSlot0(int32_t x, int32_t y, std::string_view text, Color565 foreground,

@@ -31,6 +31,11 @@ void drawText(int32_t x, int32_t y, std::string_view text, Color565 foreground, 
               HAlign horizontal, VAlign vertical, int32_t slot, int32_t frameCount,
               Color565 frameColor, bool fill);
 
+// One pixel of a glyph: each component moves from the pixel's towards the foreground's
+// by coverage / 255, in double precision, truncated; both colours go through fromColor565
+// first. Coverage 0 keeps the pixel, 255 gives the foreground.
+Color565 blendCoverage(Color565 under, Color565 foreground, uint8_t coverage);
+
 // drawText in one slot, without frames or fill.
 void drawTextSlot0(int32_t x, int32_t y, std::string_view text, Color565 foreground,
                    Color565 background, HAlign horizontal, VAlign vertical);

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <vector>
@@ -356,10 +357,14 @@ int32_t findProcessId(const std::string& name) {
         if (line.empty() || line.find(name) == std::string::npos) {
             continue;
         }
-        int id = 0;
-        char command[kMaxLineLength + 1];
-        if (std::sscanf(line.c_str(), "%d %1024s", &id, command) >= 1) {
-            found = id;
+        // The first blank-separated field is the process number.
+        const char* start = line.c_str();
+        char* end = nullptr;
+        errno = 0;
+        const long long id = std::strtoll(start, &end, 10);
+        if (end != start && errno == 0 && id >= INT32_MIN && id <= INT32_MAX &&
+            (*end == '\0' || *end == ' ' || *end == '\t')) {
+            found = static_cast<int32_t>(id);
         }
     }
     std::fclose(list);

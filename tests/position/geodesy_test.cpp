@@ -143,11 +143,5 @@ TEST(Geodesy, HemisphereLabelsCoverTheWholeRange) {
     }
 }
 
-TEST(Geodesy, RadiansRoundTrip) {
-    EXPECT_DOUBLE_EQ(toRadians(180.0), kPi);
-    EXPECT_DOUBLE_EQ(toDegrees(kHalfPi), 90.0);
-    EXPECT_DOUBLE_EQ(toDegrees(toRadians(48.1173)), 48.1173);
-}
-
 }  // namespace
 }  // namespace kelvaro

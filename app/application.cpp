@@ -246,7 +246,7 @@ void loggingTriggers(Application& app) {
 void newGpsSecond(Application& app) {
     TripStats& t = *app.trip;
     LoopState& loop = app.loop;
-    computeTrip(t, gpsFix, liveSettings);
+    computeTrip(t, gpsFix, liveSettings, workingSettings);
     t.lastSecond = t.now;
     if (t.fixValid && loop.inclineRefAltitude != -999.9 &&
         t.tripDistance != loop.inclineRefDistance) {
@@ -399,7 +399,7 @@ void tripTurn(Application& app) {
 void exitSequence(Application& app) {
     flushTouch();
     closeTouch();
-    appendTripSummary(*app.trip);
+    appendTripSummary(*app.trip, liveSettings, *app.texts);
     stopNavigatorLink();
     gpsFix.close();
     writeSettings(liveSettings);

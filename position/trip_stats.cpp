@@ -1,9 +1,124 @@
 #include "position/trip_stats.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "position/geodesy.h"
+#include "position/gps_feed.h"
+#include "position/time_text.h"
+
 namespace kelvaro {
 
+namespace {
+
+constexpr int32_t kSecondsPerDay = 86400;
+
+// Steps slower than this are position noise, not movement (metres per second).
+constexpr double kSlowestStep = 1.0;
+// Faster than this no car goes; such a step is a jump of the receiver.
+constexpr double kFastestStep = 340.0;
+// A step bridging a loss of fix must be slower and longer than this to be believed.
+constexpr double kFastestBridge = 100.0;
+constexpr double kShortestBridge = 25.0;
+
+// The elapsed seconds of the day fall back to near 0 once a day; a smaller drop is the
+// receiver repeating or reordering a second, which must not count a whole day.
+constexpr int32_t kDayWrapDrop = kSecondsPerDay / 2;
+
+// Truncation toward zero that stays defined for any double.
+int32_t truncated(double x) {
+    if (!(x > -2147483648.0)) {
+        return std::isnan(x) ? 0 : INT32_MIN;
+    }
+    if (x >= 2147483647.0) {
+        return INT32_MAX;
+    }
+    return static_cast<int32_t>(x);
+}
+
+bool plausibleStep(double metres, int32_t seconds, bool bridgingLoss) {
+    const double metresPerSecond = metres / seconds;
+    if (bridgingLoss) {
+        return metresPerSecond > kSlowestStep && metresPerSecond < kFastestBridge &&
+               metres > kShortestBridge;
+    }
+    return metresPerSecond > kSlowestStep && metresPerSecond < kFastestStep;
+}
+
+// A new position: the step from the stored one counts when plausible, and the new position
+// is stored in either case.
+void takeStep(TripStats& trip, double lon, double lat, bool fixJustBack, double factor) {
+    const FixTime& from = fixJustBack ? trip.fixLostAt : trip.lastSecond;
+    const int32_t seconds = elapsedSeconds(trip.now.secondsOfDay, from.secondsOfDay);
+    const double metres = distanceMetres(trip.lon, trip.lat, lon, lat);
+    if (seconds > 0 && plausibleStep(metres, seconds, fixJustBack)) {
+        trip.prevTripDistance = trip.tripDistance;
+        trip.prevPartialDistance = trip.partialDistance;
+        trip.tripDistance += metres * factor;
+        trip.distanceSincePoint += metres * factor;
+        trip.partialDistance += metres * factor;
+        trip.moving.secondsOfDay += seconds;
+    }
+    trip.prevLon = trip.lon;
+    trip.prevLat = trip.lat;
+    trip.lon = lon;
+    trip.lat = lat;
+}
+
+void updateTimes(TripStats& trip) {
+    splitSeconds(trip.moving, trip.moving.secondsOfDay);
+    const int32_t elapsed = elapsedSeconds(trip.now.secondsOfDay, trip.tripStart.secondsOfDay);
+    trip.prevElapsed = trip.elapsed;
+    splitSeconds(trip.elapsed, elapsed);
+
+    if (trip.moving.secondsOfDay < trip.lastMovingSeconds) {
+        trip.moving.day += 1;
+    }
+    if (trip.lastElapsedSeconds - trip.elapsed.secondsOfDay > kDayWrapDrop) {
+        trip.elapsed.day += 1;
+    }
+    trip.lastMovingSeconds = trip.moving.secondsOfDay;
+    trip.lastElapsedSeconds = trip.elapsed.secondsOfDay;
+}
+
+// Display units per hour over the whole trip and over the moving time.
+void updateAverages(TripStats& trip) {
+    const double units = trip.tripDistance / 1000.0;
+    const double elapsed =
+        trip.elapsed.secondsOfDay + static_cast<double>(trip.elapsed.day) * kSecondsPerDay;
+    if (elapsed != 0.0) {
+        trip.prevAverageSpeed = trip.averageSpeed;
+        trip.averageSpeed = units / elapsed * 3600.0;
+    }
+    const double moving =
+        trip.moving.secondsOfDay + static_cast<double>(trip.moving.day) * kSecondsPerDay;
+    if (moving != 0.0) {
+        trip.prevMovingAverageSpeed = trip.movingAverageSpeed;
+        trip.movingAverageSpeed = units / moving * 3600.0;
+    }
+}
+
+void updateSpeeds(TripStats& trip, const GpsFix& fix, double factor, Settings& live,
+                  Settings& working) {
+    trip.prevSpeed = trip.speed;
+    trip.speed = truncated(fix.speedKmh * factor);
+    trip.prevAcceleration = trip.acceleration;
+    trip.acceleration =
+        (static_cast<double>(trip.speed) - static_cast<double>(trip.prevSpeed)) * 1000.0 / 3600.0;
+    if (trip.speed > live.maxspeedvalue) {
+        live.maxspeedvalue = trip.speed;
+        working.maxspeedvalue = trip.speed;
+    }
+    trip.minSpeed = std::min(trip.minSpeed, trip.speed);
+}
+
+}  // namespace
+
 int32_t turnsFor(const Settings& settings, int32_t seconds) {
-    return (1000 / settings.processperiod) * seconds;
+    // A period from the configuration file may be absurd; the countdowns still must not
+    // overflow when they are decremented.
+    const int64_t turns = static_cast<int64_t>(1000 / settings.processperiod) * seconds;
+    return static_cast<int32_t>(std::clamp<int64_t>(turns, -INT32_MAX, INT32_MAX));
 }
 
 std::unique_ptr<TripStats> createTripStats(const Settings& settings) {
@@ -13,10 +128,79 @@ std::unique_ptr<TripStats> createTripStats(const Settings& settings) {
     return trip;
 }
 
-// The trip arithmetic and the alarm are computed by the trip module; until it lands the
-// trip keeps its start values.
-void computeTrip(TripStats&, const GpsFix&, const Settings&) {}
-void addInclinationSample(TripStats&, double, double, const Settings&) {}
-void speedAlarmStep(TripStats&, const Settings&) {}
+double displayUnitFactor(Units units) {
+    switch (units) {
+        case Units::English:
+            return 0.621371192237334;
+        case Units::Nautic:
+            return 0.539;  // as the feed converts knots, not the exact 0.539957
+        case Units::Metric:
+            break;
+    }
+    return 1.0;
+}
+
+void computeTrip(TripStats& trip, const GpsFix& fix, Settings& live, Settings& working) {
+    if (!trip.fixValid) {
+        return;
+    }
+    const bool fixJustBack = !trip.prevFixValid;
+    const double factor = displayUnitFactor(live.units);
+    trip.prevMoving = trip.moving;
+
+    const double lat = fix.latitude / 100000.0;
+    const double lon = fix.longitude / 100000.0;
+    if (trip.startLon == 0.0 && trip.startLat == 0.0) {
+        trip.startLon = lon;
+        trip.startLat = lat;
+    }
+    if (lat != trip.lat || lon != trip.lon) {
+        takeStep(trip, lon, lat, fixJustBack, factor);
+    }
+    updateTimes(trip);
+    updateAverages(trip);
+    if (fixJustBack) {
+        clearFixTime(trip.fixLostAt);
+    }
+    updateSpeeds(trip, fix, factor, live, working);
+    trip.prevCourse = trip.course;
+    trip.course = truncated(fix.course);
+}
+
+void addInclinationSample(TripStats& trip, double altitudeChange, double distanceChange,
+                          const Settings& settings) {
+    // The window is trimmed to its length before the new step goes in; a length of 0 or
+    // less from the configuration file leaves room for the new step alone.
+    const int32_t longest = static_cast<int32_t>(kInclinationWindowCap) - 1;
+    const size_t keep = static_cast<size_t>(std::clamp(settings.inclinometer, 0, longest));
+    while (trip.inclinationSamples.size() > keep) {
+        trip.inclinationSamples.pop_front();
+    }
+    trip.inclinationSamples.emplace_back(altitudeChange, distanceChange);
+}
+
+double inclinationPercent(const TripStats& trip, const Settings& settings) {
+    double climbed = 0.0;
+    double distance = 0.0;
+    for (const auto& [metres, step] : trip.inclinationSamples) {
+        if (step > 0.0) {
+            climbed += metres;
+            distance += step;
+        }
+    }
+    if (!(distance > 0.0)) {
+        return 0.0;
+    }
+    const double percent = 100.0 * climbed / (distance / displayUnitFactor(settings.units));
+    if (std::isnan(percent)) {
+        return 0.0;
+    }
+    return std::clamp(percent, -30.0, 30.0);
+}
+
+void resetPartial(TripStats& trip) {
+    trip.prevPartialDistance = trip.partialDistance;
+    trip.partialDistance = 0.0;
+}
 
 }  // namespace kelvaro

@@ -1,9 +1,11 @@
 // The running values of the trip, with the main loop's own counters beside them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "app/page.h"
@@ -32,6 +34,12 @@ struct TripStats {
     FixTime tripStart;
     FixTime lastSecond;
     FixTime fixLostAt;
+
+    // The open track log's files (device paths); pointsLogged is its point counter. The
+    // two parts exist for GPX and KML only.
+    std::string logMainPath;
+    std::string logWaypointPath;
+    std::string logTrackPath;
 
     // The trip. Distances are thousandths of the display unit, speeds whole display units
     // per hour.
@@ -81,14 +89,33 @@ int32_t turnsFor(const Settings& settings, int32_t seconds);
 // A new trip; the countdowns start from the given settings' periods.
 std::unique_ptr<TripStats> createTripStats(const Settings& settings);
 
+// Kilometres and km/h become display units by this factor: 1.0, 0.621371192237334 or 0.539.
+[[nodiscard]] double displayUnitFactor(Units units);
+
 struct GpsFix;
 
-// The per-second trip computation: distances, times, speeds, acceleration, course.
-void computeTrip(TripStats& trip, const GpsFix& fix, const Settings& settings);
-// Appends one climb step to the inclination window.
+// The per-second trip computation: distances, times, speeds, acceleration, course. A new
+// top speed is taken into both settings records, so that the next write of the settings
+// file keeps it and a later save of the setup screens does not lose it.
+void computeTrip(TripStats& trip, const GpsFix& fix, Settings& live, Settings& working);
+
+// Appends one climb step (metres, thousandths of the display unit) to the inclination
+// window, which keeps the latest inclinometer + 1 steps (1 when the setting is 0 or less,
+// at most kInclinationWindowCap).
 void addInclinationSample(TripStats& trip, double altitudeChange, double distanceChange,
                           const Settings& settings);
-// The audible speed alarm, once per turn.
+constexpr size_t kInclinationWindowCap = 3600;
+
+// The slope over the window in percent, -30 ... 30, with the distances taken back to metres
+// so that miles and nautical miles give the same slope as kilometres.
+[[nodiscard]] double inclinationPercent(const TripStats& trip, const Settings& settings);
+
+void resetPartial(TripStats& trip);
+
+// The audible alarm's state for one turn; true when the sound is to be requested now.
+[[nodiscard]] bool speedAlarmDue(TripStats& trip, const Settings& settings);
+// The audible speed alarm, once per turn: speedAlarmDue, and the request to the navigator
+// to play alarmfilename when it is due (skipped without a navigator link).
 void speedAlarmStep(TripStats& trip, const Settings& settings);
 
 }  // namespace kelvaro

@@ -1,8 +1,93 @@
 #include "recording/trip_summary.h"
 
-// Written by the trip summary module; until it lands an exit appends nothing.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <locale>
+#include <sstream>
+
+#include "platform/platform.h"
+#include "position/time_text.h"
+
 namespace kelvaro {
 
-void appendTripSummary(const TripStats&) {}
+namespace {
+
+constexpr const char* kSummaryFile = "/mnt/sdcard/kelvaro/tripsummary.log";
+constexpr int32_t kStartCaption = 5;
+constexpr int32_t kEndCaption = 6;
+
+// "30/06/2024 00:56:00": the UTC date beside the local time of day.
+std::string dateAndLocalTime(const FixTime& time, double gmtoffset) {
+    return formatDate(time.year, time.month, time.day) + " " +
+           formatTime(time.hour, time.minute, time.second, static_cast<float>(gmtoffset), true);
+}
+
+// Whole days are folded into the hours: "26:03:09".
+std::string hoursMinutesSeconds(const FixTime& time) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%d:%02d:%02d",
+                  static_cast<int>(static_cast<int64_t>(time.day) * 24 + time.hour),
+                  static_cast<int>(time.minute), static_cast<int>(time.second));
+    return text;
+}
+
+bool writeAll(int fd, const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+        if (wrote < 0 && errno == EINTR) {
+            continue;
+        }
+        if (wrote <= 0) {
+            return false;
+        }
+        done += static_cast<size_t>(wrote);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string tripSummaryLine(const TripStats& trip, const Settings& settings,
+                            const LanguageTexts& texts) {
+    char distance[64];
+    std::snprintf(distance, sizeof distance, "%5.1f", trip.tripDistance / 1000.0);
+
+    std::ostringstream line;
+    // Doubles in the stream's default form (six significant digits), whatever the locale.
+    line.imbue(std::locale::classic());
+    line << dateAndLocalTime(trip.now, settings.gmtoffset) << ','
+         << dateAndLocalTime(trip.tripStart, settings.gmtoffset) << ','
+         << hoursMinutesSeconds(trip.elapsed) << ',' << hoursMinutesSeconds(trip.moving) << ','
+         << trip.startLon << ',' << trip.startLat << ',' << text(texts, kStartCaption) << ','
+         << trip.lon << ',' << trip.lat << ',' << text(texts, kEndCaption) << ',' << distance << ','
+         << trip.minSpeed << ',' << settings.maxspeedvalue << ',' << trip.averageSpeed << ','
+         << trip.movingAverageSpeed << '\n';
+    return line.str();
+}
+
+void appendTripSummary(const TripStats& trip, const Settings& settings,
+                       const LanguageTexts& texts) {
+    const std::string line = tripSummaryLine(trip, settings, texts);
+    // Non-blocking so that a FIFO in the file's place fails instead of waiting for a reader.
+    const int fd = ::open(platform::devicePath(kSummaryFile).c_str(),
+                          O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return;
+    }
+    struct stat before {};
+    const bool sized = ::fstat(fd, &before) == 0 && S_ISREG(before.st_mode);
+    if (!writeAll(fd, line) && sized) {
+        // A full card took part of the line: cut it off again, or the next run's line would
+        // be glued to it.
+        [[maybe_unused]] const int cut = ::ftruncate(fd, before.st_size);
+    }
+    ::fsync(fd);
+    ::close(fd);
+}
 
 }  // namespace kelvaro

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "display/draw.h"
 #include "display/screen.h"
@@ -134,6 +136,36 @@ void releaseFonts() {
     }
 }
 
+// Outline k lies k + 2 pixels outside the box. Clamped into the screen, a side changes
+// with k only while it is on the screen, so runs of k outside those windows repeat one
+// outline: drawing the windows, one pixel wider, and both ends gives every distinct
+// outline, however far off the box or however many outlines are asked for.
+void drawFrames(int64_t left, int64_t top, int64_t right, int64_t bottom, int64_t count,
+                Color565 color) {
+    if (count < 1) {
+        return;
+    }
+    const int64_t w = screenWidth();
+    const int64_t h = screenHeight();
+    std::vector<std::pair<int64_t, int64_t>> runs = {
+        {1, 1},
+        {count, count},
+        {left - 2 - w, left - 1},
+        {-right - 3, w - right - 2},
+        {top - 2 - h, top - 1},
+        {-bottom - 3, h - bottom - 2},
+    };
+    std::sort(runs.begin(), runs.end());
+    int64_t next = 1;  // the first k not drawn yet
+    for (const auto& run : runs) {
+        for (int64_t k = std::max(run.first, next); k <= std::min(run.second, count); ++k) {
+            drawRect(saturate(left - k - 2), saturate(top - k - 2), saturate(right + k + 2),
+                     saturate(bottom + k + 2), color);
+        }
+        next = std::max(next, run.second + 1);
+    }
+}
+
 }  // namespace
 
 void initFonts() {
@@ -216,14 +248,7 @@ void drawText(int32_t x, int32_t y, std::string_view text, Color565 foreground, 
         fillRect(saturate(left - 2), saturate(top - 2), saturate(right + 2), saturate(bottom + 2),
                  background);
     }
-    // From this distance on every outline lies on the screen's border, so one is drawn.
-    const int64_t lastDistinct =
-        std::max({left, top, screenWidth() - 1 - right, screenHeight() - 1 - bottom, int64_t{0}}) +
-        3;
-    for (int64_t k = std::min<int64_t>(frameCount, lastDistinct); k >= 1; --k) {
-        drawRect(saturate(left - k - 2), saturate(top - k - 2), saturate(right + k + 2),
-                 saturate(bottom + k + 2), frameColor);
-    }
+    drawFrames(left, top, right, bottom, frameCount, frameColor);
     const FontRecord* font = fontOf(slot);
     if (font == nullptr) {
         return;

@@ -1,5 +1,6 @@
 #include "sim/options.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -7,9 +8,21 @@ namespace kelvaro::sim {
 
 const char* const usageText =
     "usage: kelvaro-sim --root DIR [--nmea FILE] [--screen WxH] [--events FILE]\n"
-    "                   [--frames DIR] [--realtime] [--max-seconds N] [--touch ts|event]\n";
+    "                   [--frames DIR] [--frame-every SECONDS] [--realtime] [--max-seconds N]\n"
+    "                   [--touch ts|event]\n";
 
 namespace {
+
+// Seconds, fractions allowed, at least a millisecond.
+bool parsePeriod(const char* text, uint64_t* microseconds) {
+    char* end = nullptr;
+    const double seconds = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(seconds >= 0.001 && seconds <= 1.0e7)) {
+        return false;
+    }
+    *microseconds = static_cast<uint64_t>(std::llround(seconds * 1.0e6));
+    return true;
+}
 
 bool parseCount(const char* text, int64_t* value) {
     char* end = nullptr;
@@ -57,6 +70,12 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
             options->events = value();
         } else if (name == "--frames") {
             options->frames = value();
+        } else if (name == "--frame-every") {
+            const char* text = value();
+            if (!parsePeriod(text, &options->frameEveryMicroseconds)) {
+                *error = std::string("--frame-every wants seconds above 0, not '") + text + "'";
+                return false;
+            }
         } else if (name == "--screen") {
             const char* text = value();
             if (!parseScreen(text, &options->screenWidth, &options->screenHeight)) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "sim/frame_capture.h"
 #include "sim/world.h"
 
 namespace kelvaro::sim {
@@ -91,6 +92,22 @@ void request(World& world, const Event& event) {
     }
 }
 
+std::string checkFrameName(const Event& event) {
+    if (!isFrameName(event.args[0])) {
+        return "'" + event.args[0] + "' is not a frame name (letters, digits, - _ .)";
+    }
+    return {};
+}
+
+void frame(World& world, const Event& event) {
+    if (writeFrame(world.framesFolder(), event.args[0])) {
+        ++world.framesWritten;
+    } else {
+        std::fprintf(stderr, "kelvaro-sim: line %d: frame %s could not be written\n", event.line,
+                     event.args[0].c_str());
+    }
+}
+
 const std::vector<Verb>& verbTable() {
     static const std::vector<Verb> table = {
         {"feed-break", 1, 1, "feed-break N", checkWholeSeconds, feedBreak},
@@ -99,6 +116,7 @@ const std::vector<Verb>& verbTable() {
         {"navigator-silent", 0, 0, "navigator-silent", nullptr, navigatorSilent},
         {"navigator-answer", 0, 0, "navigator-answer", nullptr, navigatorAnswer},
         {"request", 0, SIZE_MAX, "request ARG|ARG|...", nullptr, request},
+        {"frame", 1, 1, "frame NAME", checkFrameName, frame},
     };
     return table;
 }

@@ -20,7 +20,14 @@ constexpr uint64_t kFirstSentenceMicroseconds = 1000000;
 World::World(Options options, std::vector<Event> events)
     : options_(std::move(options)), navigator_(options_.root), events_(std::move(events)) {}
 
+std::string World::framesFolder() const {
+    return options_.frames.empty() ? options_.root + "/frames" : options_.frames;
+}
+
 bool World::start(std::string* error) {
+    if (options_.frameEveryMicroseconds > 0) {
+        frameClock_ = std::make_unique<FrameClock>(framesFolder(), options_.frameEveryMicroseconds);
+    }
     touch_ = std::make_unique<TouchInjector>(options_.root, options_.touchEvents,
                                              options_.screenWidth, options_.screenHeight);
     if (!touch_->start(error)) {
@@ -58,6 +65,9 @@ void World::step(uint64_t nowMicroseconds) {
     }
     navigator_.step(now_);
     requestsAnswered = navigator_.requestsAnswered();
+    if (frameClock_) {
+        framesWritten += frameClock_->catchUp(now_);
+    }
 }
 
 bool World::outOfTime(uint64_t nowMicroseconds) const {

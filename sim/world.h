@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sim/events.h"
+#include "sim/frame_capture.h"
 #include "sim/gps_replay.h"
 #include "sim/navigator_standin.h"
 #include "sim/options.h"
@@ -38,6 +39,8 @@ class World {
     GpsReplay* gps() { return gps_.get(); }
     TouchInjector* touch() { return touch_.get(); }
     NavigatorStandIn& navigator() { return navigator_; }
+    // --frames, or ROOT/frames.
+    std::string framesFolder() const;
 
     uint64_t requestsAnswered = 0;
     uint64_t framesWritten = 0;
@@ -50,6 +53,7 @@ class World {
     uint64_t now_ = 0;
     std::unique_ptr<GpsReplay> gps_;
     std::unique_ptr<TouchInjector> touch_;
+    std::unique_ptr<FrameClock> frameClock_;
 };
 
 }  // namespace kelvaro::sim

@@ -1,0 +1,161 @@
+#include "sim/frame_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "display/draw.h"
+#include "display/screen.h"
+#include "platform/simulated_platform.h"
+#include "sim/options.h"
+#include "sim/png_file.h"
+#include "tests/support/sim_runner.h"
+#include "tests/support/temp_root.h"
+
+namespace kelvaro {
+namespace {
+
+// A frame buffer file like the simulator's, opened and mapped by the program's code.
+void openDevice(const test::TempRoot& root, uint32_t xres, uint32_t yres) {
+    platform::sim::Config config;
+    config.root = root.root();
+    config.screenWidth = xres;
+    config.screenHeight = yres;
+    platform::sim::configure(config);
+    root.write("/dev/fb", std::string(4u * xres * yres, '\0'));
+    openScreen();
+}
+
+sim::RgbPicture offscreenPicture() {
+    return sim::pictureOf565(screen.offscreen.get(), static_cast<uint32_t>(screenWidth()),
+                             static_cast<uint32_t>(screenHeight()));
+}
+
+TEST(FrameCaptureTest, NamesStayInTheFramesFolder) {
+    struct Row {
+        const char* legend;
+        std::string name;
+        bool ok;
+    };
+    const Row rows[] = {
+        {"plain", "splash", true},
+        {"with digits and marks", "setup-2_after.tap", true},
+        {"empty", "", false},
+        {"a folder", "a/b", false},
+        {"parent", "..", false},
+        {"hidden", ".frame", false},
+        {"space", "a b", false},
+        {"Latin-1", "\xE9t\xE9", false},
+        {"100 characters", std::string(100, 'a'), true},
+        {"101 characters", std::string(101, 'a'), false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        EXPECT_EQ(sim::isFrameName(row.name), row.ok);
+    }
+}
+
+TEST(FrameCaptureTest, AFrameIsWhatTheLastFlushShowed) {
+    if (!sim::pngAvailable()) {
+        GTEST_SKIP() << "built without PNG support";
+    }
+    for (const auto& size : {std::pair<uint32_t, uint32_t>{320, 240}, {240, 320}}) {
+        SCOPED_TRACE(size.first);
+        test::TempRoot root;
+        openDevice(root, size.first, size.second);
+        clearRows(0, screenHeight(), 0);
+        fillRect(10, 10, 100, 50, toColor565(255, 0, 0));
+        drawLine(0, 239, 319, 0, 0xFFFF);
+        flush(true);
+        const sim::RgbPicture shown = offscreenPicture();
+        // Drawn but not flushed: not on the panel.
+        fillRect(0, 0, 319, 239, 0x07E0);
+        ASSERT_TRUE(sim::writeFrame(root.path("/frames"), "now"));
+        sim::RgbPicture frame;
+        ASSERT_TRUE(sim::readPng(root.path("/frames/now.png"), &frame));
+        EXPECT_EQ(frame.width, 320u);
+        EXPECT_EQ(frame.height, 240u);
+        EXPECT_TRUE(frame.rgb == shown.rgb);
+        closeScreen();
+    }
+}
+
+TEST(FrameCaptureTest, WithoutAFrameBufferThereIsNoFrame) {
+    test::TempRoot root;
+    EXPECT_FALSE(sim::writeFrame(root.path("/frames"), "none"));
+    EXPECT_FALSE(root.exists("/frames/none.png"));
+}
+
+TEST(FrameCaptureTest, PeriodicFramesAreNumberedByPeriod) {
+    if (!sim::pngAvailable()) {
+        GTEST_SKIP() << "built without PNG support";
+    }
+    test::TempRoot root;
+    openDevice(root, 320, 240);
+    sim::FrameClock clock(root.path("/f"), 500000);
+    EXPECT_EQ(clock.catchUp(499999), 0u);
+    EXPECT_EQ(clock.catchUp(1200000), 2u);
+    EXPECT_EQ(clock.catchUp(1400000), 0u);
+    EXPECT_EQ(clock.catchUp(3000000), 4u);
+    EXPECT_TRUE(root.exists("/f/frame-000001.png"));
+    EXPECT_TRUE(root.exists("/f/frame-000006.png"));
+    EXPECT_FALSE(root.exists("/f/frame-000007.png"));
+    closeScreen();
+}
+
+TEST(FrameCaptureTest, FrameEveryTakesSeconds) {
+    struct Row {
+        const char* legend;
+        const char* value;
+        bool ok;
+        uint64_t microseconds;
+    };
+    const Row rows[] = {
+        {"whole", "2", true, 2000000}, {"fraction", "0.25", true, 250000},
+        {"zero", "0", false, 0},       {"negative", "-1", false, 0},
+        {"word", "often", false, 0},   {"not a number", "nan", false, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        sim::Options options;
+        std::string error;
+        const char* argv[] = {"kelvaro-sim", "--root", "r", "--frame-every", row.value};
+        EXPECT_EQ(sim::parseOptions(5, argv, &options, &error), row.ok) << error;
+        if (row.ok) {
+            EXPECT_EQ(options.frameEveryMicroseconds, row.microseconds);
+        }
+    }
+}
+
+TEST(FrameCaptureTest, ASimulatedRunWritesNamedAndPeriodicFrames) {
+    if (!sim::pngAvailable()) {
+        GTEST_SKIP() << "built without PNG support";
+    }
+    test::TempRoot root;
+    const std::string events = root.root() + ".events";
+    {
+        FILE* out = std::fopen(events.c_str(), "w");
+        ASSERT_NE(out, nullptr);
+        std::fputs("2.5 frame splash\n", out);
+        std::fclose(out);
+    }
+    const std::string frames = root.root() + "/out";
+    const test::SimRun run = test::runSimulator(
+        {"--events", events, "--frames", frames, "--frame-every", "1", "--max-seconds", "4"},
+        root.root());
+    std::remove(events.c_str());
+    EXPECT_EQ(test::reportValue(run.report, "frames_written"), 5);
+    sim::RgbPicture splash;
+    ASSERT_TRUE(sim::readPng(frames + "/splash.png", &splash));
+    EXPECT_EQ(splash.width, 320u);
+    EXPECT_EQ(splash.height, 240u);
+    for (const char* name : {"frame-000001", "frame-000004"}) {
+        SCOPED_TRACE(name);
+        sim::RgbPicture frame;
+        EXPECT_TRUE(sim::readPng(frames + "/" + name + ".png", &frame));
+    }
+}
+
+}  // namespace
+}  // namespace kelvaro

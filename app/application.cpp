@@ -218,8 +218,9 @@ int32_t courseChange(int32_t course, int32_t reference) {
 }
 
 void writeLogPoint(Application& app, const std::string& label, bool isWaypoint) {
-    writeTrackPoint(*app.trip, TrackPoint{gpsFix.longitude, gpsFix.latitude, label,
-                                          liveSettings.records, isWaypoint});
+    writeTrackPoint(
+        *app.trip, *app.texts,
+        TrackPoint{gpsFix.longitude, gpsFix.latitude, label, liveSettings.records, isWaypoint});
 }
 
 void loggingTriggers(Application& app) {

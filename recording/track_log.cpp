@@ -1,13 +1,485 @@
 #include "recording/track_log.h"
 
-// The formats are written by the track log module; until it lands a log records nothing.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+#include "display/dashboard.h"
+#include "display/screen.h"
+#include "navlink/navigator_link.h"
+#include "platform/platform.h"
+#include "position/gps_feed.h"
+#include "recording/track_text.h"
+
 namespace kelvaro {
 
-void nameTrackLog(TripStats&) {}
-void beginTrackLog(TripStats&, Records) {}
-bool writeTrackPoint(TripStats&, const TrackPoint&) {
+namespace {
+
+constexpr const char* kLogFolder = "/mnt/sdcard/itn";
+constexpr const char* kCreator = "Kelvaro v2.5";
+constexpr const char* kEmptyDescription = "";
+
+// Addresses of our choosing: the maker's site in the GPX creator, the KML pins.
+constexpr const char* kMakerAddress = "https://kelvaro.example.org";
+constexpr const char* kWaypointIcon = "http://maps.google.com/mapfiles/kml/pushpin/ylw-pushpin.png";
+constexpr const char* kTrackPointIcon =
+    "http://maps.google.com/mapfiles/kml/pushpin/blu-pushpin.png";
+
+// The publishers' namespaces and schema documents.
+constexpr const char* kSchemaInstance = "http://www.w3.org/2001/XMLSchema-instance";
+constexpr const char* kGpxNamespace = "http://www.topografix.com/GPX/1/0";
+constexpr const char* kGpxSchema = "http://www.topografix.com/GPX/1/0/gpx.xsd";
+constexpr const char* kTopografixNamespace = "http://www.topografix.com/GPX/Private/TopoGrafix/0/2";
+constexpr const char* kTopografixSchema =
+    "http://www.topografix.com/GPX/Private/TopoGrafix/0/2/topografix.xsd";
+constexpr const char* kKmlNamespace = "http://earth.google.com/kml/2.0";
+
+constexpr int32_t kClosingText = 72;
+
+using Lines = std::vector<std::string>;
+
+bool isXml(TrackFormat format) {
+    return format == TrackFormat::Gpx || format == TrackFormat::Kml;
+}
+
+int openAppend(const std::string& path) {
+    if (path.empty()) {
+        return -1;
+    }
+    return ::open(platform::devicePath(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC,
+                  0644);
+}
+
+bool writeAll(int fd, const char* data, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t wrote = ::write(fd, data + done, size - done);
+        if (wrote < 0 && errno == EINTR) {
+            continue;
+        }
+        if (wrote <= 0) {
+            return false;
+        }
+        done += static_cast<size_t>(wrote);
+    }
     return true;
 }
-void finishTrackLog(TripStats&) {}
+
+bool writeLines(int fd, const Lines& lines) {
+    std::string block;
+    for (const std::string& line : lines) {
+        block += line;
+        block += '\n';
+    }
+    return writeAll(fd, block.data(), block.size());
+}
+
+// Opens, writes and closes; a file that cannot be opened is skipped.
+void appendLines(const std::string& path, const Lines& lines) {
+    const int fd = openAppend(path);
+    if (fd < 0) {
+        return;
+    }
+    (void)writeLines(fd, lines);
+    ::close(fd);
+}
+
+bool exists(const std::string& path) {
+    const int fd = ::open(platform::devicePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
+// Copies the whole of a file onto the end of an open one.
+bool appendFileTo(int out, const std::string& path) {
+    const int in = ::open(platform::devicePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        return false;
+    }
+    char buffer[4096];
+    bool ok = true;
+    for (;;) {
+        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        if (!writeAll(out, buffer, static_cast<size_t>(got))) {
+            ok = false;
+            break;
+        }
+    }
+    ::close(in);
+    return ok;
+}
+
+// The waypoint part, then the track part, onto the main file. A join that fails half way
+// takes the main file back to its length before, so that nothing is there twice once the
+// parts are joined again; the caller keeps the parts then.
+bool joinParts(const std::string& mainPath, const std::string& waypointPath,
+               const std::string& trackPath) {
+    const int out = openAppend(mainPath);
+    if (out < 0) {
+        return false;
+    }
+    struct stat before {};
+    const bool measured = ::fstat(out, &before) == 0;
+    bool ok = measured && appendFileTo(out, waypointPath) && appendFileTo(out, trackPath);
+    if (!ok && measured) {
+        (void)::ftruncate(out, before.st_size);
+    }
+    ok = ::close(out) == 0 && ok;
+    return ok;
+}
+
+PointValues valuesOf(const TripStats& trip, const TrackPoint& point) {
+    PointValues v;
+    v.longitude = point.longitude;
+    v.latitude = point.latitude;
+    v.now = trip.now;
+    v.altitudeMetres = trip.altitude;
+    v.tripDistance = trip.tripDistance;
+    v.speed = trip.speed;
+    v.satellites = trip.satellites;
+    v.course = trip.course;
+    v.speedKmh = gpsFix.speedKmh;
+    return v;
+}
+
+Lines gpxHead(const std::string& isoTime) {
+    return {
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"yes\"?>",
+        "<gpx",
+        "\tversion=\"1.0\"",
+        std::string("\tcreator=\"") + kCreator + " (" + kMakerAddress + ")\"",
+        std::string("\txmlns:xsi=\"") + kSchemaInstance + "\"",
+        std::string("\txmlns=\"") + kGpxNamespace + "\"",
+        std::string("\txmlns:topografix=\"") + kTopografixNamespace + "\"",
+        std::string("\txsi:schemaLocation=\"") + kGpxNamespace + " " + kGpxSchema + " " +
+            kTopografixNamespace + " " + kTopografixSchema + "\">",
+        "<time>" + isoTime + "</time>",
+        "<rte>",
+        "\t<name>" + isoTime + "</name>",
+    };
+}
+
+Lines kmlHead(const std::string& logName, const std::string& kmlStamp) {
+    return {
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>",
+        std::string("<kml xmlns=\"") + kKmlNamespace + "\">",
+        "<Folder>",
+        "\t<Style id=\"WptIcon\">",
+        "\t\t<IconStyle>",
+        "\t\t\t<scale>0.75</scale>",
+        "\t\t\t<Icon>",
+        std::string("\t\t\t\t<href>") + kWaypointIcon + "</href>",
+        "\t\t\t</Icon>",
+        "\t\t</IconStyle>",
+        "\t</Style>",
+        "\t<Style id=\"TrkptIcon\">",
+        "\t\t<IconStyle>",
+        "\t\t\t<scale>0.5</scale>",
+        "\t\t\t<Icon>",
+        std::string("\t\t\t\t<href>") + kTrackPointIcon + "</href>",
+        "\t\t\t</Icon>",
+        "\t\t</IconStyle>",
+        "\t</Style>",
+        "\t<name>" + xmlText(logName) + " : " + kmlStamp + "</name>",
+        "\t<Folder>",
+        "\t\t<name>Routes</name>",
+        "\t\t<Placemark>",
+        "\t\t\t<name>" + kmlStamp + "</name>",
+        "\t\t\t<Style>",
+        "\t\t\t\t<LineStyle>",
+        "\t\t\t\t\t<color>800000ff</color>",
+        "\t\t\t\t\t<width>2</width>",
+        "\t\t\t\t</LineStyle>",
+        "\t\t\t</Style>",
+        "\t\t\t<MultiGeometry>",
+        "\t\t\t<LineString>",
+        "\t\t\t\t<coordinates>",
+    };
+}
+
+std::string csvHeader(Records records) {
+    const std::string shortHeader = "\"longitude\",\"latitude\",\"time\",\"location\",\"altitude\"";
+    switch (records) {
+        case Records::Short:
+            return shortHeader;
+        case Records::Medium:
+            return shortHeader + ",\"distance\"";
+        case Records::Long:
+            break;
+    }
+    return shortHeader + ",\"distance\",\"speed\",\"satellites\"";
+}
+
+std::string csvLine(const PointTexts& t, const std::string& label, Records records) {
+    std::string line =
+        t.lon + "," + t.lat + ",\"" + t.localTime + "\",\"" + csvText(label) + "\"," + t.alt;
+    if (records == Records::Short) {
+        return line;
+    }
+    line += "," + t.dist;
+    if (records == Records::Medium) {
+        return line;
+    }
+    return line + "," + t.speed + "," + t.sats;
+}
+
+std::string itnLine(const TrackPoint& point, const PointTexts& t) {
+    std::string line =
+        std::to_string(point.longitude) + "|" + std::to_string(point.latitude) + "|" + t.localTime;
+    if (!point.label.empty()) {
+        line += " - " + itnText(point.label);
+    }
+    line += " - " + itnText(t.alt);
+    if (point.records != Records::Short) {
+        line += " - " + itnText(t.dist);
+    }
+    if (point.records == Records::Long) {
+        line += " - " + itnText(t.speed) + " - " + t.sats;
+    }
+    return line + "|0|";
+}
+
+// One GPX point between its opening and closing tags; the texts are XML-safe already.
+std::string gpxPoint(const char* open, const char* close, const PointTexts& t,
+                     const std::string& label) {
+    return std::string(open) + t.lon + "\" lat=\"" + t.lat + "\"><name>" + label + "</name><desc>" +
+           t.dist + "</desc><cmt>" + t.speed + "</cmt><time>" + t.isoTime + "</time><speed>" +
+           t.gpxSpeed + "</speed><ele>" + t.rawAlt + "</ele><sat>" + t.sats + "</sat><course>" +
+           t.course + close;
+}
+
+void writeGpxPoint(const TripStats& trip, const TrackPoint& point, const PointTexts& t) {
+    const std::string label = xmlText(point.label);
+    if (point.isWaypoint) {
+        appendLines(trip.logMainPath, {gpxPoint("\t<rtept lon=\"", "</course></rtept>", t, label)});
+        appendLines(trip.logWaypointPath, {gpxPoint("<wpt lon=\"", "</course></wpt>", t, label)});
+    }
+    appendLines(trip.logTrackPath, {gpxPoint("\t\t<trkpt lon=\"", "</course></trkpt>", t, label)});
+}
+
+void writeKmlPoint(const TripStats& trip, const TrackPoint& point, const PointTexts& t) {
+    const std::string coordinates = t.lon + "," + t.lat + "," + t.rawAlt;
+    const std::string label = xmlText(point.label);
+    const std::string figures = t.localTime + " - " + t.dist + " - " + t.speed + " - " + t.alt +
+                                " - " + t.sats + "</description>";
+    appendLines(trip.logMainPath, {"\t\t\t\t" + coordinates});
+    if (point.isWaypoint) {
+        appendLines(trip.logWaypointPath,
+                    {
+                        "\t\t<Placemark>",
+                        "\t\t\t<name>" + label + "</name>",
+                        "\t\t\t<styleUrl>#WptIcon</styleUrl>",
+                        "\t\t\t<description>" + figures,
+                        "\t\t\t<Point><coordinates>" + coordinates + "</coordinates></Point>",
+                        "\t\t</Placemark>",
+                    });
+    }
+    const std::string labelColon = label.empty() ? std::string() : label + " : ";
+    appendLines(
+        trip.logTrackPath,
+        {
+            "\t\t\t<Placemark><visibility>1</visibility>",
+            "\t\t\t\t<name></name>",
+            "\t\t\t\t<styleUrl>#TrkptIcon</styleUrl>",
+            "\t\t\t\t<TimeInstant><timePosition>" + t.isoTime + "</timePosition></TimeInstant>",
+            "\t\t\t\t<description>" + labelColon + figures,
+            "\t\t\t\t<Point><coordinates>" + coordinates + "</coordinates></Point>",
+            "\t\t\t</Placemark>",
+        });
+}
+
+void sendPoi(const TripStats& trip, const TrackPoint& point) {
+    NavigatorCommands* commands = navigatorCommands();
+    if (commands == nullptr) {
+        return;
+    }
+    const std::string name = std::to_string(trip.pointsLogged) + ":" + point.label;
+    int32_t status = 0;
+    (void)commands->AddPoi(status, liveSettings.logfilename.c_str(), point.longitude,
+                           point.latitude, name.c_str(), kEmptyDescription);
+}
+
+void writeNmea(const TripStats& trip) {
+    Lines lines;
+    for (const std::string* raw : {&gpsFix.lastRmc, &gpsFix.lastGga, &gpsFix.lastVtg}) {
+        const std::string sentence = oneLine(*raw);
+        if (!sentence.empty()) {
+            lines.push_back("$" + sentence);
+        }
+    }
+    if (!lines.empty()) {
+        appendLines(trip.logMainPath, lines);
+    }
+}
+
+}  // namespace
+
+std::string trackLogExtension(TrackFormat format) {
+    switch (format) {
+        case TrackFormat::Csv:
+            return ".csv";
+        case TrackFormat::Gpx:
+            return ".gpx";
+        case TrackFormat::Kml:
+            return ".kml";
+        case TrackFormat::Poi:
+            return ".poi";
+        case TrackFormat::Nmea:
+            return ".nmea";
+        case TrackFormat::Itn:
+            break;
+    }
+    return ".itn";
+}
+
+void nameTrackLog(TripStats& trip) {
+    Settings& s = liveSettings;
+    if (s.logfilename == "none") {
+        const FixTime& now = trip.now;
+        // A GPX or KML file is whole only once it is closed, so a second log of the day must
+        // not be added after its closing lines: these formats always get a file of their own.
+        const bool ownFile = s.tracksaving == TrackSaving::New || isXml(s.trackformat);
+        char stamp[96];
+        if (ownFile) {
+            std::snprintf(stamp, sizeof stamp, "%04d%02d%02d_%02d%02d%02d", now.year, now.month,
+                          now.day, now.hour, now.minute, now.second);
+        } else {
+            std::snprintf(stamp, sizeof stamp, "%04d%02d%02d", now.year, now.month, now.day);
+        }
+        s.logfilename = std::string("tm") + stamp + trackLogExtension(s.trackformat);
+    }
+    trip.logMainPath = std::string(kLogFolder) + "/" + s.logfilename;
+    if (isXml(s.trackformat)) {
+        trip.logWaypointPath = trip.logMainPath + ".rte";
+        trip.logTrackPath = trip.logMainPath + ".trk";
+    } else {
+        trip.logWaypointPath.clear();
+        trip.logTrackPath.clear();
+    }
+    workingSettings.logfilename = s.logfilename;
+    writeSettings(s);
+}
+
+void beginTrackLog(TripStats& trip, Records records) {
+    const Settings& s = liveSettings;
+    if (!exists(trip.logMainPath)) {
+        const std::string isoTime = isoTimeText(trip.now);
+        switch (s.trackformat) {
+            case TrackFormat::Gpx:
+                appendLines(trip.logMainPath, gpxHead(isoTime));
+                appendLines(trip.logWaypointPath, {});
+                appendLines(trip.logTrackPath,
+                            {"<trk>", "\t<name>" + isoTime + "</name>", "\t\t<trkseg>"});
+                break;
+            case TrackFormat::Kml: {
+                char kmlStamp[128];
+                std::snprintf(kmlStamp, sizeof kmlStamp, "%02d/%02d/%04d %s", trip.now.day,
+                              trip.now.month, trip.now.year,
+                              localTimeText(trip.now, s.gmtoffset).c_str());
+                appendLines(trip.logMainPath, kmlHead(s.logfilename, kmlStamp));
+                appendLines(trip.logWaypointPath, {"\t<Folder>", "\t\t<name>Waypoints</name>"});
+                appendLines(trip.logTrackPath,
+                            {"\t<Folder>", "\t\t<name>Trackpoints</name>", "\t\t<Folder>",
+                             "\t\t\t<name>" + isoTime + "</name>"});
+                break;
+            }
+            case TrackFormat::Csv:
+                appendLines(trip.logMainPath, {csvHeader(records)});
+                break;
+            case TrackFormat::Itn:
+            case TrackFormat::Poi:
+            case TrackFormat::Nmea:
+                break;
+        }
+    }
+    trip.pointsLogged = 0;
+}
+
+bool writeTrackPoint(TripStats& trip, const LanguageTexts& texts, const TrackPoint& point) {
+    trip.pointsLogged += 1;
+    const Settings& s = liveSettings;
+    const bool csv = s.trackformat == TrackFormat::Csv;
+    PointTexts t = pointTexts(valuesOf(trip, point), s, texts, csv);
+    if (isXml(s.trackformat)) {
+        // The unit texts come from a language file and may hold "&" or "<" too.
+        t.alt = xmlText(t.alt);
+        t.dist = xmlText(t.dist);
+        t.speed = xmlText(t.speed);
+    }
+    switch (s.trackformat) {
+        case TrackFormat::Csv:
+            appendLines(trip.logMainPath, {csvLine(t, point.label, point.records)});
+            break;
+        case TrackFormat::Gpx:
+            writeGpxPoint(trip, point, t);
+            break;
+        case TrackFormat::Itn:
+            appendLines(trip.logMainPath, {itnLine(point, t)});
+            break;
+        case TrackFormat::Kml:
+            writeKmlPoint(trip, point, t);
+            break;
+        case TrackFormat::Poi:
+            sendPoi(trip, point);
+            break;
+        case TrackFormat::Nmea:
+            writeNmea(trip);
+            break;
+    }
+    return true;
+}
+
+void finishTrackLog(TripStats& trip, const LanguageTexts& texts, DashboardLayout* dashboard) {
+    const TrackFormat format = liveSettings.trackformat;
+    if (!isXml(format)) {
+        return;
+    }
+    const int files[3] = {openAppend(trip.logMainPath), openAppend(trip.logWaypointPath),
+                          openAppend(trip.logTrackPath)};
+    const bool allOpen = files[0] >= 0 && files[1] >= 0 && files[2] >= 0;
+    if (allOpen) {
+        if (dashboard != nullptr) {
+            dashboard->showMessage(text(texts, kClosingText));
+        }
+        flush(trip.page != Page::AwaitingTimeHidden && trip.page != Page::RunningHidden);
+        if (format == TrackFormat::Gpx) {
+            (void)writeLines(files[0], {"</rte>"});
+            (void)writeLines(files[2], {"\t</trkseg>", "</trk>", "</gpx>"});
+        } else {
+            (void)writeLines(files[0],
+                             {"\t\t\t\t</coordinates>", "\t\t\t</LineString>",
+                              "\t\t\t</MultiGeometry>", "\t\t</Placemark>", "\t</Folder>"});
+            (void)writeLines(files[1], {"\t</Folder>"});
+            (void)writeLines(files[2], {"\t\t</Folder>", "\t</Folder>", "</Folder>", "</kml>"});
+        }
+    }
+    for (const int fd : files) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    if (!allOpen) {
+        return;
+    }
+    // Removing the parts after a failed join would lose the track: they stay on the card.
+    if (joinParts(trip.logMainPath, trip.logWaypointPath, trip.logTrackPath)) {
+        ::unlink(platform::devicePath(trip.logWaypointPath).c_str());
+        ::unlink(platform::devicePath(trip.logTrackPath).c_str());
+    }
+}
 
 }  // namespace kelvaro

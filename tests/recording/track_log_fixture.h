@@ -1,0 +1,107 @@
+// A fresh card with the log folder, default settings, a trip standing at a known moment and
+// place, and the unit texts of the English language file.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/language.h"
+#include "app/settings.h"
+#include "position/gps_feed.h"
+#include "position/trip_stats.h"
+#include "recording/track_log.h"
+#include "tests/support/temp_root.h"
+
+namespace kelvaro::test {
+
+inline void setText(LanguageTexts& texts, int32_t number, const char* value) {
+    std::snprintf(texts.texts[number], kLanguageTextSize, "%s", value);
+}
+
+// The lines of a text, without their newlines; a last line without one is kept as well.
+inline std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+class TrackLogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        makeFolders(root_.path("/mnt/sdcard/itn"));
+        makeFolders(root_.path("/mnt/sdcard/kelvaro"));
+        liveSettings = Settings{};
+        workingSettings = Settings{};
+        gpsFix.reset();
+        gpsFix.speedKmh = 45.7;
+        for (const auto& [number, value] :
+             std::vector<std::pair<int32_t, const char*>>{{44, "m"},
+                                                          {45, "ft"},
+                                                          {46, "km"},
+                                                          {47, "mi"},
+                                                          {48, "km/h"},
+                                                          {49, "mph"},
+                                                          {72, "Closing GPX log"},
+                                                          {92, "nm"},
+                                                          {93, "kn"}}) {
+            setText(texts_, number, value);
+        }
+        // 07:42:10 UTC on 12 June 2024; the default offset of one hour makes it 08:42:10.
+        trip_.now.year = 2024;
+        trip_.now.month = 6;
+        trip_.now.day = 12;
+        trip_.now.hour = 7;
+        trip_.now.minute = 42;
+        trip_.now.second = 10;
+        trip_.altitude = 278.36;
+        trip_.tripDistance = 5234.0;
+        trip_.speed = 42;
+        trip_.satellites = 8;
+        trip_.course = 271;
+    }
+
+    // A log of the given format from its name to its first point (a waypoint "Start").
+    void startLog(TrackFormat format, Records records = Records::Long) {
+        liveSettings.trackformat = format;
+        liveSettings.records = records;
+        nameTrackLog(trip_);
+        beginTrackLog(trip_, records);
+        write("Start", true);
+    }
+
+    void write(const std::string& label, bool isWaypoint, int32_t longitude = 785000,
+               int32_t latitude = 4799500) {
+        EXPECT_TRUE(writeTrackPoint(
+            trip_, texts_,
+            TrackPoint{longitude, latitude, label, liveSettings.records, isWaypoint}));
+    }
+
+    std::string logFile(const std::string& suffix = "") const {
+        return root_.read("/mnt/sdcard/itn/" + liveSettings.logfilename + suffix);
+    }
+    std::vector<std::string> logLines(const std::string& suffix = "") const {
+        return linesOf(logFile(suffix));
+    }
+    std::string lastLine() const {
+        const std::vector<std::string> lines = logLines();
+        return lines.empty() ? std::string() : lines.back();
+    }
+
+    TempRoot root_;
+    LanguageTexts texts_;
+    TripStats trip_;
+};
+
+}  // namespace kelvaro::test

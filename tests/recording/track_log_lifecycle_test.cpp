@@ -1,0 +1,175 @@
+// A log's life: its name, its head written once, the point counter, a log resumed after a
+// restart, the day file shared by two logs, and the end of a GPX or KML log when files fail.
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include "tests/recording/track_log_fixture.h"
+
+namespace kelvaro::test {
+namespace {
+
+using TrackLogLife = TrackLogTest;
+
+TEST_F(TrackLogLife, NamesFollowTheSavingModeAndTheFormat) {
+    struct Row {
+        const char* legend;
+        TrackFormat format;
+        TrackSaving saving;
+        const char* name;
+    };
+    const Row rows[] = {
+        {"new csv", TrackFormat::Csv, TrackSaving::New, "tm20240612_074210.csv"},
+        {"append csv: the day file", TrackFormat::Csv, TrackSaving::Append, "tm20240612.csv"},
+        {"append itn", TrackFormat::Itn, TrackSaving::Append, "tm20240612.itn"},
+        {"append nmea", TrackFormat::Nmea, TrackSaving::Append, "tm20240612.nmea"},
+        {"append poi", TrackFormat::Poi, TrackSaving::Append, "tm20240612.poi"},
+        {"new gpx", TrackFormat::Gpx, TrackSaving::New, "tm20240612_074210.gpx"},
+        // A closed GPX or KML file cannot take a second log: these get a file of their own.
+        {"append gpx", TrackFormat::Gpx, TrackSaving::Append, "tm20240612_074210.gpx"},
+        {"append kml", TrackFormat::Kml, TrackSaving::Append, "tm20240612_074210.kml"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        liveSettings.logfilename = "none";
+        liveSettings.trackformat = row.format;
+        liveSettings.tracksaving = row.saving;
+        nameTrackLog(trip_);
+        EXPECT_EQ(liveSettings.logfilename, row.name);
+        EXPECT_EQ(workingSettings.logfilename, row.name);
+        const std::string main = std::string("/mnt/sdcard/itn/") + row.name;
+        EXPECT_EQ(trip_.logMainPath, main);
+        const bool parts = row.format == TrackFormat::Gpx || row.format == TrackFormat::Kml;
+        EXPECT_EQ(trip_.logWaypointPath, parts ? main + ".rte" : "");
+        EXPECT_EQ(trip_.logTrackPath, parts ? main + ".trk" : "");
+        // The name is on the card at once, so that a stop of the program cannot lose it.
+        EXPECT_NE(root_.read("/mnt/sdcard/kelvaro/config.txt")
+                      .find(std::string("logfilename ") + row.name + "\n"),
+                  std::string::npos);
+    }
+}
+
+TEST_F(TrackLogLife, AStoredNameIsResumedAndWritesNoHead) {
+    liveSettings.logfilename = "tm20240611_180000.gpx";
+    liveSettings.trackformat = TrackFormat::Gpx;
+    nameTrackLog(trip_);
+    EXPECT_EQ(liveSettings.logfilename, "tm20240611_180000.gpx");
+    EXPECT_EQ(trip_.logTrackPath, "/mnt/sdcard/itn/tm20240611_180000.gpx.trk");
+    EXPECT_FALSE(root_.exists("/mnt/sdcard/itn/tm20240611_180000.gpx"));
+}
+
+TEST_F(TrackLogLife, ThePointCounterStartsAtZeroWithEveryHead) {
+    trip_.pointsLogged = 17;
+    startLog(TrackFormat::Csv);
+    EXPECT_EQ(trip_.pointsLogged, 1);
+    write("", false);
+    EXPECT_EQ(trip_.pointsLogged, 2);
+    beginTrackLog(trip_, Records::Long);  // the file exists: no head, but a fresh count
+    EXPECT_EQ(trip_.pointsLogged, 0);
+    EXPECT_EQ(logLines().size(), 3u);
+}
+
+TEST_F(TrackLogLife, TheDayFileTakesASecondLogWithoutASecondHead) {
+    liveSettings.tracksaving = TrackSaving::Append;
+    startLog(TrackFormat::Csv, Records::Short);
+    liveSettings.logfilename = "none";  // stopped
+    trip_.now.hour = 15;
+    startLog(TrackFormat::Csv, Records::Short);
+    EXPECT_EQ(liveSettings.logfilename, "tm20240612.csv");
+    const std::vector<std::string> lines = logLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "\"longitude\",\"latitude\",\"time\",\"location\",\"altitude\"");
+    EXPECT_EQ(lines[1], "7.85000,47.99500,\"08:42:10\",\"Start\",278.4");
+    EXPECT_EQ(lines[2], "7.85000,47.99500,\"16:42:10\",\"Start\",278.4");
+}
+
+TEST_F(TrackLogLife, ALogResumedAfterARestartKeepsItsPartsAndOneHead) {
+    for (const TrackFormat format : {TrackFormat::Gpx, TrackFormat::Kml}) {
+        SCOPED_TRACE(format == TrackFormat::Gpx ? "gpx" : "kml");
+        liveSettings.logfilename = "none";
+        trip_.now.minute += 1;
+        startLog(format);
+        const std::string name = liveSettings.logfilename;
+        const std::string headBefore = logFile();
+
+        // The program stops with the log open and starts again from the configuration file.
+        liveSettings = Settings{};
+        readSettings();
+        ASSERT_EQ(liveSettings.logfilename, name);
+        TripStats restarted = trip_;
+        restarted.logMainPath.clear();
+        restarted.logWaypointPath.clear();
+        restarted.logTrackPath.clear();
+        restarted.pointsLogged = 0;
+        nameTrackLog(restarted);
+        restarted.now.minute += 5;
+        EXPECT_TRUE(writeTrackPoint(restarted, texts_,
+                                    TrackPoint{786000, 4799600, "Later", Records::Long, true}));
+        EXPECT_EQ(logFile().substr(0, headBefore.size()), headBefore);
+        finishTrackLog(restarted, texts_, nullptr);
+
+        const std::string whole = logFile();
+        const std::string xmlHead = "<?xml";
+        EXPECT_EQ(whole.find(xmlHead), 0u);
+        EXPECT_EQ(whole.find(xmlHead, 1), std::string::npos);
+        EXPECT_LT(whole.find("Start"), whole.find("Later"));
+        EXPECT_FALSE(root_.exists("/mnt/sdcard/itn/" + name + ".rte"));
+        EXPECT_FALSE(root_.exists("/mnt/sdcard/itn/" + name + ".trk"));
+    }
+}
+
+TEST_F(TrackLogLife, FinishingChangesNothingUnlessAllThreeFilesOpen) {
+    startLog(TrackFormat::Gpx);
+    const std::string track = "/mnt/sdcard/itn/" + liveSettings.logfilename + ".trk";
+    const std::string trackPart = root_.read(track);
+    // The track part gives way to a folder of the same name, which cannot be appended to.
+    ASSERT_EQ(std::remove(root_.path(track).c_str()), 0);
+    ASSERT_EQ(::mkdir(root_.path(track).c_str(), 0755), 0);
+    const std::string main = logFile();
+    const std::string waypoints = logFile(".rte");
+    finishTrackLog(trip_, texts_, nullptr);
+    EXPECT_EQ(logFile(), main);
+    EXPECT_EQ(logFile(".rte"), waypoints);
+    ::rmdir(root_.path(track).c_str());
+}
+
+TEST_F(TrackLogLife, NonXmlFormatsHaveNothingToFinish) {
+    startLog(TrackFormat::Csv);
+    const std::string before = logFile();
+    finishTrackLog(trip_, texts_, nullptr);
+    EXPECT_EQ(logFile(), before);
+}
+
+// With a file size limit that stops the join half way, the main file goes back to what it
+// was and the parts stay, so the track is not lost.
+TEST_F(TrackLogLife, AJoinThatFailsKeepsThePartsAndLeavesTheMainFileWhole) {
+    startLog(TrackFormat::Gpx);
+    for (int i = 0; i < 20; ++i) {
+        write("", true);
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(root_.path(trip_.logMainPath).c_str(), &info), 0);
+    const std::string trackBefore = logFile(".trk");
+    ASSERT_LT(trackBefore.size() + 64, static_cast<size_t>(info.st_size));
+
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tight = saved;
+    tight.rlim_cur = static_cast<rlim_t>(info.st_size) + 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
+    finishTrackLog(trip_, texts_, nullptr);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(logFile().size(), static_cast<size_t>(info.st_size) + 7);  // and "</rte>\n"
+    EXPECT_EQ(logLines().back(), "</rte>");
+    EXPECT_EQ(logFile(".trk"), trackBefore + "\t</trkseg>\n</trk>\n</gpx>\n");
+    EXPECT_TRUE(root_.exists(trip_.logWaypointPath));
+}
+
+}  // namespace
+}  // namespace kelvaro::test

@@ -91,7 +91,7 @@ void startApplication(Application& app) {
     app.loop = LoopState{};
     app.loop.returnPage = app.trip->page;
 
-    app.dashboard = std::make_unique<DashboardLayout>(app.screenWidth, app.screenHeight);
+    app.dashboard = std::make_unique<DashboardLayout>(app.screenWidth, app.screenHeight, app);
     app.loop.pickerOriginX = (app.screenWidth - 320) / 2;
     app.loop.pickerOriginY = (app.screenHeight - 240) / 2;
 
@@ -152,27 +152,7 @@ void openFeedTurn(Application& app) {
 }
 
 void refreshDashboard(Application& app) {
-    TripStats& t = *app.trip;
-    DashboardLayout& d = *app.dashboard;
-    const Settings& s = liveSettings;
-    const bool full = t.page != Page::SpeedPicker && app.loop.fullRedraw;
-    const bool live = t.page != Page::SpeedPicker;
-    d.drawFrame(full);
-    d.drawMessageLine(t.logging, t.pointsLogged, live && (full || t.logging));
-    d.drawInfoBox(s.coordinates, live && (full || t.altitude != t.prevAltitude ||
-                                          t.lat != t.prevLat || t.lon != t.prevLon));
-    d.drawCompass(s.compass, live && (full || t.course != t.prevCourse));
-    d.drawTitle(s.gmtoffset, t.fixValid);
-    d.drawDistanceZone(live && (full || t.tripDistance != t.prevTripDistance ||
-                                t.partialDistance != t.prevPartialDistance));
-    d.drawTimeZone(live && (full || t.elapsed.second != t.prevElapsed.second ||
-                            t.moving.second != t.prevMoving.second));
-    d.drawSpeedZone(live &&
-                    (full || t.speed != t.prevSpeed || t.averageSpeed != t.prevAverageSpeed ||
-                     t.movingAverageSpeed != t.prevMovingAverageSpeed ||
-                     t.acceleration != t.prevAcceleration || t.satellites != t.prevSatellites ||
-                     t.speedLimitNow != t.prevSpeedLimitNow));
-    d.drawButtons(full);
+    app.dashboard->refresh(redrawFlags(*app.trip, app.loop.fullRedraw));
     flush(app.loop.fullRedraw);
     app.loop.fullRedraw = false;
 }

@@ -1,28 +1,514 @@
 #include "display/dashboard.h"
 
-// The zones are drawn by the dashboard module once the drawing primitives are in place;
-// until then the layout knows its size and draws nothing.
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+#include "app/application.h"
+#include "app/housekeeping.h"
+#include "display/buttons.h"
+#include "display/draw.h"
+#include "display/instruments.h"
+#include "display/screen.h"
+#include "display/text.h"
+#include "position/geodesy.h"
+#include "position/gps_feed.h"
+#include "position/sun_times.h"
+#include "position/time_text.h"
+
 namespace kelvaro {
 
-DashboardLayout::DashboardLayout(int32_t, int32_t) {}
+namespace {
 
-bool DashboardLayout::applyColorScheme(ColorScheme, const FixTime&, double, double, double, bool) {
-    return false;
+constexpr const char* kTitle = "Kelvaro v2.5";
+constexpr const char* kSplashNotice = "\xA9 2026 the Kelvaro developers";
+constexpr const char* kScreenshotName = "kelvaro";
+constexpr size_t kMessageSize = 255;
+constexpr int32_t kBlinkSteps = 6;
+constexpr double kFeetPerMetre = 3.2808399166666664;
+constexpr Color565 kBlack = 0x0000;
+constexpr Color565 kWhite = 0xFFFF;
+
+__attribute__((format(printf, 1, 2))) std::string format(const char* pattern, ...) {
+    char buffer[256];
+    va_list arguments;
+    va_start(arguments, pattern);
+    std::vsnprintf(buffer, sizeof buffer, pattern, arguments);
+    va_end(arguments);
+    return buffer;
 }
-void DashboardLayout::setFixColours(bool) {}
-void DashboardLayout::drawSplash() {}
-void DashboardLayout::drawFrame(bool) {}
-void DashboardLayout::drawTitle(double, bool) {}
-void DashboardLayout::drawMessageLine(bool, int32_t, bool) {}
-void DashboardLayout::drawInfoBox(Coordinates, bool) {}
-void DashboardLayout::drawCompass(CompassStyle, bool) {}
-void DashboardLayout::drawDistanceZone(bool) {}
-void DashboardLayout::drawTimeZone(bool) {}
-void DashboardLayout::drawSpeedZone(bool) {}
-void DashboardLayout::drawButtons(bool) {}
-void DashboardLayout::drawSpeedPanel() {}
-void DashboardLayout::showMessage(const std::string&) {}
-void DashboardLayout::postMessage(const std::string&) {}
-void DashboardLayout::blinkMessage() {}
+
+// The box of a right- and top-aligned string, as drawText() places it.
+Rect rightTopTextBox(const Anchor& at, const std::string& text, int32_t slot) {
+    return Rect{at.x - textWidth(slot, text), at.y, at.x, at.y + textHeight(slot, text)};
+}
+
+// The longest start of the text that fits the width: a message or log name longer than
+// the box would run over the exit button.
+std::string fitted(std::string text, int32_t slot, int32_t width) {
+    while (!text.empty() && textWidth(slot, text) > width) {
+        text.pop_back();
+    }
+    return text;
+}
+
+// Rows of the off-screen buffer saved now and put back when it goes: a clip for text whose
+// descenders would reach below its zone.
+class KeptRows {
+  public:
+    KeptRows(int32_t first, int32_t count) {
+        const int32_t last = std::min(first + count, screenHeight());
+        if (screen.offscreen && first >= 0 && last > first) {
+            begin_ = static_cast<size_t>(first) * static_cast<size_t>(screenWidth());
+            const size_t end = static_cast<size_t>(last) * static_cast<size_t>(screenWidth());
+            saved_.assign(screen.offscreen.get() + begin_, screen.offscreen.get() + end);
+        }
+    }
+    ~KeptRows() {
+        if (screen.offscreen && !saved_.empty()) {
+            std::copy(saved_.begin(), saved_.end(), screen.offscreen.get() + begin_);
+        }
+    }
+    KeptRows(const KeptRows&) = delete;
+    KeptRows& operator=(const KeptRows&) = delete;
+
+  private:
+    size_t begin_ = 0;
+    std::vector<Color565> saved_;
+};
+
+void put(const Anchor& at, const std::string& text, Color565 foreground, Color565 background,
+         HAlign horizontal, VAlign vertical, int32_t slot) {
+    drawText(at.x, at.y, text, foreground, background, horizontal, vertical, slot, 0, 0, false);
+}
+
+}  // namespace
+
+RedrawFlags redrawFlags(const TripStats& t, bool fullRedraw) {
+    RedrawFlags flags;
+    if (t.page == Page::SpeedPicker) {
+        return flags;
+    }
+    const bool full = fullRedraw;
+    flags.frame = full;
+    flags.messageLine = full || t.logging;
+    flags.infoBox =
+        full || t.altitude != t.prevAltitude || t.lat != t.prevLat || t.lon != t.prevLon;
+    flags.compass = full || t.course != t.prevCourse;
+    flags.title = true;
+    flags.distance =
+        full || t.tripDistance != t.prevTripDistance || t.partialDistance != t.prevPartialDistance;
+    flags.time =
+        full || t.elapsed.second != t.prevElapsed.second || t.moving.second != t.prevMoving.second;
+    flags.speed = full || t.speed != t.prevSpeed || t.averageSpeed != t.prevAverageSpeed ||
+                  t.movingAverageSpeed != t.prevMovingAverageSpeed ||
+                  t.acceleration != t.prevAcceleration || t.satellites != t.prevSatellites ||
+                  t.speedLimitNow != t.prevSpeedLimitNow;
+    flags.buttons = full;
+    return flags;
+}
+
+int32_t altitudeUnitText(Units units) {
+    return units == Units::English ? 45 : 44;
+}
+
+int32_t speedUnitText(Units units) {
+    return units == Units::English ? 49 : units == Units::Nautic ? 93 : 48;
+}
+
+int32_t distanceUnitText(Units units) {
+    return units == Units::English ? 47 : units == Units::Nautic ? 92 : 46;
+}
+
+PositionText formatPosition(Coordinates style, double latitude, double longitude, const char* north,
+                            const char* east, const char* south, const char* west) {
+    const std::string ns = hemisphereLabel(latitude, kLatitudeLimit, north, south);
+    const std::string ew = hemisphereLabel(longitude, kLongitudeLimit, east, west);
+    const double lat = std::fabs(latitude);
+    const double lon = std::fabs(longitude);
+    PositionText position;
+    switch (style) {
+        case Coordinates::Decimal:
+            position.latitude = format("%s %3.5f\xB0", ns.c_str(), lat);
+            position.longitude = format("%s %3.5f\xB0", ew.c_str(), lon);
+            break;
+        case Coordinates::DegMinSec: {
+            const DegreesMinutesSeconds a = toDegreesMinutesSeconds(lat);
+            const DegreesMinutesSeconds o = toDegreesMinutesSeconds(lon);
+            position.latitude =
+                format("%s % 2d\xB0 %02d' %02d\"", ns.c_str(), a.degrees, a.minutes, a.seconds);
+            position.longitude =
+                format("%s % 3d\xB0 %02d' %02d\"", ew.c_str(), o.degrees, o.minutes, o.seconds);
+            break;
+        }
+        case Coordinates::DegMinute: {
+            const DegreesMinutes a = toDegreesMinutes(lat);
+            const DegreesMinutes o = toDegreesMinutes(lon);
+            position.latitude = format("%s % 2d\xB0 %02.3f'", ns.c_str(), a.degrees, a.minutes);
+            position.longitude = format("%s % 3d\xB0 %02.3f'", ew.c_str(), o.degrees, o.minutes);
+            break;
+        }
+    }
+    return position;
+}
+
+std::string formatTripDistance(double thousandths) {
+    return format("%5.1f", thousandths / 1000.0);
+}
+
+std::string formatPartialDistance(double thousandths) {
+    return format("%1.2f0", thousandths / 1000.0);
+}
+
+std::string formatDuration(const FixTime& time) {
+    return format("%d:%02d:%02d", time.day * 24 + time.hour, time.minute, time.second);
+}
+
+DashboardLayout::DashboardLayout(int32_t width, int32_t height, Application& app)
+    : geometry_(dashboardGeometry(width, height)), app_(app) {}
+
+const Image* DashboardLayout::picture() const {
+    return app_.background ? &*app_.background : nullptr;
+}
+
+int32_t DashboardLayout::messageWidth() const {
+    return geometry_.messageBox.x1 - 2 - geometry_.messageText.x;
+}
+
+const char* DashboardLayout::label(int32_t number) const {
+    return app_.texts ? text(*app_.texts, number) : "";
+}
+
+// With a picture the zone comes back from it whole; without, the zone's inside is filled
+// and its frame lines stay.
+void DashboardLayout::clearZone(const Rect& zone, Color565 background) const {
+    if (picture() != nullptr) {
+        repaintRect(picture(), zone, background);
+    } else {
+        fillRect(zone.x0 + 1, zone.y0 + 1, zone.x1 - 1, zone.y1 - 1, background);
+    }
+}
+
+void DashboardLayout::fillColours(int32_t scheme) {
+    const Settings& s = liveSettings;
+    DashboardColours& c = colours_;
+    c.label = toColor565(s.labelcolors[scheme]);
+    c.lines = toColor565(s.linescolors[scheme]);
+    c.bottomForeground = toColor565(s.bottomforegroundcolors[scheme]);
+    c.bottomThird = toColor565(s.bottomforegroundcolors[2]);
+    c.topForeground = toColor565(s.topforegroundcolors[scheme]);
+    c.topThird = toColor565(s.topforegroundcolors[2]);
+    c.topBackground = toColor565(s.topbackgroundcolors[scheme]);
+    c.bottomBackground = toColor565(s.bottombackgroundcolors[scheme]);
+    c.messageText = c.topBackground;
+    c.messageBox = c.topForeground;
+    setFixColours(fixValid_);
+}
+
+bool DashboardLayout::applyColorScheme(ColorScheme scheme, const FixTime& now, double latitude,
+                                       double longitude, double gmtOffset, bool force) {
+    const bool night =
+        scheme == ColorScheme::Night ||
+        (scheme == ColorScheme::Auto && !isDaytime(now, latitude, longitude, gmtOffset));
+    const int32_t kind = night ? 1 : 0;
+    fillColours(kind);
+
+    TripStats& trip = *app_.trip;
+    bool changed = false;
+    if (kind != trip.backgroundKind || force) {
+        app_.background.reset();
+        const std::string& path = night ? liveSettings.nightbackground : liveSettings.daybackground;
+        if (!path.empty()) {
+            app_.background = loadBmp(path);
+        }
+        trip.backgroundKind = kind;
+        changed = true;
+    }
+    const std::optional<Image>& loaded = app_.background;
+    if (loaded && loaded->width != geometry_.width && loaded->height != geometry_.height) {
+        app_.background.reset();
+    }
+    return changed;
+}
+
+void DashboardLayout::setFixColours(bool fixValid) {
+    fixValid_ = fixValid;
+    colours_.bottomValue = fixValid ? colours_.bottomForeground : colours_.bottomThird;
+    colours_.topValue = fixValid ? colours_.topForeground : colours_.topThird;
+}
+
+void DashboardLayout::refresh(const RedrawFlags& flags) {
+    const TripStats& trip = *app_.trip;
+    const Settings& s = liveSettings;
+    drawFrame(flags.frame);
+    drawMessageLine(trip.logging, trip.pointsLogged, flags.messageLine);
+    drawInfoBox(s.coordinates, flags.infoBox);
+    drawCompass(s.compass, flags.compass);
+    drawTitle(s.gmtoffset, trip.fixValid, flags.title);
+    drawDistanceZone(flags.distance);
+    drawTimeZone(flags.time);
+    drawSpeedZone(flags.speed);
+    drawButtons(flags.buttons);
+}
+
+void DashboardLayout::drawSplash() {
+    const int32_t x = geometry_.width / 2;
+    const int32_t y = geometry_.height / 2;
+    drawText(x, y - 4, kTitle, kWhite, kBlack, HAlign::Centre, VAlign::Bottom, 1, 0, 0, true);
+    drawText(x, y + 4, kSplashNotice, kWhite, kBlack, HAlign::Centre, VAlign::Top, 2, 0, 0, true);
+}
+
+void DashboardLayout::drawFrame(bool full) {
+    if (!full) {
+        return;
+    }
+    const DashboardGeometry& g = geometry_;
+    const DashboardColours& c = colours_;
+    const int32_t W = g.width;
+    const int32_t H = g.height;
+    if (picture() != nullptr) {
+        repaintRect(picture(), Rect{0, 0, W - 1, H - 1}, c.topBackground);
+        return;
+    }
+    const int32_t a = g.bandTop;
+    const int32_t cl = g.leftColumn;
+    const int32_t d = g.infoHeight;
+    fillRect(cl, 1, W, 20, c.bottomBackground);
+    fillRect(0, 20, W - 1, a, c.topBackground);
+    fillRect(g.bottomBand.x0, g.bottomBand.y0, g.bottomBand.x1, g.bottomBand.y1,
+             c.bottomBackground);
+    fillRect(g.infoBox.x0, g.infoBox.y0, g.infoBox.x1, g.infoBox.y1, c.topBackground);
+    drawHLine(0, 0, W, c.lines);
+    drawHLine(0, H - 1, W, c.lines);
+    drawVLine(0, 0, H, c.lines);
+    drawVLine(W - 1, 0, H, c.lines);
+    drawHLine(0, d, cl, c.lines);
+    drawHLine(0, a, W - 1, c.lines);
+    drawHLine(cl, 20, W - 32, c.lines);
+    drawHLine(cl, 50, W - 1, c.lines);
+    drawVLine(cl, 0, a, c.lines);
+    drawVLine(W / 2, a, H - 1, c.lines);
+}
+
+void DashboardLayout::drawTitle(double gmtOffset, bool fixValid, bool redraw) {
+    if (!redraw) {
+        return;
+    }
+    const DashboardGeometry& g = geometry_;
+    const DashboardColours& c = colours_;
+    repaintRect(picture(), g.titleClear, c.bottomBackground);
+    // The bar of "--|--" descends below the title bar; blended again every turn it would
+    // darken the frame line and the rows under it.
+    const KeptRows below(g.titleClear.y1 + 1, 12);
+    put(g.titleText, kTitle, c.label, c.bottomBackground, HAlign::Left, VAlign::Centre, 3);
+    std::string clock;
+    if (fixValid) {
+        clock = formatTime(gpsFix.hour, gpsFix.minute, 0, static_cast<float>(gmtOffset), false);
+    } else {
+        clock = colonShown_ ? "--:--" : "--|--";
+        colonShown_ = !colonShown_;
+    }
+    put(g.clock, clock, c.label, c.bottomBackground, HAlign::Right, VAlign::Centre, 2);
+}
+
+void DashboardLayout::showMessage(const std::string& text) {
+    const DashboardColours& c = colours_;
+    repaintRect(picture(), geometry_.messageBox, c.topBackground);
+    put(geometry_.messageText, fitted(text, 3, messageWidth()), c.topValue, c.topBackground,
+        HAlign::Left, VAlign::Centre, 3);
+}
+
+void DashboardLayout::drawMessageLine(bool recording, int32_t pointCount, bool redraw) {
+    if (!recording || !redraw) {
+        return;
+    }
+    const std::string name = liveSettings.logfilename.substr(0, kMessageSize);
+    showMessage(format("%s (%ld)", name.c_str(), static_cast<long>(pointCount)));
+}
+
+void DashboardLayout::postMessage(const std::string& text) {
+    message_ = text.substr(0, kMessageSize);
+    blinkCounter_ = kBlinkSteps;
+    blinkOn_ = true;
+}
+
+void DashboardLayout::blinkMessage() {
+    if (blinkCounter_ <= 0 || message_.empty()) {
+        message_.clear();
+        return;
+    }
+    const DashboardColours& c = colours_;
+    const Rect& box = geometry_.messageBox;
+    if (blinkOn_) {
+        fillRoundRect(box.x0, box.y0, box.x1, box.y1, c.messageBox, 4);
+        put(geometry_.messageText, fitted(message_, 3, messageWidth()), c.messageText, c.messageBox,
+            HAlign::Left, VAlign::Centre, 3);
+    } else {
+        repaintRect(picture(), box, c.topBackground);
+    }
+    blinkOn_ = !blinkOn_;
+    blinkCounter_ -= 1;
+}
+
+void DashboardLayout::drawInfoBox(Coordinates style, bool redraw) {
+    if (!redraw) {
+        return;
+    }
+    const DashboardGeometry& g = geometry_;
+    const DashboardColours& c = colours_;
+    const TripStats& trip = *app_.trip;
+    const Settings& s = liveSettings;
+    clearZone(g.infoBox, c.topBackground);
+    // While waiting for the date with a log already open the log cannot be stopped here.
+    const bool logLocked = trip.page == Page::AwaitingTime && s.logfilename != "none";
+    if (picture() == nullptr && !logLocked) {
+        const Rect& b = g.logButton;
+        drawBevelButton(b.x0, b.y0, b.x1, b.y1, "0_0", c.lines, c.bottomBackground, 3, 6);
+    }
+
+    const bool feet = s.units == Units::English;
+    put(g.altitudeUnit, label(altitudeUnitText(s.units)), c.label, c.topBackground, HAlign::Right,
+        VAlign::Top, 3);
+    const double altitude = feet ? trip.altitude * kFeetPerMetre : trip.altitude;
+    const int32_t shown =
+        std::isfinite(altitude) && std::fabs(altitude) < 1e9 ? static_cast<int32_t>(altitude) : 0;
+    put(g.altitudeValue, format("%4d", shown), c.topValue, c.topBackground, HAlign::Right,
+        VAlign::Top, 1);
+
+    const PositionText position =
+        formatPosition(style, trip.lat, trip.lon, label(56), label(57), label(58), label(59));
+    put(g.latitude, position.latitude, c.topValue, c.topBackground, HAlign::Left, VAlign::Top, 2);
+    put(g.longitude, position.longitude, c.topValue, c.topBackground, HAlign::Left, VAlign::Bottom,
+        2);
+
+    drawSlopeIndicator(g, InstrumentPaint{c.topValue, c.topBackground, picture()},
+                       trip.inclinationSamples, displayUnitFactor(s.units));
+}
+
+void DashboardLayout::drawCompass(CompassStyle style, bool redraw) {
+    if (!redraw) {
+        return;
+    }
+    static const LanguageTexts noTexts;
+    const DashboardColours& c = colours_;
+    drawCompassRose(geometry_, InstrumentPaint{c.topValue, c.topBackground, picture()}, style,
+                    app_.trip->course, app_.texts ? *app_.texts : noTexts, app_.compassPoints);
+}
+
+void DashboardLayout::drawSpeedZone(bool redraw) {
+    if (!redraw) {
+        return;
+    }
+    const DashboardGeometry& g = geometry_;
+    const DashboardColours& c = colours_;
+    const TripStats& trip = *app_.trip;
+    Settings& s = liveSettings;
+    clearZone(g.speedZone, c.topBackground);
+
+    put(g.averageSpeed, format("%.1f", trip.averageSpeed), c.topValue, c.topBackground,
+        HAlign::Right, VAlign::Top, 1);
+    put(g.movingAverageSpeed, format("%.1f", trip.movingAverageSpeed), c.topValue, c.topBackground,
+        HAlign::Right, VAlign::Bottom, 1);
+    put(g.speedUnit, label(speedUnitText(s.units)), c.label, c.topBackground, HAlign::Right,
+        VAlign::Centre, 3);
+    const int32_t limit = trip.speedLimitNow;
+    if (limit != 0) {
+        drawText(g.speedLimit.x, g.speedLimit.y, format("> %d", limit), c.topValue, c.topBackground,
+                 HAlign::Centre, VAlign::Bottom, 2, 1, c.label, false);
+    }
+    if (s.maxspeeddisplay) {
+        put(g.maxSpeed, format("%d", s.maxspeedvalue), c.topValue, c.topBackground, HAlign::Left,
+            VAlign::Top, 1);
+    }
+
+    const InstrumentPaint paint{c.topValue, c.topBackground, picture()};
+    drawSatelliteBars(g, paint, trip.satellites);
+    drawAccelerationArrow(g, paint, trip.acceleration, s.accelerometer);
+
+    const std::string speed = format("%d", trip.speed);
+    const Anchor& centre = g.speedCentre;
+    if (s.speedalarm != SpeedAlarm::Audible && limit != 0 && trip.speed > limit) {
+        const std::optional<Image>& sign = app_.speedLimitImage;
+        if (sign) {
+            drawImage(*sign, centre.x - sign->width / 2, centre.y - sign->height / 2, true);
+        }
+        // Without the sign a white box keeps the black figures readable on any scheme.
+        drawText(centre.x, centre.y, speed, kBlack, kWhite, HAlign::Centre, VAlign::Centre, 0, 0, 0,
+                 !sign);
+        takeScreenshot(kScreenshotName);
+    } else {
+        put(centre, speed, c.topValue, c.topBackground, HAlign::Centre, VAlign::Centre, 0);
+    }
+}
+
+void DashboardLayout::drawDistanceZone(bool redraw) {
+    if (!redraw) {
+        return;
+    }
+    const DashboardGeometry& g = geometry_;
+    const DashboardColours& c = colours_;
+    const TripStats& trip = *app_.trip;
+    clearZone(g.distanceZone, c.bottomBackground);
+    put(g.tripDistance, formatTripDistance(trip.tripDistance), c.bottomValue, c.bottomBackground,
+        HAlign::Right, VAlign::Top, 1);
+    put(g.partialDistance, formatPartialDistance(trip.partialDistance), c.bottomValue,
+        c.bottomBackground, HAlign::Right, VAlign::Bottom, 1);
+    // The unit lies right of the zone, outside what was cleared: blended again onto its
+    // own pixels it would thicken with every redraw.
+    const std::string unit = label(distanceUnitText(liveSettings.units));
+    repaintRect(picture(), rightTopTextBox(g.distanceUnit, unit, 3), c.bottomBackground);
+    put(g.distanceUnit, unit, c.label, c.bottomBackground, HAlign::Right, VAlign::Top, 3);
+    drawText(g.distanceLabel.x, g.distanceLabel.y, label(10), c.bottomBackground, c.bottomValue,
+             HAlign::Left, VAlign::Top, 3, 0, 0, true);
+}
+
+void DashboardLayout::drawTimeZone(bool redraw) {
+    if (!redraw) {
+        return;
+    }
+    const DashboardGeometry& g = geometry_;
+    const DashboardColours& c = colours_;
+    const TripStats& trip = *app_.trip;
+    clearZone(g.timeZone, c.bottomBackground);
+    if (picture() == nullptr) {
+        const Rect& b = g.hideButton;
+        drawBevelButton(b.x0, b.y0, b.x1, b.y1, "_", c.lines, c.bottomBackground, 2, 6);
+    }
+    put(g.elapsedTime, formatDuration(trip.elapsed), c.bottomValue, c.bottomBackground,
+        HAlign::Right, VAlign::Top, 1);
+    put(g.movingTime, formatDuration(trip.moving), c.bottomValue, c.bottomBackground, HAlign::Right,
+        VAlign::Bottom, 1);
+}
+
+void DashboardLayout::drawButtons(bool redraw) {
+    if (!redraw || picture() != nullptr) {
+        return;
+    }
+    const DashboardColours& c = colours_;
+    const Rect& x = geometry_.exitButton;
+    drawBevelButton(x.x0, x.y0, x.x1, x.y1, "X", c.lines, c.bottomBackground, 2, 6);
+    const Rect& s = geometry_.setupButton;
+    drawBevelButton(s.x0, s.y0, s.x1, s.y1, "][", c.lines, c.bottomBackground, 2, 6);
+}
+
+void DashboardLayout::drawSpeedPanel() {
+    const Anchor& p = geometry_.speedPanelOrigin;
+    const std::optional<Image>& panel = app_.speedZoneImage;
+    if (panel) {
+        drawImage(*panel, p.x, p.y, true);
+    }
+    // Without the picture a white box keeps the black figures readable on any scheme.
+    const bool fill = !panel;
+    const int32_t* presets = liveSettings.speedPresets;
+    for (int32_t i = 0; i < 4; ++i) {
+        drawText(p.x + 40 + 80 * i, p.y + 50, format("%d", presets[i]), kBlack, kWhite,
+                 HAlign::Centre, VAlign::Centre, 1, 0, 0, fill);
+    }
+    drawText(p.x + 270, p.y + 170, format("%d", app_.trip->speed), kBlack, kWhite, HAlign::Centre,
+             VAlign::Centre, 1, 0, 0, fill);
+    flush(true);
+}
 
 }  // namespace kelvaro

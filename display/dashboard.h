@@ -6,22 +6,92 @@
 #include <string>
 
 #include "app/settings.h"
+#include "display/dashboard_layout.h"
 #include "position/fix_time.h"
+#include "position/trip_stats.h"
 
 namespace kelvaro {
 
+struct Application;
+
+struct DashboardColours {
+    Color565 label = 0;
+    Color565 lines = 0;
+    Color565 bottomForeground = 0;
+    Color565 bottomThird = 0;  // figures of the bottom band while the fix is lost
+    Color565 bottomValue = 0;
+    Color565 topForeground = 0;
+    Color565 topThird = 0;
+    Color565 topValue = 0;
+    Color565 topBackground = 0;
+    Color565 bottomBackground = 0;
+    Color565 messageText = 0;
+    Color565 messageBox = 0;
+};
+
+// Which groups one refresh redraws.
+struct RedrawFlags {
+    bool frame = false;
+    bool messageLine = false;
+    bool infoBox = false;
+    bool compass = false;
+    bool title = false;
+    bool distance = false;
+    bool time = false;
+    bool speed = false;
+    bool buttons = false;
+};
+
+// A group is due on a full redraw or when a value it shows differs from its value before
+// the latest update; the recording line every turn while logging, the title always.
+// While the speed-preset panel is up nothing is.
+[[nodiscard]] RedrawFlags redrawFlags(const TripStats& trip, bool fullRedraw);
+
+// The texts the dashboard shows for the units setting.
+[[nodiscard]] int32_t altitudeUnitText(Units units);
+[[nodiscard]] int32_t speedUnitText(Units units);
+[[nodiscard]] int32_t distanceUnitText(Units units);
+
+// The two position lines of the information box, ISO-8859-1 (the degree sign is 0xB0).
+struct PositionText {
+    std::string latitude;
+    std::string longitude;
+};
+[[nodiscard]] PositionText formatPosition(Coordinates style, double latitude, double longitude,
+                                          const char* north, const char* east, const char* south,
+                                          const char* west);
+
+// "%5.1f" of the trip distance and "%1.2f0" of the partial distance, both given in
+// thousandths of the display unit; "%d:%02d:%02d" of a time with its days in the hours.
+[[nodiscard]] std::string formatTripDistance(double thousandths);
+[[nodiscard]] std::string formatPartialDistance(double thousandths);
+[[nodiscard]] std::string formatDuration(const FixTime& time);
+
+// The dashboard of one screen size. It reads the trip, the texts, the compass names and
+// the pictures of the application it is made for (which must outlive it), the live
+// settings and the fix; it loads and drops the background picture of the application.
 class DashboardLayout {
   public:
-    DashboardLayout(int32_t width, int32_t height);
+    DashboardLayout(int32_t width, int32_t height, Application& app);
 
-    // Fills the colour slots for the scheme; true when the colours changed.
+    const DashboardGeometry& geometry() const { return geometry_; }
+    const DashboardColours& colours() const { return colours_; }
+
+    // Day, night, or by the sun for "auto". Fills the colour slots; when the scheme differs
+    // from the one in force (or with force) the background picture of the new scheme is
+    // loaded and the result is true, so the caller redraws everything. A picture whose
+    // width and height both differ from the screen's is dropped.
     bool applyColorScheme(ColorScheme scheme, const FixTime& now, double latitude, double longitude,
                           double gmtOffset, bool force);
     void setFixColours(bool fixValid);
 
+    // The refresh order of the loop, each group drawn when its flag is set.
+    void refresh(const RedrawFlags& flags);
+
+    // White on black, for the caller to flush at once.
     void drawSplash();
     void drawFrame(bool full);
-    void drawTitle(double gmtOffset, bool fixValid);
+    void drawTitle(double gmtOffset, bool fixValid, bool redraw);
     void drawMessageLine(bool recording, int32_t pointCount, bool redraw);
     void drawInfoBox(Coordinates style, bool redraw);
     void drawCompass(CompassStyle style, bool redraw);
@@ -29,15 +99,30 @@ class DashboardLayout {
     void drawTimeZone(bool redraw);
     void drawSpeedZone(bool redraw);
     void drawButtons(bool redraw);
+    // The speed-preset panel over the dashboard, then a flush.
     void drawSpeedPanel();
 
     void showMessage(const std::string& text);
+    // The text blinks in the message box for the next six calls of blinkMessage(): on,
+    // off, on, off, on, off.
     void postMessage(const std::string& text);
     void blinkMessage();
 
   private:
-    int32_t width_;
-    int32_t height_;
+    const Image* picture() const;
+    const char* label(int32_t number) const;
+    int32_t messageWidth() const;
+    void clearZone(const Rect& zone, Color565 background) const;
+    void fillColours(int32_t scheme);
+
+    const DashboardGeometry geometry_;
+    std::string message_;  // at most 255 characters
+    int32_t blinkCounter_ = 0;
+    bool blinkOn_ = false;
+    bool colonShown_ = false;  // the next lost-fix clock shows "--:--"
+    DashboardColours colours_;
+    bool fixValid_ = false;
+    Application& app_;
 };
 
 }  // namespace kelvaro

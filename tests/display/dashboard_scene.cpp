@@ -1,0 +1,108 @@
+#include "tests/display/dashboard_scene.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "display/draw.h"
+#include "display/screen.h"
+#include "display/text.h"
+#include "position/gps_feed.h"
+
+namespace kelvaro::test {
+
+namespace {
+
+std::string projectFile(const std::string& relative) {
+    std::ifstream in(std::string(KELVARO_SOURCE_DIR) + "/" + relative, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+}  // namespace
+
+void settle(TripStats& t) {
+    t.prevAltitude = t.altitude;
+    t.prevLat = t.lat;
+    t.prevLon = t.lon;
+    t.prevTripDistance = t.tripDistance;
+    t.prevPartialDistance = t.partialDistance;
+    t.prevAverageSpeed = t.averageSpeed;
+    t.prevMovingAverageSpeed = t.movingAverageSpeed;
+    t.prevAcceleration = t.acceleration;
+    t.prevElapsed = t.elapsed;
+    t.prevMoving = t.moving;
+    t.prevSatellites = t.satellites;
+    t.prevSpeed = t.speed;
+    t.prevCourse = t.course;
+    t.prevSpeedLimitNow = t.speedLimitNow;
+}
+
+DashboardScene::DashboardScene(uint32_t xres, uint32_t yres) : device_(xres, yres) {
+    liveSettings = Settings{};
+    gpsFix = GpsFix{};
+    fonts_ = device_.installFonts();
+    initFonts();
+    clearRows(0, screenHeight(), 0);
+    device_.root().write("/mnt/sdcard/kelvaro/english.lng", projectFile("data/english.lng"));
+    app_.trip = createTripStats(liveSettings);
+    app_.screenWidth = screenWidth();
+    app_.screenHeight = screenHeight();
+    app_.dashboard = std::make_unique<DashboardLayout>(screenWidth(), screenHeight(), app_);
+    app_.texts = std::make_unique<LanguageTexts>();
+    loadLanguage(*app_.texts, "/mnt/sdcard/kelvaro", "english.lng");
+    app_.compassPoints = buildCompassPoints(*app_.texts);
+    app_.dashboard->applyColorScheme(ColorScheme::Day, FixTime{}, 0.0, 0.0, 1.0, false);
+}
+
+DashboardScene::~DashboardScene() {
+    liveSettings = Settings{};
+    gpsFix = GpsFix{};
+}
+
+std::string DashboardScene::putPicture(const std::string& name) const {
+    const std::string devicePath = "/mnt/sdcard/kelvaro/images/" + name;
+    device_.root().write(devicePath, projectFile("data/images/" + name));
+    return devicePath;
+}
+
+void DashboardScene::loadSpeedPictures() {
+    app_.speedZoneImage = loadBmp(putPicture("speed_zone.bmp"));
+    app_.speedLimitImage = loadBmp(putPicture("speed_limit.bmp"));
+}
+
+void DashboardScene::startRunning() {
+    TripStats& t = *app_.trip;
+    t.page = Page::Running;
+    t.fixValid = true;
+    t.now = FixTime{2024, 6, 12, 7, 5, 14, 14 * 3600 + 5 * 60 + 7};
+    gpsFix.hour = 14;
+    gpsFix.minute = 5;
+    gpsFix.second = 7;
+    t.altitude = 312.6;
+    t.lat = 47.99588;
+    t.lon = 7.84234;
+    t.tripDistance = 12345.0;
+    t.partialDistance = 1234.0;
+    t.averageSpeed = 42.66;
+    t.movingAverageSpeed = 51.31;
+    t.acceleration = 0.83;
+    t.elapsed = FixTime{0, 0, 0, 5, 17, 0, 17 * 60 + 5};
+    t.moving = FixTime{0, 0, 0, 48, 14, 0, 14 * 60 + 48};
+    t.satellites = 8;
+    t.speed = 57;
+    t.course = 200;
+    t.inclinationSamples = {{3.0, 100.0}, {2.5, 80.0}};
+    liveSettings.accelerometer = 2.0;
+    settle(t);
+}
+
+void DashboardScene::drawAll() {
+    const Settings& s = liveSettings;
+    TripStats& t = *app_.trip;
+    app_.dashboard->applyColorScheme(s.colorscheme, t.now, t.lat, t.lon, s.gmtoffset, false);
+    app_.dashboard->setFixColours(t.fixValid);
+    app_.dashboard->refresh(redrawFlags(t, true));
+}
+
+}  // namespace kelvaro::test

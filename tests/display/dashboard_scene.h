@@ -1,0 +1,49 @@
+// A dashboard on a simulated screen for the dashboard tests: the application's records
+// (trip, English texts, compass names, the card's pictures), default live settings, and
+// sample values of a trip under way.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/application.h"
+#include "tests/display/screen_fixture.h"
+
+namespace kelvaro::test {
+
+class DashboardScene {
+  public:
+    // An xres x yres device with the fonts and the language file on its card.
+    DashboardScene(uint32_t xres, uint32_t yres);
+    ~DashboardScene();
+    DashboardScene(const DashboardScene&) = delete;
+    DashboardScene& operator=(const DashboardScene&) = delete;
+
+    bool hasFonts() const { return fonts_; }
+    const TestScreen& device() const { return device_; }
+    Application& app() { return app_; }
+    TripStats& trip() { return *app_.trip; }
+    DashboardLayout& dashboard() { return *app_.dashboard; }
+
+    // A file of data/images put on the card as /mnt/sdcard/kelvaro/images/NAME; its device
+    // path.
+    std::string putPicture(const std::string& name) const;
+    // The speed-preset panel and the limit sign, loaded as start-up loads them.
+    void loadSpeedPictures();
+
+    // Page Running with a valid fix and the values of a drive near Freiburg; the previous
+    // values equal the current ones, so nothing counts as changed.
+    void startRunning();
+    // applyColorScheme, setFixColours and a full refresh, as after a redraw request.
+    void drawAll();
+
+  private:
+    TestScreen device_;
+    bool fonts_ = false;
+    Application app_;
+};
+
+// Sets every "previous" value of the trip to the current one.
+void settle(TripStats& trip);
+
+}  // namespace kelvaro::test

@@ -1,0 +1,428 @@
+#include "display/dashboard.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "display/draw.h"
+#include "display/screen.h"
+#include "tests/display/dashboard_scene.h"
+
+namespace kelvaro {
+namespace {
+
+std::vector<uint16_t> pixels() {
+    return test::offscreenPixels();
+}
+
+// Pixels that differ between two pictures of the screen, outside the given rectangles.
+int changedOutside(const std::vector<uint16_t>& before, const std::vector<uint16_t>& after,
+                   std::initializer_list<Rect> allowed) {
+    int changed = 0;
+    for (int32_t y = 0; y < screenHeight(); ++y) {
+        for (int32_t x = 0; x < screenWidth(); ++x) {
+            const size_t i = static_cast<size_t>(y) * screenWidth() + x;
+            if (before[i] == after[i]) {
+                continue;
+            }
+            bool inside = false;
+            for (const Rect& r : allowed) {
+                inside |= x >= r.x0 && x <= r.x1 && y >= r.y0 && y <= r.y1;
+            }
+            changed += !inside;
+        }
+    }
+    return changed;
+}
+
+int changedInside(const std::vector<uint16_t>& before, const std::vector<uint16_t>& after,
+                  const Rect& r) {
+    int changed = 0;
+    for (int32_t y = r.y0; y <= r.y1; ++y) {
+        for (int32_t x = r.x0; x <= r.x1; ++x) {
+            const size_t i = static_cast<size_t>(y) * screenWidth() + x;
+            changed += before[i] != after[i];
+        }
+    }
+    return changed;
+}
+
+TEST(DashboardFormatTest, PositionStyles) {
+    struct Row {
+        const char* legend;
+        Coordinates style;
+        double lat, lon;
+        const char* latitude;
+        const char* longitude;
+    } rows[] = {
+        {"degminsec of -45.5", Coordinates::DegMinSec, -45.5, 7.5, "S  45\xB0 30' 00\"",
+         "E   7\xB0 30' 00\""},
+        {"degminsec west", Coordinates::DegMinSec, 47.99588, -122.25, "N  47\xB0 59' 45\"",
+         "W  122\xB0 15' 00\""},
+        {"decimal", Coordinates::Decimal, 47.99588, 7.84234, "N 47.99588\xB0", "E 7.84234\xB0"},
+        {"decimal south west", Coordinates::Decimal, -0.5, -179.25, "S 0.50000\xB0",
+         "W 179.25000\xB0"},
+        {"degminute", Coordinates::DegMinute, 47.99588, 7.84234, "N  47\xB0 59.753'",
+         "E   7\xB0 50.540'"},
+        {"equator and meridian are north and east", Coordinates::DegMinute, 0.0, 0.0,
+         "N  0\xB0 0.000'", "E   0\xB0 0.000'"},
+        {"beyond the poles no letter", Coordinates::Decimal, 95.0, 200.0, " 95.00000\xB0",
+         " 200.00000\xB0"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        const PositionText text = formatPosition(row.style, row.lat, row.lon, "N", "E", "S", "W");
+        EXPECT_EQ(text.latitude, row.latitude);
+        EXPECT_EQ(text.longitude, row.longitude);
+    }
+}
+
+TEST(DashboardFormatTest, DistancesAndTimes) {
+    EXPECT_EQ(formatTripDistance(12345.0), " 12.3");
+    EXPECT_EQ(formatTripDistance(0.0), "  0.0");
+    EXPECT_EQ(formatTripDistance(1234567.0), "1234.6");
+    EXPECT_EQ(formatPartialDistance(1234.0), "1.230");
+    EXPECT_EQ(formatPartialDistance(0.0), "0.000");
+    EXPECT_EQ(formatDuration(FixTime{0, 0, 1, 4, 3, 2, 0}), "26:03:04");
+    EXPECT_EQ(formatDuration(FixTime{}), "0:00:00");
+}
+
+TEST(DashboardFormatTest, UnitTexts) {
+    EXPECT_EQ(altitudeUnitText(Units::Metric), 44);
+    EXPECT_EQ(altitudeUnitText(Units::Nautic), 44);
+    EXPECT_EQ(altitudeUnitText(Units::English), 45);
+    EXPECT_EQ(speedUnitText(Units::Metric), 48);
+    EXPECT_EQ(speedUnitText(Units::English), 49);
+    EXPECT_EQ(speedUnitText(Units::Nautic), 93);
+    EXPECT_EQ(distanceUnitText(Units::Metric), 46);
+    EXPECT_EQ(distanceUnitText(Units::English), 47);
+    EXPECT_EQ(distanceUnitText(Units::Nautic), 92);
+}
+
+TEST(DashboardRedrawTest, FlagsFollowTheValuesShown) {
+    struct Row {
+        const char* legend;
+        void (*change)(TripStats&);
+        RedrawFlags expected;
+    } rows[] = {
+        {"nothing changed", [](TripStats&) {}, {false, false, false, false, true}},
+        {"logging", [](TripStats& t) { t.logging = true; }, {false, true, false, false, true}},
+        {"altitude", [](TripStats& t) { t.altitude += 1; }, {false, false, true, false, true}},
+        {"latitude", [](TripStats& t) { t.lat += 1e-5; }, {false, false, true, false, true}},
+        {"longitude", [](TripStats& t) { t.lon += 1e-5; }, {false, false, true, false, true}},
+        {"course", [](TripStats& t) { t.course = 10; }, {false, false, false, true, true}},
+        {"trip distance",
+         [](TripStats& t) { t.tripDistance += 1; },
+         {false, false, false, false, true, true}},
+        {"partial distance",
+         [](TripStats& t) { t.partialDistance = 0; },
+         {false, false, false, false, true, true}},
+        {"elapsed second",
+         [](TripStats& t) { t.elapsed.second += 1; },
+         {false, false, false, false, true, false, true}},
+        {"moving second",
+         [](TripStats& t) { t.moving.second += 1; },
+         {false, false, false, false, true, false, true}},
+        {"elapsed minute alone",
+         [](TripStats& t) { t.elapsed.minute += 1; },
+         {false, false, false, false, true}},
+        {"speed",
+         [](TripStats& t) { t.speed += 1; },
+         {false, false, false, false, true, false, false, true}},
+        {"average",
+         [](TripStats& t) { t.averageSpeed += 0.01; },
+         {false, false, false, false, true, false, false, true}},
+        {"moving average",
+         [](TripStats& t) { t.movingAverageSpeed += 0.01; },
+         {false, false, false, false, true, false, false, true}},
+        {"acceleration",
+         [](TripStats& t) { t.acceleration = -1; },
+         {false, false, false, false, true, false, false, true}},
+        {"satellites",
+         [](TripStats& t) { t.satellites = 3; },
+         {false, false, false, false, true, false, false, true}},
+        {"speed limit",
+         [](TripStats& t) { t.speedLimitNow = 50; },
+         {false, false, false, false, true, false, false, true}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        TripStats t;
+        t.page = Page::Running;
+        t.partialDistance = 500;
+        t.altitude = 10;
+        t.elapsed.second = 4;
+        test::settle(t);
+        row.change(t);
+        const RedrawFlags f = redrawFlags(t, false);
+        const RedrawFlags& e = row.expected;
+        EXPECT_EQ(f.frame, e.frame);
+        EXPECT_EQ(f.messageLine, e.messageLine);
+        EXPECT_EQ(f.infoBox, e.infoBox);
+        EXPECT_EQ(f.compass, e.compass);
+        EXPECT_EQ(f.title, e.title);
+        EXPECT_EQ(f.distance, e.distance);
+        EXPECT_EQ(f.time, e.time);
+        EXPECT_EQ(f.speed, e.speed);
+        EXPECT_EQ(f.buttons, e.buttons);
+    }
+}
+
+TEST(DashboardRedrawTest, FullRedrawAndThePanel) {
+    TripStats t;
+    t.page = Page::AwaitingTime;
+    const RedrawFlags full = redrawFlags(t, true);
+    EXPECT_TRUE(full.frame && full.messageLine && full.infoBox && full.compass && full.title &&
+                full.distance && full.time && full.speed && full.buttons);
+    t.page = Page::SpeedPicker;
+    t.speed = 99;
+    t.logging = true;
+    const RedrawFlags none = redrawFlags(t, true);
+    EXPECT_FALSE(none.frame || none.messageLine || none.infoBox || none.compass || none.title ||
+                 none.distance || none.time || none.speed || none.buttons);
+}
+
+class DashboardDrawTest : public testing::Test {
+  protected:
+    DashboardDrawTest() : scene_(320, 240) {}
+    void SetUp() override {
+        if (!scene_.hasFonts()) {
+            GTEST_SKIP() << "Liberation Sans (fonts-liberation) is not installed";
+        }
+        scene_.startRunning();
+        scene_.drawAll();
+    }
+    const DashboardGeometry& g() { return scene_.dashboard().geometry(); }
+    test::DashboardScene scene_;
+};
+
+// A new speed repaints the speed zone and the clock, nothing else.
+TEST_F(DashboardDrawTest, RefreshRedrawsOnlyWhatChanged) {
+    DashboardLayout& d = scene_.dashboard();
+    TripStats& t = scene_.trip();
+    d.refresh(redrawFlags(t, false));  // the clock's first refresh after the full one
+    std::vector<uint16_t> before = pixels();
+    d.refresh(redrawFlags(t, false));
+    EXPECT_EQ(changedOutside(before, pixels(), {}), 0) << "a refresh without changes";
+
+    t.speed = 103;
+    d.refresh(redrawFlags(t, false));
+    std::vector<uint16_t> after = pixels();
+    EXPECT_GT(changedInside(before, after, g().speedZone), 0);
+    EXPECT_EQ(changedOutside(before, after, {g().speedZone}), 0);
+
+    test::settle(t);
+    before = after;
+    t.partialDistance = 0.0;
+    d.refresh(redrawFlags(t, false));
+    after = pixels();
+    EXPECT_GT(changedInside(before, after, g().distanceZone), 0);
+    EXPECT_EQ(changedOutside(before, after, {g().distanceZone}), 0);
+
+    test::settle(t);
+    before = after;
+    t.course = 90;
+    d.refresh(redrawFlags(t, false));
+    after = pixels();
+    EXPECT_GT(changedInside(before, after, g().compassZone), 0);
+    EXPECT_EQ(changedOutside(before, after, {g().compassZone}), 0);
+}
+
+// The distance unit lies outside the zone it belongs to; redrawn, it stays as it was.
+TEST_F(DashboardDrawTest, RepeatedZonesDoNotThicken) {
+    DashboardLayout& d = scene_.dashboard();
+    const std::vector<uint16_t> once = pixels();
+    for (int i = 0; i < 5; ++i) {
+        d.drawDistanceZone(true);
+        d.drawSpeedZone(true);
+        d.drawInfoBox(liveSettings.coordinates, true);
+        d.drawTimeZone(true);
+        d.drawCompass(liveSettings.compass, true);
+    }
+    EXPECT_EQ(changedOutside(once, pixels(), {}), 0);
+}
+
+TEST_F(DashboardDrawTest, ClockBlinksWithoutFix) {
+    DashboardLayout& d = scene_.dashboard();
+    d.drawTitle(1.0, false, true);
+    const std::vector<uint16_t> first = pixels();
+    d.drawTitle(1.0, false, true);
+    const std::vector<uint16_t> second = pixels();
+    d.drawTitle(1.0, false, true);
+    const std::vector<uint16_t> third = pixels();
+    EXPECT_GT(changedInside(first, second, g().titleBar), 0);
+    EXPECT_EQ(changedOutside(first, second, {g().titleClear}), 0);
+    EXPECT_TRUE(first == third);
+    d.drawTitle(1.0, true, false);
+    EXPECT_TRUE(third == pixels()) << "no redraw requested";
+}
+
+// on, off, on, off, on, off, then nothing.
+TEST_F(DashboardDrawTest, PostedMessageBlinksSixTimes) {
+    DashboardLayout& d = scene_.dashboard();
+    const DashboardColours& c = d.colours();
+    const Rect& box = g().messageBox;
+    const int32_t probeX = box.x1 - 6;
+    const int32_t probeY = box.y0 + 6;
+    const auto probe = [&] {
+        return screen.offscreen[static_cast<size_t>(probeY) * screenWidth() + probeX];
+    };
+    d.postMessage("Waypoint saved");
+    for (int step = 0; step < 6; ++step) {
+        SCOPED_TRACE(step);
+        d.blinkMessage();
+        EXPECT_EQ(probe(), step % 2 == 0 ? c.messageBox : c.topBackground);
+    }
+    const std::vector<uint16_t> after = pixels();
+    d.blinkMessage();
+    d.blinkMessage();
+    EXPECT_TRUE(after == pixels());
+    d.postMessage("");
+    d.blinkMessage();
+    EXPECT_TRUE(after == pixels()) << "an empty message shows nothing";
+}
+
+TEST_F(DashboardDrawTest, RecordingLineOnlyWhileRecordingAndDue) {
+    DashboardLayout& d = scene_.dashboard();
+    const std::vector<uint16_t> before = pixels();
+    d.drawMessageLine(false, 12, true);
+    d.drawMessageLine(true, 12, false);
+    EXPECT_TRUE(before == pixels());
+    liveSettings.logfilename = std::string(400, 'x');  // far wider than the box
+    d.drawMessageLine(true, 12, true);
+    const std::vector<uint16_t> after = pixels();
+    EXPECT_GT(changedInside(before, after, g().messageBox), 0);
+    EXPECT_EQ(changedOutside(before, after, {g().messageBox}), 0);
+}
+
+TEST_F(DashboardDrawTest, VisualAlarmShowsTheSign) {
+    scene_.loadSpeedPictures();
+    TripStats& t = scene_.trip();
+    DashboardLayout& d = scene_.dashboard();
+    const Anchor& centre = g().speedCentre;
+    const int32_t ringX = centre.x - 69 + 6;  // inside the sign's red rim
+    const auto at = [&](int32_t x, int32_t y) {
+        return screen.offscreen[static_cast<size_t>(y) * screenWidth() + x];
+    };
+    const Color565 red = toColor565(214, 0, 0);
+    struct Row {
+        const char* legend;
+        SpeedAlarm alarm;
+        int32_t limit;
+        bool sign;
+    } rows[] = {
+        {"visual above the limit", SpeedAlarm::Visual, 50, true},
+        {"both above the limit", SpeedAlarm::Both, 50, true},
+        {"audible never", SpeedAlarm::Audible, 50, false},
+        {"at the limit", SpeedAlarm::Visual, 57, false},
+        {"no limit", SpeedAlarm::Visual, 0, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        liveSettings.speedalarm = row.alarm;
+        t.speedLimitNow = row.limit;
+        d.drawSpeedZone(true);
+        EXPECT_EQ(at(ringX, centre.y) == red, row.sign);
+    }
+}
+
+TEST_F(DashboardDrawTest, LostFixTurnsFiguresToTheThirdColours) {
+    DashboardLayout& d = scene_.dashboard();
+    const DashboardColours& c = d.colours();
+    EXPECT_EQ(c.topValue, toColor565(liveSettings.topforegroundcolors[0]));
+    EXPECT_EQ(c.bottomValue, toColor565(liveSettings.bottomforegroundcolors[0]));
+    d.setFixColours(false);
+    EXPECT_EQ(c.topValue, toColor565(liveSettings.topforegroundcolors[2]));
+    EXPECT_EQ(c.bottomValue, toColor565(liveSettings.bottomforegroundcolors[2]));
+    // A scheme change keeps the lost-fix colours.
+    EXPECT_TRUE(d.applyColorScheme(ColorScheme::Night, FixTime{}, 0, 0, 1, false));
+    EXPECT_EQ(c.topValue, toColor565(liveSettings.topforegroundcolors[2]));
+    EXPECT_EQ(c.topBackground, toColor565(liveSettings.topbackgroundcolors[1]));
+    EXPECT_EQ(c.messageBox, c.topForeground);
+    EXPECT_EQ(c.messageText, c.topBackground);
+}
+
+class ColourSchemeTest : public testing::Test {
+  protected:
+    ColourSchemeTest() : scene_(320, 240) {}
+    test::DashboardScene scene_;
+};
+
+TEST_F(ColourSchemeTest, DayNightAndAutoBySun) {
+    DashboardLayout& d = scene_.dashboard();
+    const FixTime noon{2024, 6, 12, 0, 0, 11, 11 * 3600};
+    const FixTime midnight{2024, 6, 12, 0, 0, 23, 23 * 3600};
+    struct Row {
+        const char* legend;
+        ColorScheme scheme;
+        FixTime now;
+        double lat, lon;
+        int32_t kind;
+    } rows[] = {
+        {"night", ColorScheme::Night, noon, 48.0, 7.8, 1},
+        {"day", ColorScheme::Day, midnight, 48.0, 7.8, 0},
+        {"auto at night", ColorScheme::Auto, midnight, 48.0, 7.8, 1},
+        {"auto at noon", ColorScheme::Auto, noon, 48.0, 7.8, 0},
+        {"auto without a position is day", ColorScheme::Auto, midnight, 0.0, 7.8, 0},
+        {"auto without a date is day", ColorScheme::Auto, FixTime{}, 48.0, 7.8, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        d.applyColorScheme(row.scheme, row.now, row.lat, row.lon, 1.0, false);
+        EXPECT_EQ(scene_.trip().backgroundKind, row.kind);
+        EXPECT_EQ(d.colours().topBackground,
+                  toColor565(liveSettings.topbackgroundcolors[row.kind]));
+        EXPECT_EQ(d.colours().label, toColor565(liveSettings.labelcolors[row.kind]));
+    }
+}
+
+TEST_F(ColourSchemeTest, ChangeLoadsTheSchemesPicture) {
+    DashboardLayout& d = scene_.dashboard();
+    Application& app = scene_.app();
+    liveSettings.daybackground = scene_.putPicture("day_320x240.bmp");
+    liveSettings.nightbackground = scene_.putPicture("night_320x240.bmp");
+
+    EXPECT_FALSE(d.applyColorScheme(ColorScheme::Day, FixTime{}, 0, 0, 1, false));
+    EXPECT_FALSE(app.background) << "the scheme in force is unchanged";
+    EXPECT_TRUE(d.applyColorScheme(ColorScheme::Day, FixTime{}, 0, 0, 1, true));
+    ASSERT_TRUE(app.background);
+    const std::vector<Color565> day = app.background->pixels;
+    EXPECT_TRUE(d.applyColorScheme(ColorScheme::Night, FixTime{}, 0, 0, 1, false));
+    ASSERT_TRUE(app.background);
+    EXPECT_NE(app.background->pixels, day);
+    EXPECT_FALSE(d.applyColorScheme(ColorScheme::Night, FixTime{}, 0, 0, 1, false));
+
+    liveSettings.daybackground.clear();
+    EXPECT_TRUE(d.applyColorScheme(ColorScheme::Day, FixTime{}, 0, 0, 1, false));
+    EXPECT_FALSE(app.background) << "no day picture set";
+}
+
+TEST_F(ColourSchemeTest, PictureOfAnotherSizeIsDroppedOnlyWhenBothSidesDiffer) {
+    DashboardLayout& d = scene_.dashboard();
+    Application& app = scene_.app();
+    const auto withPicture = [&](int32_t w, int32_t h) {
+        app.background = Image{std::vector<Color565>(static_cast<size_t>(w) * h), h, w};
+        d.applyColorScheme(ColorScheme::Day, FixTime{}, 0, 0, 1, false);
+        return app.background.has_value();
+    };
+    EXPECT_TRUE(withPicture(320, 240));
+    EXPECT_TRUE(withPicture(320, 100));
+    EXPECT_TRUE(withPicture(200, 240));
+    EXPECT_FALSE(withPicture(480, 272));
+}
+
+// The splash is white on black in the middle of the screen.
+TEST_F(ColourSchemeTest, SplashDrawsCentredText) {
+    if (!scene_.hasFonts()) {
+        GTEST_SKIP() << "Liberation Sans (fonts-liberation) is not installed";
+    }
+    clearRows(0, screenHeight(), 0);
+    scene_.dashboard().drawSplash();
+    const std::vector<uint16_t> after = pixels();
+    const std::vector<uint16_t> black(after.size(), 0);
+    EXPECT_GT(changedInside(black, after, Rect{100, 90, 220, 150}), 100);
+    EXPECT_EQ(changedOutside(black, after, {Rect{20, 80, 300, 160}}), 0);
+}
+
+}  // namespace
+}  // namespace kelvaro

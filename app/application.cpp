@@ -125,6 +125,7 @@ void startApplication(Application& app) {
         app.trip->pointsLogged = 0;
     }
     startNavigatorLink();
+    exampleHandler.setApplication(&app);
     app.trip->feedFailures = 0;
     checkCaptureSwitch(kApplicationName);
 }
@@ -386,6 +387,7 @@ void exitSequence(Application& app) {
     writeSettings(liveSettings);
     closeScreen();
     app.texts.reset();
+    destroySetupScreens(app.setupScreens);
     app.dashboard.reset();
     app.background.reset();
     app.speedZoneImage.reset();
@@ -429,6 +431,7 @@ void runTurn(Application& app) {
 }
 
 void finishApplication(Application& app) {
+    exampleHandler.setApplication(nullptr);
     removeHookFile();
     app.trip.reset();
 }

@@ -10,6 +10,7 @@
 #include "app/page.h"
 #include "display/dashboard.h"
 #include "display/image.h"
+#include "display/setup_screens.h"
 #include "position/trip_stats.h"
 
 namespace kelvaro {
@@ -36,6 +37,7 @@ struct Application {
     std::optional<Image> background;  // day or night, chosen at start-up
     std::optional<Image> speedZoneImage;
     std::optional<Image> speedLimitImage;
+    SetupScreens setupScreens;  // the screens opened since setup was entered
     LoopState loop;
     int32_t screenWidth = 0;
     int32_t screenHeight = 0;

@@ -1,0 +1,564 @@
+// What the dashboard's zones, the speed-limit picker and the navigator's requests do to a
+// started application in a fresh device root, turn by turn over a real feed FIFO.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/dispatch.h"
+#include "app/settings.h"
+#include "app/ui_owner.h"
+#include "display/screen.h"
+#include "display/touch.h"
+#include "navlink/example_handler.h"
+#include "position/trip_stats.h"
+#include "sim/card.h"
+#include "tests/support/temp_root.h"
+
+namespace kelvaro {
+namespace {
+
+constexpr const char* kOwnerFile = "/var/run/uipidshm";
+constexpr const char* kHookFile = "/mnt/sdcard/plugins_hook/kelvaro.hook";
+constexpr const char* kConfigFile = "/mnt/sdcard/kelvaro/config.txt";
+
+std::string ownerBytes(int32_t value) {
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+class Dispatch : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        closeUiOwner();
+        std::string error;
+        ASSERT_TRUE(sim::prepareRoot(root_.root(), 320, 240, &error)) << error;
+        const std::string feedPath = root_.path("/var/run/gpsfeed");
+        ASSERT_EQ(::mkfifo(feedPath.c_str(), 0644), 0);
+        writer_ = ::open(feedPath.c_str(), O_RDWR | O_NONBLOCK);
+        ASSERT_GE(writer_, 0);
+        // The touch driver's device, so that closing and reopening it can be seen and
+        // taps can be written into it.
+        const std::string touchPath = root_.path("/dev/ts");
+        ASSERT_EQ(::mkfifo(touchPath.c_str(), 0644), 0);
+        touchWriter_ = ::open(touchPath.c_str(), O_RDWR | O_NONBLOCK);
+        ASSERT_GE(touchWriter_, 0);
+    }
+    void TearDown() override {
+        if (app_.trip) {
+            if (app_.trip->page != Page::Stopped) {
+                app_.trip->page = Page::Exiting;
+                runTurn(app_);
+            }
+            finishApplication(app_);
+        }
+        ::close(writer_);
+        ::close(touchWriter_);
+        closeUiOwner();
+    }
+
+    // Started, the feed open and one fix of 2026-12-08 taken: the trip runs.
+    void startRunning() {
+        startApplication(app_);
+        runTurn(app_);
+        feedFix(1);
+        runTurn(app_);
+        ASSERT_EQ(page(), Page::Running);
+        handler_.setApplication(&app_);
+    }
+    void feedFix(int second) {
+        char text[256];
+        std::snprintf(
+            text, sizeof text,
+            "$GPGGA,1235%02d.000,4759.5000,N,00750.5000,E,1,05,0.9,280.0,M,48.0,M,,*00\r\n"
+            "$GPRMC,1235%02d.000,A,4759.5000,N,00750.5000,E,20.0,90.0,081226,,,A*00\r\n",
+            second, second);
+        ASSERT_EQ(::write(writer_, text, std::strlen(text)),
+                  static_cast<ssize_t>(std::strlen(text)));
+    }
+    // One request of the navigator with these arguments.
+    void request(const std::vector<std::string>& arguments) {
+        std::unique_ptr<CTomTomFileLayer> layer =
+            CTomTomFileLayer::Create("kelvaro", "TomTomNavigationServer", 77);
+        ASSERT_NE(layer, nullptr);
+        for (const std::string& argument : arguments) {
+            ASSERT_GE(layer->Arguments().AddArgument(argument.c_str()), 0);
+        }
+        layer->Arguments().Split();
+        CTomTomFileLayer::CSession session(1);
+        handler_.HandleMessage(layer.get(), &session);
+    }
+    // A lift at the centre of the zone of a code on the open setup screen, and the turn
+    // that takes it.
+    void tapCode(int32_t code) {
+        const SetupScreen* open = currentScreen();
+        ASSERT_NE(open, nullptr);
+        for (const HotZone& zone : open->zones) {
+            if (zone.identifier == code) {
+                const int16_t record[4] = {0, static_cast<int16_t>((zone.x0 + zone.x1) / 2),
+                                           static_cast<int16_t>((zone.y0 + zone.y1) / 2), 0};
+                ASSERT_EQ(::write(touchWriter_, record, sizeof record),
+                          static_cast<ssize_t>(sizeof record));
+                runTurn(app_);
+                return;
+            }
+        }
+        FAIL() << "no zone " << code << " on screen " << open->number;
+    }
+    const SetupScreen* currentScreen() const {
+        const int32_t page = static_cast<int32_t>(app_.trip->page);
+        if (page < static_cast<int32_t>(Page::Setup1) ||
+            page > static_cast<int32_t>(Page::Setup6)) {
+            return nullptr;
+        }
+        return app_.setupScreens[static_cast<size_t>((page - 10) / 2)].get();
+    }
+    // From the running dashboard to setup screen 1, drawn and waiting.
+    void enterSetup() {
+        dispatchDashboardTouch(app_, 270, 200);
+        runTurn(app_);
+        ASSERT_EQ(page(), Page::Setup1);
+    }
+    bool noScreens() const {
+        for (const auto& open : app_.setupScreens) {
+            if (open) {
+                return false;
+            }
+        }
+        return true;
+    }
+    Page page() const { return app_.trip->page; }
+    std::string config() const { return root_.read(kConfigFile); }
+
+    test::TempRoot root_;
+    int writer_ = -1;
+    int touchWriter_ = -1;
+    Application app_;
+    CExampleHandler handler_;
+};
+
+TEST_F(Dispatch, HideGivesBackTheScreenTouchHookAndOwnerWord) {
+    root_.write(kOwnerFile, ownerBytes(4321));
+    startRunning();
+    ASSERT_TRUE(root_.exists(kHookFile));
+    ASSERT_GE(touch.fd, 0);
+    testing::internal::CaptureStdout();
+    dispatchDashboardTouch(app_, 160, 200);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Opening in SLAVE mode\n");
+    EXPECT_EQ(page(), Page::RunningHidden);
+    EXPECT_EQ(app_.trip->altitudeCountdown, 2 * liveSettings.altitudeMessagePeriod);
+    EXPECT_EQ(screen.mapping, nullptr);
+    EXPECT_EQ(touch.fd, -1);
+    EXPECT_FALSE(root_.exists(kHookFile));
+    EXPECT_EQ(root_.read(kOwnerFile), ownerBytes(0));
+}
+
+TEST_F(Dispatch, HideWhileWaitingForTheTimeCreatesTheOwnerWord) {
+    ::unlink(root_.path(kOwnerFile).c_str());
+    startApplication(app_);
+    runTurn(app_);
+    ASSERT_EQ(page(), Page::AwaitingTime);
+    testing::internal::CaptureStdout();
+    dispatchDashboardTouch(app_, 10, 239);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Opening in MASTER mode\n");
+    EXPECT_EQ(page(), Page::AwaitingTimeHidden);
+    EXPECT_EQ(root_.read(kOwnerFile), ownerBytes(0));
+}
+
+TEST_F(Dispatch, AShortOwnerFileIsExtendedRatherThanFaultedOn) {
+    root_.write(kOwnerFile, "");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(uiOwner(), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(root_.read(kOwnerFile), ownerBytes(0));
+}
+
+TEST_F(Dispatch, AnOwnerWordThatCannotBeCreatedEndsTheProcess) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::string runFolder = root_.path("/var/run");
+    EXPECT_EXIT(
+        {
+            if (::rename(runFolder.c_str(), (runFolder + ".gone").c_str()) == 0) {
+                static_cast<void>(uiOwner());
+            }
+        },
+        ::testing::ExitedWithCode(1), "");
+}
+
+TEST_F(Dispatch, SetupRemembersThePageToComeBackTo) {
+    startRunning();
+    dispatchDashboardTouch(app_, 270, 200);
+    EXPECT_EQ(page(), Page::Setup1Open);
+    EXPECT_EQ(app_.loop.returnPage, Page::Running);
+}
+
+TEST_F(Dispatch, PartialResetZeroesThePartialDistanceOnlyWhileRunning) {
+    startRunning();
+    app_.trip->partialDistance = 1234.0;
+    app_.trip->page = Page::AwaitingTime;
+    dispatchDashboardTouch(app_, 200, 200);
+    EXPECT_EQ(app_.trip->partialDistance, 1234.0);
+    app_.trip->page = Page::Running;
+    dispatchDashboardTouch(app_, 200, 200);
+    EXPECT_EQ(app_.trip->partialDistance, 0.0);
+    EXPECT_EQ(app_.trip->prevPartialDistance, 1234.0);
+}
+
+TEST_F(Dispatch, TheLogBoxStartsALogWhileRunningAndStopsIt) {
+    startRunning();
+    app_.trip->page = Page::AwaitingTime;
+    dispatchDashboardTouch(app_, 5, 5);
+    EXPECT_FALSE(app_.trip->logging) << "no log starts before the time is known";
+    app_.trip->page = Page::Running;
+
+    dispatchDashboardTouch(app_, 5, 5);
+    ASSERT_TRUE(app_.trip->logging);
+    EXPECT_NE(liveSettings.logfilename, "none");
+    EXPECT_EQ(app_.trip->pointsLogged, 1) << "the start is marked";
+
+    dispatchDashboardTouch(app_, 60, 100);
+    EXPECT_EQ(app_.trip->pointsLogged, 2) << "a waypoint";
+
+    app_.trip->page = Page::AwaitingTime;
+    dispatchDashboardTouch(app_, 5, 5);
+    EXPECT_FALSE(app_.trip->logging) << "a log stops on either page";
+    EXPECT_EQ(liveSettings.logfilename, "none");
+    EXPECT_EQ(workingSettings.logfilename, "none");
+    EXPECT_NE(config().find("logfilename none\n"), std::string::npos);
+}
+
+TEST_F(Dispatch, TheTitleCyclesDayNightAutoAndStoresTheScheme) {
+    startRunning();
+    const struct {
+        const char* legend;
+        const char* word;
+        ColorScheme scheme;
+    } rows[] = {
+        {"day to night", "night", ColorScheme::Night},
+        {"night to auto", "auto", ColorScheme::Auto},
+        {"auto to day", "day", ColorScheme::Day},
+    };
+    ASSERT_EQ(liveSettings.colorscheme, ColorScheme::Day);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        dispatchDashboardTouch(app_, 200, 50);
+        EXPECT_EQ(liveSettings.colorscheme, row.scheme);
+        EXPECT_EQ(workingSettings.colorscheme, row.scheme);
+        EXPECT_NE(config().find(std::string("colorscheme ") + row.word + "\n"), std::string::npos);
+    }
+}
+
+TEST_F(Dispatch, ThePickerOpensForFiveSecondsOfTurns) {
+    const struct {
+        const char* legend;
+        int32_t period;
+        int32_t countdown;
+    } rows[] = {
+        {"default period", 500, 10},
+        {"slow loop", 700, 7},
+        {"period above five seconds", 6000, 0},
+    };
+    startRunning();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        liveSettings.processperiod = row.period;
+        app_.trip->page = Page::Running;
+        dispatchDashboardTouch(app_, 200, 51);
+        EXPECT_EQ(page(), Page::SpeedPicker);
+        EXPECT_EQ(app_.loop.pickerCountdown, row.countdown);
+    }
+}
+
+TEST_F(Dispatch, WithoutALiftThePickerIsDrawnTenTurnsAndClosesInTheEleventh) {
+    startRunning();
+    dispatchDashboardTouch(app_, 200, 100);
+    ASSERT_EQ(page(), Page::SpeedPicker);
+    int turns = 0;
+    while (page() == Page::SpeedPicker && turns < 50) {
+        runTurn(app_);
+        ++turns;
+    }
+    EXPECT_EQ(turns, 11);
+    EXPECT_EQ(page(), Page::Running);
+}
+
+TEST_F(Dispatch, ThePickerSetsTheLimitAndAnyLiftClosesIt) {
+    startRunning();
+    liveSettings.speedPresets[0] = 30;
+    liveSettings.speedPresets[3] = 120;
+    liveSettings.speedlimit = 80;
+    app_.trip->speed = 47;
+    const struct {
+        const char* legend;
+        int32_t x;
+        int32_t y;
+        int32_t limitBefore;
+        int32_t limitAfter;
+    } rows[] = {
+        {"preset 1", 40, 45, 0, 30},
+        {"preset 4", 300, 45, 0, 120},
+        {"a column boundary changes nothing", 80, 45, 55, 55},
+        {"the row boundary changes nothing", 40, 90, 55, 55},
+        {"the limit off", 150, 150, 55, 0},
+        {"the limit back to the setting", 150, 150, 0, 80},
+        {"the current speed", 300, 150, 0, 47},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        app_.trip->page = Page::SpeedPicker;
+        app_.loop.pickerCountdown = 4;
+        app_.loop.fullRedraw = false;
+        app_.trip->speedLimitNow = row.limitBefore;
+        dispatchDashboardTouch(app_, row.x, row.y);
+        EXPECT_EQ(app_.trip->speedLimitNow, row.limitAfter);
+        EXPECT_EQ(page(), Page::Running);
+        EXPECT_EQ(app_.loop.pickerCountdown, 0);
+        EXPECT_TRUE(app_.loop.fullRedraw);
+    }
+    EXPECT_EQ(config().find("speedlimit 47"), std::string::npos)
+        << "the limit in force is not a setting";
+}
+
+TEST_F(Dispatch, ThePickerTogglesAndClearsTheMaximumSpeedInBothCopies) {
+    startRunning();
+    liveSettings.maxspeedvalue = 143;
+    const bool shown = liveSettings.maxspeeddisplay;
+    app_.trip->page = Page::SpeedPicker;
+    dispatchPickerTouch(app_, 50, 120);
+    EXPECT_NE(liveSettings.maxspeeddisplay, shown);
+    EXPECT_EQ(workingSettings.maxspeeddisplay, liveSettings.maxspeeddisplay);
+    EXPECT_NE(config().find(std::string("maxspeeddisplay ") +
+                            (liveSettings.maxspeeddisplay ? "yes" : "no")),
+              std::string::npos);
+
+    app_.trip->page = Page::SpeedPicker;
+    dispatchPickerTouch(app_, 50, 200);
+    EXPECT_EQ(liveSettings.maxspeedvalue, 0);
+    EXPECT_EQ(workingSettings.maxspeedvalue, 0);
+    EXPECT_NE(config().find("maxspeedvalue 0\n"), std::string::npos);
+}
+
+TEST_F(Dispatch, TheExitCornerLeavesThroughTheExitSequence) {
+    startRunning();
+    dispatchDashboardTouch(app_, 300, 10);
+    EXPECT_EQ(page(), Page::Exiting);
+    runTurn(app_);
+    EXPECT_EQ(page(), Page::Stopped);
+}
+
+TEST_F(Dispatch, AWordRequestWithHideMarksTheWaypointAndStaysHidden) {
+    root_.write(kOwnerFile, ownerBytes(99));
+    startRunning();
+    dispatchDashboardTouch(app_, 5, 5);
+    ASSERT_TRUE(app_.trip->logging);
+    const int32_t points = app_.trip->pointsLogged;
+    testing::internal::CaptureStdout();
+    dispatchDashboardTouch(app_, 10, 200);
+    testing::internal::GetCapturedStdout();
+    ASSERT_EQ(page(), Page::RunningHidden);
+    root_.write(kOwnerFile, ownerBytes(99));
+    closeUiOwner();
+
+    testing::internal::CaptureStdout();
+    request({"Madrid hide"});
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(page(), Page::RunningHidden);
+    EXPECT_EQ(app_.trip->pointsLogged, points + 1);
+    EXPECT_NE(root_.read(app_.trip->logMainPath).find("Madrid"), std::string::npos);
+    EXPECT_EQ(root_.read(kOwnerFile), ownerBytes(0));
+    EXPECT_EQ(screen.mapping, nullptr) << "the screen stays given back";
+    EXPECT_FALSE(root_.exists(kHookFile));
+
+    request({"Start"});
+    EXPECT_EQ(page(), Page::Running);
+    EXPECT_EQ(app_.trip->pointsLogged, points + 1) << "Start names no waypoint";
+    EXPECT_NE(screen.mapping, nullptr);
+    EXPECT_TRUE(root_.exists(kHookFile));
+}
+
+TEST_F(Dispatch, ShowComesForwardWithoutRestartingTheTrip) {
+    startRunning();
+    const FixTime started = app_.trip->tripStart;
+    testing::internal::CaptureStdout();
+    dispatchDashboardTouch(app_, 10, 200);
+    testing::internal::GetCapturedStdout();
+    ASSERT_EQ(page(), Page::RunningHidden);
+
+    request({});
+    EXPECT_EQ(page(), Page::Running);
+    EXPECT_TRUE(root_.exists(kHookFile));
+    EXPECT_NE(screen.mapping, nullptr);
+    EXPECT_GE(touch.fd, 0);
+
+    request({});
+    EXPECT_EQ(page(), Page::Running) << "a show while shown keeps the trip running";
+    feedFix(2);
+    runTurn(app_);
+    EXPECT_EQ(app_.trip->tripStart, started);
+}
+
+TEST_F(Dispatch, TheZeroRequestClearsTheOwnerWordOnlyWhileHidden) {
+    startRunning();
+    root_.write(kOwnerFile, ownerBytes(5));
+    testing::internal::CaptureStdout();
+    request({"0"});
+    EXPECT_EQ(root_.read(kOwnerFile), ownerBytes(5)) << "shown";
+    app_.trip->page = Page::RunningHidden;
+    request({"0"});
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(root_.read(kOwnerFile), ownerBytes(0));
+    EXPECT_EQ(page(), Page::RunningHidden);
+}
+
+TEST_F(Dispatch, RequestsFollowThePageTable) {
+    startRunning();
+    const struct {
+        const char* legend;
+        Page before;
+        std::vector<std::string> arguments;
+        Page after;
+    } rows[] = {
+        {"show while waiting hidden", Page::AwaitingTimeHidden, {}, Page::AwaitingTime},
+        {"show from the picker", Page::SpeedPicker, {}, Page::Running},
+        {"word while waiting hidden", Page::AwaitingTimeHidden, {"Paris"}, Page::AwaitingTime},
+        {"hide while running", Page::Running, {"Paris hide"}, Page::RunningHidden},
+        {"hide while waiting", Page::AwaitingTime, {"Paris hide"}, Page::AwaitingTimeHidden},
+        {"a second word other than hide shows", Page::RunningHidden, {"Paris x"}, Page::Running},
+        {"an exit is not undone", Page::Exiting, {}, Page::Exiting},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        app_.trip->page = row.before;
+        testing::internal::CaptureStdout();
+        request(row.arguments);
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(page(), row.after);
+    }
+}
+
+TEST_F(Dispatch, SaveMakesGpxLogsNewAndComesBackToTheDashboard) {
+    startRunning();
+    enterSetup();
+    tapCode(101);
+    EXPECT_EQ(workingSettings.trackformat, TrackFormat::Gpx);
+    EXPECT_EQ(workingSettings.tracksaving, TrackSaving::New) << "gpx writes a new log";
+    tapCode(110);
+    EXPECT_EQ(workingSettings.tracksaving, TrackSaving::Append);
+    EXPECT_EQ(liveSettings.trackformat, TrackFormat::Itn) << "only the working copy changes";
+
+    app_.trip->speedLimitNow = 33;
+    tapCode(kSetupCodeSave);
+    EXPECT_EQ(page(), Page::SetupSave);
+    runTurn(app_);
+    EXPECT_EQ(page(), Page::Running);
+    EXPECT_TRUE(app_.loop.fullRedraw);
+    EXPECT_TRUE(noScreens());
+    EXPECT_EQ(liveSettings.trackformat, TrackFormat::Gpx);
+    EXPECT_EQ(liveSettings.tracksaving, TrackSaving::New) << "append is undone by the save";
+    EXPECT_EQ(app_.trip->speedLimitNow, liveSettings.speedlimit);
+    EXPECT_NE(config().find("trackformat gpx\n"), std::string::npos);
+    EXPECT_NE(config().find("tracksaving new\n"), std::string::npos);
+}
+
+TEST_F(Dispatch, CancelDropsTheEditsSinceTheLastApply) {
+    startRunning();
+    writeSettings(liveSettings);
+    const std::string before = config();
+    enterSetup();
+    tapCode(103);
+    tapCode(kSetupCodeApply);
+    EXPECT_EQ(page(), Page::Setup1) << "apply stays on the screen";
+    EXPECT_EQ(liveSettings.trackformat, TrackFormat::Kml);
+    const std::string applied = config();
+    EXPECT_NE(applied, before);
+
+    tapCode(132);
+    EXPECT_EQ(workingSettings.records, Records::Short);
+    tapCode(kSetupCodeCancel);
+    EXPECT_EQ(page(), Page::SetupCancel);
+    runTurn(app_);
+    EXPECT_EQ(page(), Page::Running);
+    EXPECT_TRUE(noScreens());
+    EXPECT_EQ(workingSettings.records, liveSettings.records);
+    EXPECT_EQ(workingSettings.trackformat, TrackFormat::Kml);
+    EXPECT_EQ(config(), applied);
+}
+
+TEST_F(Dispatch, TabsOpenScreensAndListsStopAtBothEnds) {
+    startRunning();
+    enterSetup();
+    tapCode(6);
+    EXPECT_EQ(page(), Page::Setup3Open);
+    runTurn(app_);
+    ASSERT_EQ(page(), Page::Setup3);
+    const SetupScreen& languages = *currentScreen();
+    ASSERT_GE(languages.entries.size(), 2u);
+    for (size_t i = 0; i <= languages.entries.size(); ++i) {
+        tapCode(330);
+    }
+    EXPECT_EQ(languages.selected, 0);
+    EXPECT_EQ(workingSettings.language, languages.entries.front());
+    for (size_t i = 0; i <= languages.entries.size(); ++i) {
+        tapCode(331);
+    }
+    EXPECT_EQ(languages.selected, static_cast<int32_t>(languages.entries.size()) - 1);
+    EXPECT_EQ(workingSettings.language, languages.entries.back());
+
+    tapCode(7);
+    EXPECT_EQ(page(), Page::Setup4Open);
+    runTurn(app_);
+    tapCode(4);
+    EXPECT_EQ(page(), Page::Setup3Open) << "screens 4-6 put screen 3 first";
+    runTurn(app_);
+    EXPECT_EQ(currentScreen(), &languages) << "a screen keeps its list while setup is open";
+    tapCode(6);
+    EXPECT_EQ(page(), Page::Setup3) << "the tab of the screen shown does nothing";
+}
+
+TEST_F(Dispatch, ApplyingAnotherLanguageReloadsTheTexts) {
+    startRunning();
+    const std::string english = text(*app_.texts, 19);
+    enterSetup();
+    tapCode(6);
+    runTurn(app_);
+    const SetupScreen& languages = *currentScreen();
+    for (size_t i = 0; i < languages.entries.size() && workingSettings.language != "german.lng";
+         ++i) {
+        tapCode(331);
+    }
+    if (workingSettings.language != "german.lng") {
+        for (size_t i = 0; i < languages.entries.size() && workingSettings.language != "german.lng";
+             ++i) {
+            tapCode(330);
+        }
+    }
+    ASSERT_EQ(workingSettings.language, "german.lng");
+    tapCode(kSetupCodeApply);
+    EXPECT_EQ(liveSettings.language, "german.lng");
+    EXPECT_NE(std::string(text(*app_.texts, 19)), english);
+}
+
+TEST_F(Dispatch, TheNavigatorHidingSetupLeavesItAsACancel) {
+    startRunning();
+    enterSetup();
+    tapCode(132);
+    ASSERT_EQ(workingSettings.records, Records::Short);
+    testing::internal::CaptureStdout();
+    request({"Paris hide"});
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(page(), Page::RunningHidden);
+    EXPECT_TRUE(noScreens());
+    EXPECT_EQ(workingSettings.records, liveSettings.records);
+
+    request({});
+    EXPECT_EQ(page(), Page::Running);
+}
+
+}  // namespace
+}  // namespace kelvaro

@@ -17,8 +17,8 @@ constexpr int32_t kLabelSlot = 3;
 constexpr int32_t kValueSlot = 2;
 constexpr int32_t kButtonSlot = 2;
 constexpr int32_t kButtonRadius = 4;
-// Radio discs stay small on tall rows so that their labels keep room.
-constexpr int32_t kMaxRadioHeight = 30;
+// Radio discs keep the smallest radius (10) on tall rows, so that their labels keep room.
+constexpr int32_t kMaxRadioHeight = 24;
 
 struct Box {
     int32_t x0 = 0;
@@ -74,9 +74,31 @@ Box cell(const SetupGeometry& g, int32_t row, int32_t column, int32_t columns = 
 }
 
 void plainText(Painter& p, const Box& box, const std::string& text, Color565 color) {
-    const std::string shown = fitted(p, kLabelSlot, text, box.x1 - box.x0 - 2);
-    drawText(box.x0 + 2, box.y0 + (box.y1 - box.y0) / 2, shown, color, p.c().black, HAlign::Left,
-             VAlign::Centre, kLabelSlot, 0, 0, false);
+    const int32_t width = box.x1 - box.x0 - 2;
+    const int32_t middle = box.y0 + (box.y1 - box.y0) / 2;
+    const int32_t lineHeight = textHeight(kLabelSlot, "Hg");
+    // Too long for one line: two lines, broken at the last blank that lets the first fit.
+    const size_t blank = text.rfind(' ');
+    if (textWidth(kLabelSlot, text) > width && blank != std::string::npos &&
+        2 * lineHeight <= box.y1 - box.y0 + 1) {
+        size_t cut = blank;
+        while (cut != std::string::npos && cut > 0 &&
+               textWidth(kLabelSlot, text.substr(0, cut)) > width) {
+            cut = text.rfind(' ', cut - 1);
+        }
+        if (cut != std::string::npos && cut > 0) {
+            const std::string first = text.substr(0, cut);
+            const std::string second = fitted(p, kLabelSlot, text.substr(cut + 1), width);
+            drawText(box.x0 + 2, middle - lineHeight / 2, first, color, p.c().black, HAlign::Left,
+                     VAlign::Centre, kLabelSlot, 0, 0, false);
+            drawText(box.x0 + 2, middle + lineHeight / 2 + 1, second, color, p.c().black,
+                     HAlign::Left, VAlign::Centre, kLabelSlot, 0, 0, false);
+            return;
+        }
+    }
+    const std::string shown = fitted(p, kLabelSlot, text, width);
+    drawText(box.x0 + 2, middle, shown, color, p.c().black, HAlign::Left, VAlign::Centre,
+             kLabelSlot, 0, 0, false);
 }
 
 // A row label in the label column, vertically centred on `rows` rows.
@@ -99,10 +121,14 @@ void radio(Painter& p, const Box& box, int32_t identifier, const std::string& la
     const int32_t height = std::min(box.y1 - box.y0 + 1, kMaxRadioHeight);
     const int32_t y0 = box.y0 + (box.y1 - box.y0 + 1 - height) / 2;
     const int32_t y1 = y0 + height - 1;
-    const int32_t textLeft = box.x0 + 3 * radioRadius(y0, y1);
-    const std::string shown = fitted(p, kLabelSlot, label, box.x1 - textLeft);
-    radioButton(p.screen.zones, identifier, box.x0, y0, box.x1, y1, shown, selected, p.c().white,
+    radioButton(p.screen.zones, identifier, box.x0, y0, box.x1, y1, "", selected, p.c().white,
                 p.c().black, p.c().white, p.c().navy, kLabelSlot);
+    // The label sits closer to the disc than the widget puts it, so that "Akustisch" fits a
+    // third of the row on 320 pixels.
+    const int32_t textLeft = box.x0 + 2 * radioRadius(y0, y1) + 4;
+    const std::string shown = fitted(p, kLabelSlot, label, box.x1 - textLeft);
+    drawText(textLeft, y0 + (y1 - y0) / 2, shown, p.c().white, p.c().black, HAlign::Left,
+             VAlign::Centre, kLabelSlot, 0, 0, false);
 }
 
 // Three radio buttons from `firstCode` in the columns of a row.
@@ -128,21 +154,27 @@ void nameLabel(Painter& p, const Box& box, const std::string& name) {
 
 void button(Painter& p, const Box& box, int32_t identifier, const std::string& text,
             bool highlighted) {
-    const std::string shown = fitted(p, kButtonSlot, text, box.x1 - box.x0 - 8);
+    const std::string shown = fitted(p, kButtonSlot, text, box.x1 - box.x0 - 6);
     bevelButton(p.screen.zones, identifier, box.x0, box.y0, box.x1, box.y1, shown,
                 highlighted ? p.c().navy : p.c().yellow, highlighted ? p.c().yellow : p.c().navy,
                 kButtonSlot, kButtonRadius);
 }
 
-// A list row: "<<" or the previous text, the selected entry's name, ">>" or the next text.
+std::string entryName(const Painter& p, int32_t index) {
+    const std::vector<std::string>& entries = p.screen.entries;
+    return index >= 0 && static_cast<size_t>(index) < entries.size()
+               ? entries[static_cast<size_t>(index)]
+               : std::string();
+}
+
+// A list row: "<<" or the previous text, the selected entry's name on two quarters of the
+// row, ">>" or the next text.
 void listRow(Painter& p, int32_t row, int32_t previousCode, const std::string& previous,
              const std::string& next, int32_t index) {
-    const std::vector<std::string>& entries = p.screen.entries;
-    const std::string name =
-        index >= 0 && static_cast<size_t>(index) < entries.size() ? entries[index] : "";
-    button(p, cell(p.g(), row, 0), previousCode, previous, false);
-    nameLabel(p, cell(p.g(), row, 1), name);
-    button(p, cell(p.g(), row, 2), previousCode + 1, next, false);
+    const std::string name = entryName(p, index);
+    button(p, cell(p.g(), row, 0, 4), previousCode, previous, false);
+    nameLabel(p, cell(p.g(), row, 1, 4, 2), name);
+    button(p, cell(p.g(), row, 3, 4), previousCode + 1, next, false);
 }
 
 std::string colorText(const Rgb& color) {
@@ -166,8 +198,9 @@ void drawLogFiles(Painter& p) {
         radio(p, cell(p.g(), i / 3, i % 3), 100 + i, formats[i], chosen == i);
     }
     rowLabel(p, 2, 14);
-    radio(p, cell(p.g(), 2, 0), 110, p.label(35), s.tracksaving == TrackSaving::Append);
-    radio(p, cell(p.g(), 2, 1), 111, p.label(36), s.tracksaving == TrackSaving::New);
+    // Rows of two choices and nothing else share the row in halves.
+    radio(p, cell(p.g(), 2, 0, 2), 110, p.label(35), s.tracksaving == TrackSaving::Append);
+    radio(p, cell(p.g(), 2, 1, 2), 111, p.label(36), s.tracksaving == TrackSaving::New);
     rowLabel(p, 3, 26);
     valueButton(p, cell(p.g(), 3, 0), 150, format("%d \xB0", s.trackcourse));
     plainText(p, cell(p.g(), 3, 1), p.label(25), p.c().grey);
@@ -176,8 +209,8 @@ void drawLogFiles(Painter& p) {
     rowLabel(p, 4, 15);
     valueButton(p, cell(p.g(), 4, 0), 140, format("%d \"", s.trackperiod));
     rowLabel(p, 5, 33);
-    radio(p, cell(p.g(), 5, 0), 120, p.label(41), s.autologging);
-    radio(p, cell(p.g(), 5, 1), 121, p.label(42), !s.autologging);
+    radio(p, cell(p.g(), 5, 0, 2), 120, p.label(41), s.autologging);
+    radio(p, cell(p.g(), 5, 1, 2), 121, p.label(42), !s.autologging);
     rowLabel(p, 6, 60);
     radio(p, cell(p.g(), 6, 0), 130, p.label(61), s.records == Records::Long);
     radio(p, cell(p.g(), 6, 1), 131, p.label(67), s.records == Records::Medium);
@@ -241,11 +274,20 @@ void drawColors(Painter& p) {
     }
 }
 
+// Each list takes two rows: its buttons, then the picture's name across the whole row.
 void drawBackgrounds(Painter& p) {
-    rowLabel(p, 0, 39);
-    listRow(p, 0, 600, p.label(28), p.label(27), p.screen.selected);
-    rowLabel(p, 1, 40);
-    listRow(p, 1, 610, p.label(28), p.label(27), p.screen.selectedNight);
+    const struct {
+        int32_t label;
+        int32_t previousCode;
+        int32_t index;
+    } lists[] = {{39, 600, p.screen.selected}, {40, 610, p.screen.selectedNight}};
+    for (int32_t i = 0; i < 2; ++i) {
+        const int32_t row = 2 * i;
+        rowLabel(p, row, lists[i].label);
+        button(p, cell(p.g(), row, 0, 2), lists[i].previousCode, p.label(28), false);
+        button(p, cell(p.g(), row, 1, 2), lists[i].previousCode + 1, p.label(27), false);
+        nameLabel(p, cell(p.g(), row + 1, 0, 1), entryName(p, lists[i].index));
+    }
 }
 
 void drawBottomBar(Painter& p) {
@@ -255,11 +297,16 @@ void drawBottomBar(Painter& p) {
     const std::string tabs[] = {first ? p.label(29) : "<<", first ? p.label(31) : p.label(80),
                                 first ? p.label(30) : p.label(84), first ? ">>" : p.label(95)};
     const int32_t shownTab = first ? number + 3 : number + 1;
-    const int32_t tabPart = (g.width - g.gap) / 4;
+    // The arrow tab is narrower, so that the three named tabs have room for their words.
+    const int32_t arrowPart = g.width * 3 / 20;
+    const int32_t namedPart = (g.width - g.gap - arrowPart) / 3;
+    int32_t left = g.gap;
     for (int32_t i = 0; i < 4; ++i) {
-        const Box box{g.gap + i * tabPart, g.barTop, g.gap + (i + 1) * tabPart - g.gap - 1,
-                      g.barTop + g.barRowHeight - 1};
+        const bool arrow = first ? i == 3 : i == 0;
+        const int32_t right = (i == 3 ? g.width : left + (arrow ? arrowPart : namedPart)) - 1;
+        const Box box{left, g.barTop, right - g.gap, g.barTop + g.barRowHeight - 1};
         button(p, box, kSetupCodeFirstTab + i, tabs[i], kSetupCodeFirstTab + i == shownTab);
+        left = right + 1;
     }
     const struct {
         int32_t code;

@@ -116,10 +116,11 @@ SetupGeometry geometryFor(int32_t number, int32_t width, int32_t height) {
     g.barRowHeight = height / 8;
     g.barTop = height - 2 * g.barRowHeight - 2 * g.gap;
     // Screen 3 has no row labels; its three choices per row take the whole width.
-    g.labelWidth = number == 3 ? 0 : width / 5;
+    g.labelWidth = number == 3 ? 0 : width * 15 / 64;
     g.columnWidth = (width - g.labelWidth - 2 * g.gap) / 3;
-    // Screen 1 needs seven rows; the others keep at least the height of one in five.
-    const int32_t rows = number == 1 ? 7 : 5;
+    // Screen 1 needs seven rows, screen 5 six; the others (at most five) keep the height
+    // of one in five.
+    const int32_t rows = number == 1 ? 7 : number == 5 ? 6 : 5;
     g.rowHeight = (g.barTop - g.gap) / rows;
     return g;
 }

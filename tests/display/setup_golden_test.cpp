@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/language.h"
+#include "app/settings.h"
+#include "display/buttons.h"
+#include "display/screen.h"
+#include "display/setup_screens.h"
+#include "display/text.h"
+#include "tests/display/golden.h"
+#include "tests/display/screen_fixture.h"
+
+namespace kelvaro {
+namespace {
+
+std::string sourceFile(const std::string& relative) {
+    std::ifstream in(std::string(KELVARO_SOURCE_DIR) + "/" + relative, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// A card with the three bundled languages, two sounds and two pictures; the working copy
+// names one of each, so the frames do not depend on the order of the folders.
+class SetupFrames : public testing::TestWithParam<std::pair<uint32_t, uint32_t>> {
+  protected:
+    SetupFrames() : device_(GetParam().first, GetParam().second) {
+        fontsInstalled_ = device_.installFonts();
+        initFonts();
+        for (const char* language : {"english.lng", "french.lng", "german.lng"}) {
+            device_.root().write(std::string("/mnt/sdcard/kelvaro/") + language,
+                                 sourceFile(std::string("data/") + language));
+        }
+        device_.root().write("/mnt/sdcard/kelvaro/speed_alarm.ogg", "");
+        device_.root().write("/mnt/sdcard/kelvaro/chime.ogg", "");
+        device_.root().write("/mnt/sdcard/kelvaro/images/forest.bmp", "");
+        device_.root().write("/mnt/sdcard/kelvaro/images/stars.bmp", "");
+        working_ = Settings{};
+        working_.nightbackground = "/mnt/sdcard/kelvaro/images/stars.bmp";
+    }
+    void SetUp() override {
+        if (!fontsInstalled_) {
+            GTEST_SKIP() << "Liberation Sans (fonts-liberation) is not installed";
+        }
+    }
+    void TearDown() override { destroySetupScreens(screens_); }
+
+    std::string size() const {
+        return std::to_string(GetParam().first) + "x" + std::to_string(GetParam().second);
+    }
+    void loadTexts(const char* language) {
+        texts_ = std::make_unique<LanguageTexts>();
+        loadLanguage(*texts_, "/mnt/sdcard/kelvaro", language);
+    }
+
+    test::TestScreen device_;
+    bool fontsInstalled_ = false;
+    Settings working_;
+    SetupScreens screens_;
+    std::unique_ptr<LanguageTexts> texts_;
+};
+
+TEST_P(SetupFrames, GoldenEveryScreen) {
+    loadTexts("english.lng");
+    for (int32_t number = 1; number <= kSetupScreenCount; ++number) {
+        SCOPED_TRACE("screen " + std::to_string(number));
+        SetupScreen* screen = openSetupScreen(screens_, number, working_);
+        ASSERT_NE(screen, nullptr);
+        drawSetupScreen(*screen, working_, *texts_);
+        EXPECT_TRUE(test::matchesGolden("setup/screen" + std::to_string(number) + "_" + size(),
+                                        test::offscreenPicture(), 1));
+    }
+}
+
+TEST_P(SetupFrames, GoldenKeypad) {
+    Keypad keypad = makeKeypad();
+    keypadDraw(keypad, "-12.5");
+    EXPECT_TRUE(test::matchesGolden("setup/keypad_" + size(), test::offscreenPicture(), 1));
+}
+
+// Every label of the bundled languages shows in full on both screen sizes.
+TEST_P(SetupFrames, NoLabelShortenedInAnyBundledLanguage) {
+    for (const char* language : {"english.lng", "french.lng", "german.lng"}) {
+        loadTexts(language);
+        for (int32_t number = 1; number <= kSetupScreenCount; ++number) {
+            SCOPED_TRACE(std::string(language) + " screen " + std::to_string(number));
+            SetupScreen* screen = openSetupScreen(screens_, number, working_);
+            ASSERT_NE(screen, nullptr);
+            EXPECT_EQ(drawSetupScreen(*screen, working_, *texts_), 0);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothSizes, SetupFrames,
+                         testing::Values(std::make_pair(320u, 240u), std::make_pair(480u, 272u)),
+                         [](const testing::TestParamInfo<std::pair<uint32_t, uint32_t>>& info) {
+                             return std::to_string(info.param.first) + "x" +
+                                    std::to_string(info.param.second);
+                         });
+
+}  // namespace
+}  // namespace kelvaro

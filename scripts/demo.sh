@@ -27,4 +27,5 @@ echo "The device's file system after the run (out/demo/root):"
 (cd out/demo/root && find . -type f ! -path './dev/*' ! -name '*.ttf' ! -name '*.lng' | sort | sed 's/^\.\//  /')
 frames=$(find out/demo/frames -name '*.png' | wc -l)
 echo "Frames: $frames PNG files in out/demo/frames"
+(cd out/demo/frames && find . -name '*.png' | sort | sed 's/^\.\//  /')
 exit "$status"

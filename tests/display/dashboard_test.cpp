@@ -300,7 +300,7 @@ TEST_F(DashboardDrawTest, VisualAlarmShowsTheSign) {
     TripStats& t = scene_.trip();
     DashboardLayout& d = scene_.dashboard();
     const Anchor& centre = g().speedCentre;
-    const int32_t ringX = centre.x - 69 + 6;  // inside the sign's red rim
+    const int32_t ringY = centre.y - 50;  // the sign's red rim, above the figures
     const auto at = [&](int32_t x, int32_t y) {
         return screen.offscreen[static_cast<size_t>(y) * screenWidth() + x];
     };
@@ -322,7 +322,7 @@ TEST_F(DashboardDrawTest, VisualAlarmShowsTheSign) {
         liveSettings.speedalarm = row.alarm;
         t.speedLimitNow = row.limit;
         d.drawSpeedZone(true);
-        EXPECT_EQ(at(ringX, centre.y) == red, row.sign);
+        EXPECT_EQ(at(centre.x, ringY) == red, row.sign);
     }
 }
 

@@ -145,9 +145,10 @@ Picture speedZonePanel() {
 }
 
 Picture speedLimitSign() {
-    const Canvas canvas(140, 140);
-    fillRect(0, 0, 139, 139, kTransparentKey);
-    limitSign(69, 69, 69, 12);
+    // Smaller than the speed zone, so the limit and the arrow stay in sight around it.
+    const Canvas canvas(114, 114);
+    fillRect(0, 0, 113, 113, kTransparentKey);
+    limitSign(56, 56, 56, 10);
     return canvas.take("speed_limit.bmp");
 }
 

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/simulated_platform.h"
 #include "tests/recording/track_log_fixture.h"
 #include "tests/support/sim_runner.h"
 #include "tests/support/temp_root.h"
@@ -138,9 +137,18 @@ constexpr FormatRun kFormats[] = {
     {"kml", "tm20240612_074210.kml"}, {"nmea", "tm20240612.nmea"},      {"poi", nullptr},
 };
 
-// Four minutes of the town drive: a start, periodic, course and distance points.
-std::vector<std::string> townRun() {
-    return {"--nmea", dataFile("drives/town.nmea"), "--max-seconds", "240"};
+// The log button of the 320 x 240 dashboard, tapped at a time of the run: the user's stop.
+std::string stopAt(const TempRoot& root, int seconds) {
+    root.write("/stop.events", std::to_string(seconds) + " tap 60 30\n");
+    return root.path("/stop.events");
+}
+
+// Four minutes of the town drive: a start, periodic, course and distance points, and the
+// user's stop near the end.
+SimRun townRun(const TempRoot& root) {
+    return runSimulator({"--nmea", dataFile("drives/town.nmea"), "--max-seconds", "240", "--events",
+                         stopAt(root, 235)},
+                        root.root());
 }
 
 TEST(TrackLogDrives, EachFormatLeavesItsLogTheSameOnEveryRun) {
@@ -150,8 +158,8 @@ TEST(TrackLogDrives, EachFormatLeavesItsLogTheSameOnEveryRun) {
         TempRoot second;
         configure(first, run.format);
         configure(second, run.format);
-        runSimulator(townRun(), first.root());
-        runSimulator(townRun(), second.root());
+        townRun(first);
+        townRun(second);
         if (run.name == nullptr) {
             const std::string requests = first.read("/navigator.log");
             EXPECT_GT(countOf(requests, "\"AddPoiV01\""), 5u);
@@ -171,26 +179,13 @@ TEST(TrackLogDrives, EachFormatLeavesItsLogTheSameOnEveryRun) {
     }
 }
 
-// Finishes the log that a run left open, as the user's stop would after the last point.
-void finishLeftLog(const TempRoot& root) {
-    platform::sim::Config config;
-    config.root = root.root();
-    platform::sim::configure(config);
-    liveSettings = Settings{};
-    readSettings();
-    TripStats trip;
-    LanguageTexts texts;
-    nameTrackLog(trip);
-    finishTrackLog(trip, texts, nullptr);
-}
-
 TEST(TrackLogDrives, RealReadersFindEveryPointAtItsPlace) {
     if (!programRuns(kGpsbabel, "-V") || !programRuns(kXmllint, "--version")) {
         GTEST_SKIP() << "gpsbabel or xmllint cannot run here";
     }
     TempRoot itnRoot;
     configure(itnRoot, "itn");
-    runSimulator(townRun(), itnRoot.root());
+    townRun(itnRoot);
     const std::vector<Position> written =
         itineraryPositions(itnRoot.read(std::string(kItnFolder) + "tm20240612.itn"));
     ASSERT_GT(written.size(), 5u);
@@ -220,10 +215,7 @@ TEST(TrackLogDrives, RealReadersFindEveryPointAtItsPlace) {
         SCOPED_TRACE(reader.format);
         TempRoot root;
         configure(root, reader.format);
-        runSimulator(townRun(), root.root());
-        if (reader.xml) {
-            finishLeftLog(root);
-        }
+        townRun(root);
         const std::string file = root.path(std::string(kItnFolder) + reader.name);
         if (reader.xml) {
             EXPECT_EQ(runProgram({kXmllint, "--noout", file}), std::optional<int>(0));
@@ -244,19 +236,24 @@ TEST(TrackLogDrives, ALogOpenAtTheExitIsResumedAndReadsBackWholeOnceFinished) {
         runSimulator({"--nmea", dataFile("drives/town.nmea"), "--max-seconds", "200"}, root.root());
         const std::string main = std::string(kItnFolder) + run.name;
         const std::string head = root.read(main);
-        ASSERT_TRUE(root.exists(main + ".trk"));
         const std::string firstTrack = root.read(main + ".trk");
+        ASSERT_FALSE(firstTrack.empty());
+        EXPECT_NE(root.read("/mnt/sdcard/kelvaro/config.txt")
+                      .find(std::string("logfilename ") + run.name),
+                  std::string::npos);
 
-        // The next run, another day, goes on in the same files.
-        runSimulator({"--nmea", dataFile("drives/hill.nmea"), "--max-seconds", "200"}, root.root());
-        EXPECT_EQ(root.read(main).substr(0, head.size()), head);
-        const std::string track = root.read(main + ".trk");
-        EXPECT_EQ(track.substr(0, firstTrack.size()), firstTrack);
-        EXPECT_NE(track.find("2024-06-15T"), std::string::npos);
-        finishLeftLog(root);
-
+        // The next run, another day, goes on in the same files until the user stops it.
+        runSimulator({"--nmea", dataFile("drives/hill.nmea"), "--max-seconds", "200", "--events",
+                      stopAt(root, 150)},
+                     root.root());
+        EXPECT_NE(root.read("/mnt/sdcard/kelvaro/config.txt").find("logfilename none"),
+                  std::string::npos);
         const std::string whole = root.read(main);
+        EXPECT_EQ(whole.substr(0, head.size()), head);
         EXPECT_EQ(countOf(whole, "<?xml"), 1u);
+        const size_t firstPart = whole.find(firstTrack);
+        ASSERT_NE(firstPart, std::string::npos);
+        EXPECT_NE(whole.find("2024-06-15T", firstPart + firstTrack.size()), std::string::npos);
         EXPECT_FALSE(root.exists(main + ".rte"));
         EXPECT_FALSE(root.exists(main + ".trk"));
         if (!readers) {

@@ -171,6 +171,14 @@ TEST(TrackLogDrives, EachFormatLeavesItsLogTheSameOnEveryRun) {
         }
         const std::string log = first.read(std::string(kItnFolder) + run.name);
         EXPECT_GT(log.size(), 200u);
+        if (std::string(run.format) == "csv") {
+            // The loop's labels: the automatic start, the three triggers, the user's stop.
+            for (const char* label :
+                 {"\"Start : 12/06/2024 08:42:10\"", "\"Elapsed 0:01:00\"", "\"Distance 2.0\"",
+                  "\"Course ", "\"End : 12/06/2024 08:46:0"}) {
+                EXPECT_NE(log.find(label), std::string::npos) << label;
+            }
+        }
         EXPECT_EQ(log, second.read(std::string(kItnFolder) + run.name));
         for (const char* part : {".rte", ".trk"}) {
             const std::string path = std::string(kItnFolder) + run.name + part;

@@ -4,9 +4,9 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "display/draw.h"
 #include "display/screen.h"
@@ -147,7 +147,7 @@ void drawFrames(int64_t left, int64_t top, int64_t right, int64_t bottom, int64_
     }
     const int64_t w = screenWidth();
     const int64_t h = screenHeight();
-    std::vector<std::pair<int64_t, int64_t>> runs = {
+    std::pair<int64_t, int64_t> runs[] = {
         {1, 1},
         {count, count},
         {left - 2 - w, left - 1},
@@ -155,7 +155,7 @@ void drawFrames(int64_t left, int64_t top, int64_t right, int64_t bottom, int64_
         {top - 2 - h, top - 1},
         {-bottom - 3, h - bottom - 2},
     };
-    std::sort(runs.begin(), runs.end());
+    std::sort(std::begin(runs), std::end(runs));
     int64_t next = 1;  // the first k not drawn yet
     for (const auto& run : runs) {
         for (int64_t k = std::max(run.first, next); k <= std::min(run.second, count); ++k) {

@@ -46,12 +46,14 @@ bool isXml(TrackFormat format) {
     return format == TrackFormat::Gpx || format == TrackFormat::Kml;
 }
 
+// Every open is non-blocking, so that a FIFO in a log's place fails instead of waiting for
+// the other end.
 int openAppend(const std::string& path) {
     if (path.empty()) {
         return -1;
     }
-    return ::open(platform::devicePath(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC,
-                  0644);
+    return ::open(platform::devicePath(path).c_str(),
+                  O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
 }
 
 bool writeAll(int fd, const char* data, size_t size) {
@@ -89,7 +91,7 @@ void appendLines(const std::string& path, const Lines& lines) {
 }
 
 bool exists(const std::string& path) {
-    const int fd = ::open(platform::devicePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(platform::devicePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
@@ -99,7 +101,7 @@ bool exists(const std::string& path) {
 
 // Copies the whole of a file onto the end of an open one.
 bool appendFileTo(int out, const std::string& path) {
-    const int in = ::open(platform::devicePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    const int in = ::open(platform::devicePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (in < 0) {
         return false;
     }

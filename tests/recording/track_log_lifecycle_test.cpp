@@ -136,6 +136,19 @@ TEST_F(TrackLogLife, FinishingChangesNothingUnlessAllThreeFilesOpen) {
     ::rmdir(root_.path(track).c_str());
 }
 
+TEST_F(TrackLogLife, AFifoInALogsPlaceIsSkippedWithoutWaiting) {
+    for (const TrackFormat format : {TrackFormat::Csv, TrackFormat::Gpx}) {
+        liveSettings.logfilename = "none";
+        liveSettings.trackformat = format;
+        nameTrackLog(trip_);
+        ASSERT_EQ(::mkfifo(root_.path(trip_.logMainPath).c_str(), 0644), 0);
+        beginTrackLog(trip_, Records::Long);
+        write("", true);
+        finishTrackLog(trip_, texts_, nullptr);
+        EXPECT_EQ(trip_.pointsLogged, 1);
+    }
+}
+
 TEST_F(TrackLogLife, NonXmlFormatsHaveNothingToFinish) {
     startLog(TrackFormat::Csv);
     const std::string before = logFile();

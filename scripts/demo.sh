@@ -14,7 +14,7 @@ cmake --build --preset release --target kelvaro-sim -j2
 
 rm -rf out/demo
 mkdir -p out/demo/frames
-args=(--root out/demo/root --nmea "$drive" --frames out/demo/frames)
+args=(--root out/demo/root --nmea "$drive" --frames out/demo/frames --frame-every 30)
 if [ -f "$events" ]; then
     args+=(--events "$events")
 fi

@@ -1,0 +1,91 @@
+// Every shipped drive replayed through the simulator with a frame of the dashboard every
+// 30 virtual seconds, twice: the frames come out the same, byte for byte.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "sim/png_file.h"
+#include "tests/support/sim_runner.h"
+#include "tests/support/temp_root.h"
+
+namespace kelvaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Frame file names and their bytes.
+std::map<std::string, std::string> frames(const std::string& folder) {
+    std::map<std::string, std::string> all;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        all[entry.path().filename().string()] = bytes.str();
+    }
+    return all;
+}
+
+struct Replay {
+    test::SimRun run;
+    std::map<std::string, std::string> frames;
+};
+
+Replay replay(const std::string& drive, const std::string& size) {
+    test::TempRoot root;
+    const std::string folder = root.root() + "/frames";
+    Replay result;
+    result.run = test::runSimulator({"--nmea", test::dataFile("drives/" + drive + ".nmea"),
+                                     "--screen", size, "--frames", folder, "--frame-every", "30"},
+                                    root.root());
+    result.frames = frames(folder);
+    return result;
+}
+
+TEST(DashboardReplayTest, FramesOfEveryDriveRepeat) {
+    if (!sim::pngAvailable()) {
+        GTEST_SKIP() << "built without PNG support";
+    }
+    if (!fs::exists("/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf")) {
+        GTEST_SKIP() << "Liberation Sans (fonts-liberation) is not installed";
+    }
+    const struct {
+        const char* drive;
+        const char* size;
+    } rows[] = {
+        {"town", "320x240"},     {"motorway", "480x272"}, {"hill", "240x320"},
+        {"midnight", "320x240"}, {"fix-loss", "480x272"}, {"hour", "320x240"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.drive) + " at " + row.size);
+        const Replay first = replay(row.drive, row.size);
+        ASSERT_EQ(first.run.exitStatus, 0);
+        const double seconds = test::reportValue(first.run.report, "virtual_seconds");
+        EXPECT_EQ(first.frames.size(), static_cast<size_t>(seconds / 30.0));
+        EXPECT_EQ(test::reportValue(first.run.report, "frames_written"),
+                  static_cast<double>(first.frames.size()));
+        ASSERT_FALSE(first.frames.empty());
+
+        // The last frame shows the dashboard: its bottom border in the lines colour.
+        test::TempRoot scratch;
+        const std::string last = scratch.path("/last.png");
+        std::ofstream(last, std::ios::binary) << first.frames.rbegin()->second;
+        sim::RgbPicture picture;
+        ASSERT_TRUE(sim::readPng(last, &picture));
+        EXPECT_EQ(picture.width, 320u + (std::string(row.size) == "480x272" ? 160u : 0u));
+        const size_t border = (static_cast<size_t>(picture.height - 1) * picture.width + 100) * 3;
+        EXPECT_GT(picture.rgb[border], 150);
+        EXPECT_EQ(picture.rgb[border], picture.rgb[border + 2]);
+
+        const Replay second = replay(row.drive, row.size);
+        EXPECT_EQ(second.run.report, first.run.report);
+        EXPECT_TRUE(second.frames == first.frames) << "the frames differ between two runs";
+    }
+}
+
+}  // namespace
+}  // namespace kelvaro

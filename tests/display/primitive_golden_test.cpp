@@ -1,6 +1,9 @@
 // Scenes of edge cases of the primitives on a small screen, each kept as a golden picture.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "display/draw.h"
@@ -111,6 +114,34 @@ TEST(PortraitGoldenTest, DeviceMemoryTurnsBackUpright) {
     EXPECT_EQ(upright.height, logical.height);
     EXPECT_TRUE(upright.rgb == logical.rgb);
     EXPECT_TRUE(test::matchesGolden("primitives/portrait", upright));
+}
+
+// The comparison itself: one changed pixel fails, names the pixel, and leaves the actual
+// and difference pictures; a tolerance lets a one-step change through.
+TEST(GoldenTest, AChangedPixelFailsAndLeavesPictures) {
+    const char* updating = std::getenv("KELVARO_UPDATE_GOLDENS");
+    if (!sim::pngAvailable() || (updating != nullptr && std::string(updating) == "1")) {
+        GTEST_SKIP() << "needs PNG support and the committed goldens";
+    }
+    sim::RgbPicture golden;
+    ASSERT_TRUE(sim::readPng(
+        std::string(KELVARO_SOURCE_DIR) + "/tests/golden/primitives/clamping.png", &golden));
+    sim::RgbPicture changed = golden;
+    const size_t at = 3 * (static_cast<size_t>(golden.width) * 10 + 50);
+    changed.rgb[at] = static_cast<uint8_t>(changed.rgb[at] ^ 0x80);
+    std::remove("golden-failures/primitives-clamping.diff.png");
+    const testing::AssertionResult result = test::matchesGolden("primitives/clamping", changed);
+    EXPECT_FALSE(result);
+    EXPECT_NE(std::string(result.message()).find("1 pixels differ, the first at 50,10"),
+              std::string::npos)
+        << result.message();
+    sim::RgbPicture diff;
+    EXPECT_TRUE(sim::readPng("golden-failures/primitives-clamping.diff.png", &diff));
+
+    sim::RgbPicture oneStep = golden;
+    oneStep.rgb[at] =
+        static_cast<uint8_t>(oneStep.rgb[at] < 128 ? oneStep.rgb[at] + 8 : oneStep.rgb[at] - 8);
+    EXPECT_TRUE(test::matchesGolden("primitives/clamping", oneStep, 1));
 }
 
 }  // namespace

@@ -1,0 +1,419 @@
+// Whole drives through the simulator: the trip summary written at the exit against what the
+// drive generator was told (the route file) and what it wrote (the log), and the alarm
+// requests in the navigator's log against the speeds of the motorway drive.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/sim_runner.h"
+#include "tests/support/temp_root.h"
+
+namespace kelvaro {
+namespace {
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream in(text);
+    while (std::getline(in, part, separator)) {
+        parts.push_back(part);
+    }
+    if (!text.empty() && text.back() == separator) {
+        parts.emplace_back();
+    }
+    return parts;
+}
+
+struct LatLon {
+    double lat = 0.0;
+    double lon = 0.0;
+};
+
+// What the generator was told: the points driven through, the stops, the gaps of the fix,
+// the cruising speeds.
+struct Route {
+    std::vector<LatLon> points;
+    int standingSeconds = 0;
+    int stops = 0;
+    int fixlessSeconds = 0;
+    double topKmh = 0.0;
+    bool cut = false;  // a duration ends the log before the route's end
+};
+
+Route readRoute(const std::string& path) {
+    Route route;
+    std::istringstream in(fileText(path));
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line.substr(0, line.find('#')));
+        std::string directive;
+        words >> directive;
+        if (directive == "start" || directive == "go") {
+            LatLon point;
+            words >> point.lat >> point.lon;
+            route.points.push_back(point);
+            double kmh = 0.0;
+            if (directive == "go" && words >> kmh) {
+                route.topKmh = std::max(route.topKmh, kmh);
+            }
+        } else if (directive == "stop" || directive == "nofix") {
+            int seconds = 0;
+            words >> seconds;
+            if (directive == "stop") {
+                route.standingSeconds += seconds;
+                route.stops += 1;
+            } else {
+                route.fixlessSeconds += seconds;
+            }
+        } else if (directive == "duration") {
+            route.cut = true;
+        }
+    }
+    return route;
+}
+
+// Haversine on a sphere of 6371 km, apart from the program's own formula and earth.
+double metresBetween(const LatLon& a, const LatLon& b) {
+    const double rad = 3.141592653589793 / 180.0;
+    const double dLat = (b.lat - a.lat) * rad;
+    const double dLon = (b.lon - a.lon) * rad;
+    const double h =
+        std::sin(dLat / 2) * std::sin(dLat / 2) +
+        std::cos(a.lat * rad) * std::cos(b.lat * rad) * std::sin(dLon / 2) * std::sin(dLon / 2);
+    return 2 * 6371000.0 * std::asin(std::sqrt(h));
+}
+
+double routeMetres(const Route& route) {
+    double metres = 0.0;
+    for (size_t i = 1; i < route.points.size(); ++i) {
+        metres += metresBetween(route.points[i - 1], route.points[i]);
+    }
+    return metres;
+}
+
+// What the generator wrote: one record per second of the log.
+struct LogSecond {
+    int hour = 0, minute = 0, second = 0;
+    int day = 0, month = 0, year = 0;
+    bool valid = false;
+    double kmh = 0.0;  // the VTG speed the program takes
+};
+
+std::vector<LogSecond> readLog(const std::string& path) {
+    std::vector<LogSecond> seconds;
+    std::istringstream in(fileText(path));
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::vector<std::string> f = split(line, ',');
+        if (line.rfind("$GPRMC,", 0) == 0 && f.size() > 9) {
+            LogSecond s;
+            std::sscanf(f[1].c_str(), "%2d%2d%2d", &s.hour, &s.minute, &s.second);
+            std::sscanf(f[9].c_str(), "%2d%2d%2d", &s.day, &s.month, &s.year);
+            s.year += 2000;
+            s.valid = f[2] == "A";
+            seconds.push_back(s);
+        } else if (line.rfind("$GPVTG,", 0) == 0 && f.size() > 7 && !seconds.empty()) {
+            seconds.back().kmh = std::atof(f[7].c_str());
+        }
+    }
+    return seconds;
+}
+
+// The UTC date and the time one hour later, as the summary shows them with the default
+// offset of the configuration.
+std::string dateAndLocalTime(const LogSecond& s) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d:%02d", s.day, s.month, s.year,
+                  (s.hour + 1) % 24, s.minute, s.second);
+    return text;
+}
+
+int secondsOfDay(const LogSecond& s) {
+    return s.hour * 3600 + s.minute * 60 + s.second;
+}
+
+// "h:mm:ss" as seconds.
+int clockSeconds(const std::string& text) {
+    int h = 0, m = 0, s = 0;
+    EXPECT_EQ(std::sscanf(text.c_str(), "%d:%2d:%2d", &h, &m, &s), 3) << text;
+    return h * 3600 + m * 60 + s;
+}
+
+std::string simulate(const std::string& drive, const test::TempRoot& root) {
+    const test::SimRun run =
+        test::runSimulator({"--nmea", test::dataFile("drives/" + drive + ".nmea")}, root.root());
+    EXPECT_EQ(run.exitStatus, 0);
+    return root.read("/mnt/sdcard/kelvaro/tripsummary.log");
+}
+
+// Tolerances, from how the generator drives:
+// - distance: the legs are straight, so the route's length is the distance driven; the
+//   program leaves out what is slower than 1 m/s (the crawl to a stop line, the last
+//   decimetres of braking) and sees positions rounded to 1e-5 degree, which bends a
+//   straight leg into small steps. Both stay far below 0.5 %, while the 1 km driven
+//   without a fix is 20 % of that drive.
+// - moving time: the elapsed time less the stops; braking into each stop and starting
+//   from it spends under two seconds below 1 m/s at 1.5 m/s^2 (two seconds per stop, two
+//   more for the first start). The minute without a fix is bridged, so it counts as moving;
+//   lost, it would break the lower bound.
+// - top speed: the generator wobbles the cruising speed by up to 3 %; the program
+//   truncates to whole km/h.
+constexpr double kDistanceShare = 0.005;
+constexpr int kSecondsBelowWalkingPerStop = 2;
+constexpr double kSpeedWobble = 0.03;
+
+struct DriveRow {
+    const char* drive;
+    double knownKm = 0.0;         // the README's length for a drive cut before its route ends
+    const char* start = nullptr;  // the start field as the README's date and time give it
+};
+
+void PrintTo(const DriveRow& row, std::ostream* out) {
+    *out << row.drive;
+}
+
+class DriveSummary : public ::testing::TestWithParam<DriveRow> {};
+
+TEST_P(DriveSummary, AgreesWithTheDriveThatWasGenerated) {
+    const DriveRow row = GetParam();
+    const Route route = readRoute(test::dataFile(std::string("drives/") + row.drive + ".route"));
+    const std::vector<LogSecond> log =
+        readLog(test::dataFile(std::string("drives/") + row.drive + ".nmea"));
+    ASSERT_GE(route.points.size(), 2u);
+    ASSERT_FALSE(log.empty());
+    ASSERT_TRUE(log.front().valid && log.back().valid);
+
+    test::TempRoot root;
+    const std::string summary = simulate(row.drive, root);
+    ASSERT_FALSE(summary.empty());
+    ASSERT_EQ(summary.back(), '\n');
+    ASSERT_EQ(summary.find('\n'), summary.size() - 1) << "one line for one run";
+    const std::vector<std::string> f = split(summary.substr(0, summary.size() - 1), ',');
+    ASSERT_EQ(f.size(), 15u) << summary;
+
+    // Start and end: the first and last fix of the log.
+    EXPECT_EQ(f[0], dateAndLocalTime(log.back()));
+    EXPECT_EQ(f[1], dateAndLocalTime(log.front()));
+    if (row.start != nullptr) {
+        EXPECT_EQ(f[1], row.start);
+    }
+    int logSeconds = secondsOfDay(log.back()) - secondsOfDay(log.front());
+    logSeconds += logSeconds < 0 ? 86400 : 0;
+    const int elapsed = clockSeconds(f[2]);
+    EXPECT_EQ(elapsed, logSeconds);
+
+    // A cut drive may end before some of its stops.
+    const int moving = clockSeconds(f[3]);
+    EXPECT_LE(moving, elapsed - (route.cut ? 0 : route.standingSeconds));
+    EXPECT_GE(moving,
+              elapsed - route.standingSeconds - kSecondsBelowWalkingPerStop * (route.stops + 1));
+
+    // Positions, six significant digits: about 10 m, and the car stands on its points.
+    const double degrees = 2e-4;
+    EXPECT_NEAR(std::atof(f[4].c_str()), route.points.front().lon, degrees);
+    EXPECT_NEAR(std::atof(f[5].c_str()), route.points.front().lat, degrees);
+    if (!route.cut) {
+        EXPECT_NEAR(std::atof(f[7].c_str()), route.points.back().lon, degrees);
+        EXPECT_NEAR(std::atof(f[8].c_str()), route.points.back().lat, degrees);
+    }
+    EXPECT_EQ(f[6], "Start");
+    EXPECT_EQ(f[9], "End");
+
+    // The distance: "%5.1f" km, and more digits from the average over the elapsed time.
+    ASSERT_TRUE(f[10].size() >= 5 && f[10][f[10].size() - 2] == '.') << f[10];
+    const double averageKmh = std::atof(f[13].c_str());
+    const double km = averageKmh * elapsed / 3600.0;
+    EXPECT_NEAR(std::atof(f[10].c_str()), km, 0.05 + 1e-4);
+    EXPECT_NEAR(std::atof(f[14].c_str()) * moving / 3600.0, km, km * 1e-4)
+        << "the moving average is the same distance over the moving time";
+    if (row.knownKm > 0.0) {
+        EXPECT_NEAR(km, row.knownKm, 0.5) << "the README gives whole kilometres";
+    } else {
+        const double routeKm = routeMetres(route) / 1000.0;
+        EXPECT_NEAR(km, routeKm, routeKm * kDistanceShare);
+    }
+
+    // Every drive starts from standing; the top speed is the fastest leg's, wobbled.
+    EXPECT_EQ(f[11], "0");
+    const int top = std::atoi(f[12].c_str());
+    EXPECT_LE(top, route.topKmh * (1 + kSpeedWobble));
+    EXPECT_GE(top, std::floor(route.topKmh * (1 - kSpeedWobble)) - 1);
+    EXPECT_NE(root.read("/mnt/sdcard/kelvaro/config.txt").find("maxspeedvalue " + f[12] + "\n"),
+              std::string::npos)
+        << "the top speed reaches the settings file";
+}
+
+// 23:56:00 UTC on 30 June is 00:56 local time beside the UTC date, not 1 July.
+INSTANTIATE_TEST_SUITE_P(ShippedDrives, DriveSummary,
+                         ::testing::Values(DriveRow{"town"}, DriveRow{"motorway"}, DriveRow{"hill"},
+                                           DriveRow{"midnight", 0.0, "30/06/2024 00:56:00"},
+                                           DriveRow{"fix-loss"}, DriveRow{"hour", 116.0}),
+                         [](const ::testing::TestParamInfo<DriveRow>& info) {
+                             std::string name = info.param.drive;
+                             for (char& c : name) {
+                                 c = c == '-' ? '_' : c;
+                             }
+                             return name;
+                         });
+
+// One request of the navigator's log.
+struct Request {
+    double time = 0.0;
+    std::string command;
+    std::string line;
+};
+
+std::vector<Request> navigatorRequests(const test::TempRoot& root) {
+    std::vector<Request> requests;
+    std::istringstream in(root.read("/navigator.log"));
+    std::string line;
+    while (std::getline(in, line)) {
+        Request r;
+        r.line = line;
+        const size_t time = line.find("\"time\": ");
+        const size_t command = line.find("\"command\": \"");
+        if (time == std::string::npos || command == std::string::npos) {
+            ADD_FAILURE() << line;
+            continue;
+        }
+        r.time = std::atof(line.c_str() + time + 8);
+        const size_t from = command + 12;
+        r.command = line.substr(from, line.find('"', from) - from);
+        requests.push_back(r);
+    }
+    return requests;
+}
+
+// A run of GPS seconds above the limit, as virtual times: the first second reaches the
+// feed one second into the run.
+struct SpeedRun {
+    double from = 0.0;  // the first second above the limit is fed
+    double to = 0.0;    // the first second at or below the limit is fed
+};
+
+std::vector<SpeedRun> runsAbove(const std::vector<LogSecond>& log, int limit) {
+    std::vector<SpeedRun> runs;
+    for (size_t i = 0; i < log.size(); ++i) {
+        const bool above = log[i].valid && static_cast<int>(log[i].kmh) > limit;
+        const double fed = 1.0 + static_cast<double>(i);
+        if (above && (runs.empty() || runs.back().to != 0.0)) {
+            runs.push_back(SpeedRun{fed, 0.0});
+        } else if (!above && !runs.empty() && runs.back().to == 0.0) {
+            runs.back().to = fed;
+        }
+    }
+    if (!runs.empty() && runs.back().to == 0.0) {
+        runs.back().to = 1.0 + static_cast<double>(log.size());
+    }
+    return runs;
+}
+
+// Timing allowances: a fed second is decoded in the next turn (at most 0.5 s) and its speed
+// checked by the alarm one turn later; each request waits 0.1 s for the navigator's answer
+// and the stand-in logs it then. Twenty turns of 0.5 s are 10 s, stretched by that wait.
+constexpr double kReactionSeconds = 1.2;
+constexpr double kRepeatSeconds = 10.0;
+constexpr double kRepeatSlack = 0.3;
+
+struct AlarmRow {
+    const char* legend;
+    const char* config;
+    bool sounds;
+    bool repeats;
+};
+
+void PrintTo(const AlarmRow& row, std::ostream* out) {
+    *out << row.legend;
+}
+
+class MotorwayAlarm : public ::testing::TestWithParam<AlarmRow> {};
+
+TEST_P(MotorwayAlarm, RequestsFollowTheSpeedsOfTheLog) {
+    const AlarmRow row = GetParam();
+    const std::vector<SpeedRun> runs =
+        runsAbove(readLog(test::dataFile("drives/motorway.nmea")), 130);
+    ASSERT_FALSE(runs.empty());
+    double above = 0.0;
+    for (const SpeedRun& run : runs) {
+        above += run.to - run.from;
+    }
+    ASSERT_GT(above, 360.0) << "the README promises over six minutes above 130 km/h";
+
+    test::TempRoot root;
+    root.write("/mnt/sdcard/kelvaro/config.txt", row.config);
+    simulate("motorway", root);
+    std::vector<Request> sounds;
+    for (const Request& r : navigatorRequests(root)) {
+        if (r.command == "PlaySoundFileV01") {
+            EXPECT_NE(
+                r.line.find("\"arguments\": [\"/mnt/sdcard/kelvaro/speed_alarm.ogg\", \"1\"]"),
+                std::string::npos)
+                << r.line;
+            sounds.push_back(r);
+        }
+    }
+    if (!row.sounds) {
+        EXPECT_TRUE(sounds.empty());
+        return;
+    }
+
+    // Each request belongs to the run it answers; each run has its own.
+    size_t next = 0;
+    for (const SpeedRun& run : runs) {
+        SCOPED_TRACE("run from " + std::to_string(run.from) + " to " + std::to_string(run.to));
+        // A request for the next run cannot come before its first second is fed.
+        const double end = &run == &runs.back()
+                               ? run.to + kReactionSeconds
+                               : std::min(run.to + kReactionSeconds, (&run)[1].from);
+        std::vector<double> times;
+        while (next < sounds.size() && sounds[next].time < end) {
+            times.push_back(sounds[next++].time);
+        }
+        ASSERT_FALSE(times.empty()) << "a rise above the limit sounds at once";
+        EXPECT_GE(times.front(), run.from);
+        EXPECT_LE(times.front(), run.from + kReactionSeconds);
+        if (!row.repeats) {
+            EXPECT_EQ(times.size(), 1u);
+            continue;
+        }
+        for (size_t i = 1; i < times.size(); ++i) {
+            EXPECT_NEAR(times[i] - times[i - 1], kRepeatSeconds, kRepeatSlack);
+        }
+        EXPECT_LT(run.to - times.back(), kRepeatSeconds + kReactionSeconds)
+            << "no repeat is missing at the end of the run";
+    }
+    EXPECT_EQ(next, sounds.size()) << "no request outside the runs above the limit";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limit130, MotorwayAlarm,
+    ::testing::Values(AlarmRow{"repeat every 10 s",
+                               "speedlimit 130\nspeedalarm audible\nalarmperiod yes 10\n", true,
+                               true},
+                      AlarmRow{"once per rise",
+                               "speedlimit 130\nspeedalarm both\nalarmperiod no 10\n", true, false},
+                      AlarmRow{"visual only",
+                               "speedlimit 130\nspeedalarm visual\nalarmperiod yes 10\n", false,
+                               false}),
+    [](const ::testing::TestParamInfo<AlarmRow>& info) {
+        return std::string(info.param.sounds ? (info.param.repeats ? "Repeating" : "Once")
+                                             : "Visual");
+    });
+
+}  // namespace
+}  // namespace kelvaro

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -90,14 +91,43 @@ std::optional<std::vector<Position>> readBack(const TempRoot& root, const std::s
     return positions;
 }
 
-// The points of an itinerary, straight from its integers.
-std::vector<Position> itineraryPositions(const std::string& text) {
+// The points of a log as it wrote them: the coordinates of each point's line, the route
+// line of a KML log, the RMC sentences of an NMEA log.
+std::vector<Position> writtenPositions(const std::string& format, const std::string& text) {
     std::vector<Position> positions;
+    bool inRoute = false;
     for (const std::string& line : linesOf(text)) {
         char* end = nullptr;
-        const long longitude = std::strtol(line.c_str(), &end, 10);
-        const long latitude = std::strtol(end + 1, &end, 10);
-        positions.push_back({latitude / 100000.0, longitude / 100000.0});
+        if (format == "csv" && !line.empty() && line[0] != '"') {
+            const double longitude = std::strtod(line.c_str(), &end);
+            positions.push_back({std::strtod(end + 1, &end), longitude});
+        } else if (format == "itn") {
+            const long longitude = std::strtol(line.c_str(), &end, 10);
+            positions.push_back({std::strtol(end + 1, &end, 10) / 100000.0, longitude / 100000.0});
+        } else if (format == "gpx" && line.rfind("\t\t<trkpt lon=\"", 0) == 0) {
+            const double longitude = std::strtod(line.c_str() + 14, &end);
+            positions.push_back({std::strtod(end + 7, &end), longitude});  // after "\" lat=\""
+        } else if (format == "kml" && line.find("coordinates>") != std::string::npos) {
+            inRoute = line == "\t\t\t\t<coordinates>";
+        } else if (format == "kml" && inRoute && line.rfind("\t\t\t\t", 0) == 0 &&
+                   line.find(',') != std::string::npos) {
+            const double longitude = std::strtod(line.c_str(), &end);
+            positions.push_back({std::strtod(end + 1, &end), longitude});
+        } else if (format == "nmea" && line.rfind("$GPRMC,", 0) == 0) {
+            // $GPRMC,074210.00,A,4759.8473,N,00750.4309,E,...
+            const std::vector<std::string> f = [&] {
+                std::vector<std::string> fields;
+                size_t start = 0;
+                for (size_t comma; (comma = line.find(',', start)) != std::string::npos;
+                     start = comma + 1) {
+                    fields.push_back(line.substr(start, comma - start));
+                }
+                return fields;
+            }();
+            const double lat = std::stod(f[3].substr(0, 2)) + std::stod(f[3].substr(2)) / 60.0;
+            const double lon = std::stod(f[5].substr(0, 3)) + std::stod(f[5].substr(3)) / 60.0;
+            positions.push_back({f[4] == "S" ? -lat : lat, f[6] == "W" ? -lon : lon});
+        }
     }
     return positions;
 }
@@ -127,16 +157,6 @@ void configure(const TempRoot& root, const char* format) {
                std::string("autologging yes\ntrackformat ") + format + "\n");
 }
 
-struct FormatRun {
-    const char* format;
-    const char* name;  // the main file of the log
-};
-
-constexpr FormatRun kFormats[] = {
-    {"csv", "tm20240612.csv"},        {"gpx", "tm20240612_074210.gpx"}, {"itn", "tm20240612.itn"},
-    {"kml", "tm20240612_074210.kml"}, {"nmea", "tm20240612.nmea"},      {"poi", nullptr},
-};
-
 // The log button of the 320 x 240 dashboard, tapped at a time of the run: the user's stop.
 std::string stopAt(const TempRoot& root, int seconds) {
     root.write("/stop.events", std::to_string(seconds) + " tap 60 30\n");
@@ -151,134 +171,133 @@ SimRun townRun(const TempRoot& root) {
                         root.root());
 }
 
-TEST(TrackLogDrives, EachFormatLeavesItsLogTheSameOnEveryRun) {
-    for (const FormatRun& run : kFormats) {
-        SCOPED_TRACE(run.format);
-        TempRoot first;
-        TempRoot second;
-        configure(first, run.format);
-        configure(second, run.format);
-        townRun(first);
-        townRun(second);
-        if (run.name == nullptr) {
-            const std::string requests = first.read("/navigator.log");
-            EXPECT_GT(countOf(requests, "\"AddPoiV01\""), 5u);
-            EXPECT_NE(requests.find("\"tm20240612.poi\", \"784051\", \"4799745\", \"1:Start : "
-                                    "12/06/2024 08:42:10\", \"\""),
-                      std::string::npos);
-            EXPECT_EQ(requests, second.read("/navigator.log"));
-            continue;
-        }
-        const std::string log = first.read(std::string(kItnFolder) + run.name);
-        EXPECT_GT(log.size(), 200u);
-        if (std::string(run.format) == "csv") {
-            // The loop's labels: the automatic start, the three triggers, the user's stop.
-            for (const char* label :
-                 {"\"Start : 12/06/2024 08:42:10\"", "\"Elapsed 0:01:00\"", "\"Distance 2.0\"",
-                  "\"Course ", "\"End : 12/06/2024 08:46:0"}) {
-                EXPECT_NE(log.find(label), std::string::npos) << label;
-            }
-        }
-        EXPECT_EQ(log, second.read(std::string(kItnFolder) + run.name));
-        for (const char* part : {".rte", ".trk"}) {
-            const std::string path = std::string(kItnFolder) + run.name + part;
-            EXPECT_EQ(first.read(path), second.read(path)) << part;
-        }
-    }
+struct FormatRun {
+    const char* format;
+    const char* name;    // the main file of the log
+    const char* reader;  // gpsbabel's reader of it
+    const char* points;  // what of the reader's output holds every point
+};
+
+// Points come in the order RMC, GGA, VTG, which gpsbabel's NMEA reader pairs by the GGA
+// before; its RMC sentences alone give one position per point.
+constexpr FormatRun kFormats[] = {
+    {"csv", "tm20240612.csv", "unicsv", "-w"},
+    {"gpx", "tm20240612_074210.gpx", "gpx", "-t"},
+    {"itn", "tm20240612.itn", "tomtom_itn", "-r"},
+    {"kml", "tm20240612_074210.kml", "kml", "-t"},
+    {"nmea", "tm20240612.nmea", "nmea,gpgga=0", "-t"},
+};
+
+void PrintTo(const FormatRun& run, std::ostream* out) {
+    *out << run.format;
 }
 
-TEST(TrackLogDrives, RealReadersFindEveryPointAtItsPlace) {
+class TrackLogDrive : public ::testing::TestWithParam<FormatRun> {};
+
+TEST_P(TrackLogDrive, LeavesTheSameLogOnEveryRunAndRealReadersFindEveryPoint) {
+    const FormatRun& run = GetParam();
+    TempRoot first;
+    TempRoot second;
+    configure(first, run.format);
+    configure(second, run.format);
+    townRun(first);
+    townRun(second);
+    const std::string main = std::string(kItnFolder) + run.name;
+    const std::string log = first.read(main);
+    EXPECT_EQ(log, second.read(main));
+    // A GPX or KML log is closed by the stop: its parts are joined and gone.
+    EXPECT_FALSE(first.exists(main + ".rte"));
+    EXPECT_FALSE(first.exists(main + ".trk"));
+
+    const std::vector<Position> written = writtenPositions(run.format, log);
+    ASSERT_GT(written.size(), 5u);
+    EXPECT_NEAR(written.front().latitude, 47.99745, 1e-5);  // the station in Freiburg
+    if (std::string(run.format) == "csv") {
+        // The loop's labels: the automatic start, the three triggers, the user's stop.
+        for (const char* label : {"\"Start : 12/06/2024 08:42:10\"", "\"Elapsed 0:01:00\"",
+                                  "\"Distance 2.0\"", "\"Course ", "\"End : 12/06/2024 08:46:0"}) {
+            EXPECT_NE(log.find(label), std::string::npos) << label;
+        }
+    }
+
     if (!programRuns(kGpsbabel, "-V") || !programRuns(kXmllint, "--version")) {
         GTEST_SKIP() << "gpsbabel or xmllint cannot run here";
     }
-    TempRoot itnRoot;
-    configure(itnRoot, "itn");
-    townRun(itnRoot);
-    const std::vector<Position> written =
-        itineraryPositions(itnRoot.read(std::string(kItnFolder) + "tm20240612.itn"));
-    ASSERT_GT(written.size(), 5u);
-    {
-        const std::optional<std::vector<Position>> read = readBack(
-            itnRoot, "tomtom_itn", "-r", itnRoot.path(std::string(kItnFolder) + "tm20240612.itn"));
-        ASSERT_TRUE(read);
-        expectSamePoints(*read, written);
+    const std::string file = first.path(main);
+    if (std::string(run.format) == "gpx" || std::string(run.format) == "kml") {
+        EXPECT_EQ(runProgram({kXmllint, "--noout", file}), std::optional<int>(0));
     }
-
-    struct Reader {
-        const char* format;     // the log's format
-        const char* name;       // its file
-        const char* input;      // gpsbabel's reader
-        const char* selection;  // what of it holds every point
-        bool xml;
-    };
-    // Points come in the order RMC, GGA, VTG, which gpsbabel's NMEA reader pairs by the
-    // GGA before; its RMC sentences alone give one position per point.
-    const Reader readers[] = {
-        {"csv", "tm20240612.csv", "unicsv", "-w", false},
-        {"gpx", "tm20240612_074210.gpx", "gpx", "-t", true},
-        {"kml", "tm20240612_074210.kml", "kml", "-t", true},
-        {"nmea", "tm20240612.nmea", "nmea,gpgga=0", "-t", false},
-    };
-    for (const Reader& reader : readers) {
-        SCOPED_TRACE(reader.format);
-        TempRoot root;
-        configure(root, reader.format);
-        townRun(root);
-        const std::string file = root.path(std::string(kItnFolder) + reader.name);
-        if (reader.xml) {
-            EXPECT_EQ(runProgram({kXmllint, "--noout", file}), std::optional<int>(0));
-        }
-        const std::optional<std::vector<Position>> read =
-            readBack(root, reader.input, reader.selection, file);
-        ASSERT_TRUE(read);
-        expectSamePoints(*read, written);
-    }
+    const std::optional<std::vector<Position>> read = readBack(first, run.reader, run.points, file);
+    ASSERT_TRUE(read);
+    expectSamePoints(*read, written);
 }
 
-TEST(TrackLogDrives, ALogOpenAtTheExitIsResumedAndReadsBackWholeOnceFinished) {
-    const bool readers = programRuns(kGpsbabel, "-V") && programRuns(kXmllint, "--version");
-    for (const FormatRun& run : {kFormats[1], kFormats[3]}) {
-        SCOPED_TRACE(run.format);
-        TempRoot root;
-        configure(root, run.format);
-        runSimulator({"--nmea", dataFile("drives/town.nmea"), "--max-seconds", "200"}, root.root());
-        const std::string main = std::string(kItnFolder) + run.name;
-        const std::string head = root.read(main);
-        const std::string firstTrack = root.read(main + ".trk");
-        ASSERT_FALSE(firstTrack.empty());
-        EXPECT_NE(root.read("/mnt/sdcard/kelvaro/config.txt")
-                      .find(std::string("logfilename ") + run.name),
-                  std::string::npos);
+INSTANTIATE_TEST_SUITE_P(Formats, TrackLogDrive, ::testing::ValuesIn(kFormats),
+                         [](const ::testing::TestParamInfo<FormatRun>& info) {
+                             return std::string(info.param.format);
+                         });
 
-        // The next run, another day, goes on in the same files until the user stops it.
-        runSimulator({"--nmea", dataFile("drives/hill.nmea"), "--max-seconds", "200", "--events",
-                      stopAt(root, 150)},
-                     root.root());
-        EXPECT_NE(root.read("/mnt/sdcard/kelvaro/config.txt").find("logfilename none"),
-                  std::string::npos);
-        const std::string whole = root.read(main);
-        EXPECT_EQ(whole.substr(0, head.size()), head);
-        EXPECT_EQ(countOf(whole, "<?xml"), 1u);
-        const size_t firstPart = whole.find(firstTrack);
-        ASSERT_NE(firstPart, std::string::npos);
-        EXPECT_NE(whole.find("2024-06-15T", firstPart + firstTrack.size()), std::string::npos);
-        EXPECT_FALSE(root.exists(main + ".rte"));
-        EXPECT_FALSE(root.exists(main + ".trk"));
-        if (!readers) {
-            continue;
-        }
-        EXPECT_EQ(runProgram({kXmllint, "--noout", root.path(main)}), std::optional<int>(0));
-        const bool gpx = std::string(run.format) == "gpx";
-        const std::optional<std::vector<Position>> read =
-            readBack(root, gpx ? "gpx" : "kml", "-t", root.path(main));
-        ASSERT_TRUE(read);
-        const char* point = gpx ? "<trkpt" : "<Placemark><visibility>";
-        EXPECT_EQ(read->size(), countOf(whole, point));
-        EXPECT_GT(read->size(), countOf(firstTrack, point));
-        ASSERT_FALSE(read->empty());
-        EXPECT_NEAR(read->front().latitude, 47.99745, 1e-5);  // the station in Freiburg
-    }
+TEST(TrackLogDrives, PoiPointsReachTheNavigatorTheSameOnEveryRun) {
+    TempRoot first;
+    TempRoot second;
+    configure(first, "poi");
+    configure(second, "poi");
+    townRun(first);
+    townRun(second);
+    const std::string requests = first.read("/navigator.log");
+    EXPECT_GT(countOf(requests, "\"AddPoiV01\""), 5u);
+    EXPECT_NE(requests.find("\"tm20240612.poi\", \"784051\", \"4799745\", \"1:Start : "
+                            "12/06/2024 08:42:10\", \"\""),
+              std::string::npos);
+    EXPECT_EQ(requests, second.read("/navigator.log"));
+    EXPECT_FALSE(first.exists(std::string(kItnFolder) + "tm20240612.poi"));
 }
+
+class ResumedDrive : public ::testing::TestWithParam<FormatRun> {};
+
+TEST_P(ResumedDrive, ALogOpenAtTheExitIsResumedAndReadsBackWholeOnceFinished) {
+    const FormatRun& run = GetParam();
+    TempRoot root;
+    configure(root, run.format);
+    runSimulator({"--nmea", dataFile("drives/town.nmea"), "--max-seconds", "200"}, root.root());
+    const std::string main = std::string(kItnFolder) + run.name;
+    const std::string head = root.read(main);
+    const std::string firstTrack = root.read(main + ".trk");
+    ASSERT_FALSE(firstTrack.empty());
+    EXPECT_NE(
+        root.read("/mnt/sdcard/kelvaro/config.txt").find(std::string("logfilename ") + run.name),
+        std::string::npos);
+
+    // The next run, another day, goes on in the same files until the user stops it.
+    runSimulator({"--nmea", dataFile("drives/hill.nmea"), "--max-seconds", "200", "--events",
+                  stopAt(root, 150)},
+                 root.root());
+    EXPECT_NE(root.read("/mnt/sdcard/kelvaro/config.txt").find("logfilename none"),
+              std::string::npos);
+    const std::string whole = root.read(main);
+    EXPECT_EQ(whole.substr(0, head.size()), head);
+    EXPECT_EQ(countOf(whole, "<?xml"), 1u);
+    const size_t firstPart = whole.find(firstTrack);
+    ASSERT_NE(firstPart, std::string::npos);
+    EXPECT_NE(whole.find("2024-06-15T", firstPart + firstTrack.size()), std::string::npos);
+    EXPECT_FALSE(root.exists(main + ".rte"));
+    EXPECT_FALSE(root.exists(main + ".trk"));
+
+    if (!programRuns(kGpsbabel, "-V") || !programRuns(kXmllint, "--version")) {
+        GTEST_SKIP() << "gpsbabel or xmllint cannot run here";
+    }
+    EXPECT_EQ(runProgram({kXmllint, "--noout", root.path(main)}), std::optional<int>(0));
+    const std::optional<std::vector<Position>> read =
+        readBack(root, run.reader, run.points, root.path(main));
+    ASSERT_TRUE(read);
+    expectSamePoints(*read, writtenPositions(run.format, whole));
+    EXPECT_GT(read->size(), writtenPositions(run.format, head + firstTrack).size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ResumedDrive, ::testing::Values(kFormats[1], kFormats[3]),
+                         [](const ::testing::TestParamInfo<FormatRun>& info) {
+                             return std::string(info.param.format);
+                         });
 
 }  // namespace
 }  // namespace kelvaro::test

@@ -1,0 +1,319 @@
+// The program worked by taps and navigator requests from an events script, on the town
+// drive: logs in every format read back by gpsbabel, the navigator's hide and show, setup
+// saved and cancelled, the picker's presets, the hide and exit zones, and the tour.
+#include <dirent.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/support/sim_runner.h"
+#include "tests/support/temp_root.h"
+
+extern char** environ;
+
+namespace kelvaro {
+namespace {
+
+constexpr const char* kConfig = "/mnt/sdcard/kelvaro/config.txt";
+constexpr const char* kHookFile = "/mnt/sdcard/plugins_hook/kelvaro.hook";
+constexpr const char* kOwnerFile = "/var/run/uipidshm";
+constexpr const char* kSummary = "/mnt/sdcard/kelvaro/tripsummary.log";
+
+// 320 x 240 positions of the dashboard's zones.
+constexpr const char* kLogBox = "40 30";
+constexpr const char* kCompass = "60 120";
+constexpr const char* kSpeedZone = "200 120";
+constexpr const char* kSetupCorner = "290 220";
+constexpr const char* kExitCorner = "300 10";
+constexpr const char* kHideZone = "10 200";
+
+std::string tap(int second, const char* where) {
+    return std::to_string(second) + " tap " + where + "\n";
+}
+
+std::string ownerBytes(int32_t value) {
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+size_t count(const std::string& text, const std::string& what) {
+    size_t found = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++found;
+    }
+    return found;
+}
+
+// The town drive with the script, in a root configured first when config is not empty.
+test::SimRun runTown(const test::TempRoot& root, const std::string& config,
+                     const std::string& script, std::vector<std::string> extra = {}) {
+    if (!config.empty()) {
+        root.write(kConfig, config);
+    }
+    const std::string events = root.root() + ".events";
+    if (FILE* out = std::fopen(events.c_str(), "w")) {
+        std::fputs(script.c_str(), out);
+        std::fclose(out);
+    }
+    std::vector<std::string> args = {"--nmea", test::dataFile("drives/town.nmea"), "--events",
+                                     events};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const test::SimRun run = test::runSimulator(args, root.root());
+    std::remove(events.c_str());
+    return run;
+}
+
+// The names in a folder of the root.
+std::vector<std::string> folderEntries(const test::TempRoot& root, const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(root.path(folder).c_str())) {
+        while (const dirent* entry = readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..") {
+                names.push_back(name);
+            }
+        }
+        closedir(dir);
+    }
+    return names;
+}
+
+bool gpsbabelAvailable() {
+#if defined(__arm__)
+    return false;  // cross-built: the host's program is not for this machine
+#else
+    return access("/usr/bin/gpsbabel", X_OK) == 0;
+#endif
+}
+
+// gpsbabel's reading of a log, written out as GPX; empty when it could not read it.
+std::string readBack(const std::string& format, const std::string& file) {
+    const std::string out = file + ".readback.gpx";
+    std::vector<std::string> words = {"gpsbabel", "-i", format, "-f", file, "-o", "gpx", "-F", out};
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    int status = 0;
+    if (posix_spawn(&child, "/usr/bin/gpsbabel", nullptr, nullptr, argv.data(), environ) != 0 ||
+        waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return {};
+    }
+    FILE* in = std::fopen(out.c_str(), "rb");
+    std::string text;
+    if (in != nullptr) {
+        char buffer[4096];
+        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, in)) > 0;) {
+            text.append(buffer, got);
+        }
+        std::fclose(in);
+    }
+    return text;
+}
+
+// Started by the log box, two waypoints from the compass, stopped, then the exit.
+const std::string kLogScript = tap(6, kLogBox) + tap(20, kCompass) + tap(30, kCompass) +
+                               tap(40, kLogBox) + tap(50, kExitCorner);
+
+struct FormatRow {
+    const char* format;     // the trackformat setting
+    const char* extension;  // of the log in /mnt/sdcard/itn
+    const char* babel;      // gpsbabel's name of the format
+    const char* element;    // what each point becomes in gpsbabel's GPX
+    bool labelled;          // gpsbabel keeps the start and end labels
+};
+
+class LogByTaps : public ::testing::TestWithParam<FormatRow> {};
+
+TEST_P(LogByTaps, IsReadBackByGpsbabelWithItsFourPoints) {
+    const FormatRow row = GetParam();
+    if (!gpsbabelAvailable()) {
+        GTEST_SKIP() << "gpsbabel is not installed here";
+    }
+    test::TempRoot root;
+    const test::SimRun run =
+        runTown(root, std::string("trackformat ") + row.format + "\n", kLogScript);
+    ASSERT_EQ(run.exitStatus, 0);
+    std::string log;
+    for (const std::string& name : folderEntries(root, "/mnt/sdcard/itn")) {
+        if (name.size() > std::string(row.extension).size() &&
+            name.compare(name.size() - std::string(row.extension).size(), std::string::npos,
+                         row.extension) == 0) {
+            log = root.path("/mnt/sdcard/itn/" + name);
+        }
+    }
+    ASSERT_FALSE(log.empty()) << "no " << row.extension << " log";
+    const std::string back = readBack(row.babel, log);
+    ASSERT_FALSE(back.empty()) << "gpsbabel could not read " << log;
+    EXPECT_GE(count(back, std::string("<") + row.element + " "), 4u) << back;
+    // The drive starts at the station, 47.99745 N 7.84052 E.
+    EXPECT_NE(back.find("lat=\"47.997"), std::string::npos) << back;
+    EXPECT_NE(back.find("lon=\"7.840"), std::string::npos) << back;
+    if (row.labelled) {
+        EXPECT_NE(back.find("Start"), std::string::npos) << back;
+        EXPECT_NE(back.find("End"), std::string::npos) << back;
+    }
+    EXPECT_NE(root.read(kConfig).find("logfilename none\n"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, LogByTaps,
+                         ::testing::Values(FormatRow{"csv", ".csv", "unicsv", "wpt", false},
+                                           FormatRow{"gpx", ".gpx", "gpx", "wpt", true},
+                                           FormatRow{"itn", ".itn", "tomtom_itn", "rtept", true},
+                                           FormatRow{"kml", ".kml", "kml", "wpt", true},
+                                           FormatRow{"nmea", ".nmea", "nmea", "trkpt", false}),
+                         [](const ::testing::TestParamInfo<FormatRow>& info) {
+                             return std::string(info.param.format);
+                         });
+
+TEST(LogByTaps, OfPointsOfInterestGoesToTheNavigator) {
+    test::TempRoot root;
+    const test::SimRun run = runTown(root, "trackformat poi\n", kLogScript);
+    ASSERT_EQ(run.exitStatus, 0);
+    const std::string requests = root.read("/navigator.log");
+    EXPECT_EQ(count(requests, "\"command\": \"AddPoiV01\""), 4u) << requests;
+    EXPECT_NE(requests.find("\"1:Start : 12/06/2024"), std::string::npos) << requests;
+    EXPECT_NE(requests.find("\"4:End : 12/06/2024"), std::string::npos) << requests;
+}
+
+TEST(NavigatorRequests, MadridAndHideMarkAWaypointAndKeepTheProgramHidden) {
+    test::TempRoot root;
+    const std::string frames = root.root() + "/frames";
+    ASSERT_TRUE(test::makeFolders(frames));
+    const std::string script = tap(6, kLogBox) +
+                               "30 request Madrid hide\n"
+                               "33 frame hidden-a\n"
+                               "36 frame hidden-b\n"
+                               "40 request\n"
+                               "43 frame shown\n" +
+                               tap(50, kExitCorner);
+    const test::SimRun run = runTown(root, "", script, {"--frames", frames});
+    ASSERT_EQ(run.exitStatus, 0);
+    const std::string log = root.read("/mnt/sdcard/itn/tm20240612.itn");
+    EXPECT_EQ(count(log, " - Madrid - "), 1u) << log;
+    // Hidden, the program leaves the screen alone while the trip and its clock go on.
+    const std::string hiddenA = root.read("/frames/hidden-a.png");
+    ASSERT_FALSE(hiddenA.empty());
+    EXPECT_TRUE(hiddenA == root.read("/frames/hidden-b.png"));
+    EXPECT_TRUE(hiddenA != root.read("/frames/shown.png"));
+}
+
+TEST(SetupByTaps, ASavedChangeReachesTheFileAndACancelledOneDoesNot) {
+    test::TempRoot root;
+    const std::string script = tap(10, kSetupCorner) +
+                               "12 tap 195 12\n"     // gpx
+                               "14 tap 115 108\n"    // the log period: the keypad
+                               "16 tap 288 90\n"     // "<<"
+                               "17 tap 288 90\n"     // "<<"
+                               "18 tap 236 149\n"    // "9"
+                               "19 tap 288 180\n"    // "Ent"
+                               "21 tap 265 222\n" +  // save
+                               tap(30, kSetupCorner) +
+                               "32 tap 115 12\n"    // csv
+                               "34 tap 115 84\n"    // the course: the keypad
+                               "36 tap 28 90\n"     // "0"
+                               "37 tap 54 208\n"    // "Cancel" keeps the course
+                               "39 tap 53 222\n" +  // cancel
+                               tap(50, kExitCorner);
+    const test::SimRun run = runTown(root, "", script);
+    ASSERT_EQ(run.exitStatus, 0);
+    const std::string config = root.read(kConfig);
+    EXPECT_NE(config.find("trackformat gpx\n"), std::string::npos) << config;
+    EXPECT_NE(config.find("tracksaving new\n"), std::string::npos) << config;
+    EXPECT_NE(config.find("trackperiod 9\n"), std::string::npos) << config;
+    EXPECT_NE(config.find("trackcourse 45\n"), std::string::npos) << config;
+}
+
+// Each preset in turn the only one below the town's speeds: the audible alarm sounds when
+// and only when the chosen preset is the low one.
+struct PresetRow {
+    const char* legend;
+    const char* presets;  // "speedinterval" lead and the four presets
+    int column;           // the preset tapped, 0-3
+    bool alarm;
+};
+
+class PickerByTaps : public ::testing::TestWithParam<PresetRow> {};
+
+TEST_P(PickerByTaps, SetsTheLimitOfThePresetTapped) {
+    const PresetRow row = GetParam();
+    test::TempRoot root;
+    const std::string where = std::to_string(40 + 80 * row.column) + " 45";
+    const test::SimRun run = runTown(
+        root,
+        std::string("speedalarm audible\nalarmperiod no 10\nspeedinterval ") + row.presets + "\n",
+        tap(40, kSpeedZone) + tap(42, where.c_str()), {"--max-seconds", "120"});
+    ASSERT_EQ(run.exitStatus, 3);
+    EXPECT_EQ(count(root.read("/navigator.log"), "PlaySoundFileV01") > 0, row.alarm);
+}
+
+INSTANTIATE_TEST_SUITE_P(Presets, PickerByTaps,
+                         ::testing::Values(PresetRow{"preset1", "0 5 200 200 200", 0, true},
+                                           PresetRow{"preset2", "0 200 5 200 200", 1, true},
+                                           PresetRow{"preset3", "0 200 200 5 200", 2, true},
+                                           PresetRow{"preset4", "0 200 200 200 5", 3, true},
+                                           PresetRow{"high", "0 5 5 200 5", 2, false}),
+                         [](const ::testing::TestParamInfo<PresetRow>& info) {
+                             return std::string(info.param.legend);
+                         });
+
+TEST(ZonesByTaps, HideRemovesTheHookFileAndZeroesTheOwnerWord) {
+    test::TempRoot root;
+    root.write(kOwnerFile, ownerBytes(1234));
+    const test::SimRun run = runTown(root, "", tap(10, kHideZone), {"--max-seconds", "20"});
+    ASSERT_EQ(run.exitStatus, 3) << "still running, hidden";
+    EXPECT_FALSE(root.exists(kHookFile));
+    EXPECT_EQ(root.read(kOwnerFile), ownerBytes(0));
+}
+
+TEST(ZonesByTaps, ExitEndsTheRunThroughTheExitSequence) {
+    test::TempRoot root;
+    const test::SimRun run = runTown(root, "", tap(15, kExitCorner));
+    ASSERT_EQ(run.exitStatus, 0);
+    EXPECT_LT(test::reportValue(run.report, "virtual_seconds"), 17.0);
+    EXPECT_EQ(count(root.read(kSummary), "\n"), 1u) << "the trip summary of the run";
+    EXPECT_NE(root.read(kConfig).find("processperiod 500\n"), std::string::npos);
+    EXPECT_FALSE(root.exists(kHookFile));
+}
+
+TEST(Tour, VisitsEveryStepWithAFrameAndLeavesByTheExit) {
+    test::TempRoot root;
+    const std::string frames = root.root() + "/frames";
+    ASSERT_TRUE(test::makeFolders(frames));
+    const test::SimRun run =
+        test::runSimulator({"--nmea", test::dataFile("drives/town.nmea"), "--events",
+                            test::dataFile("tour.events"), "--frames", frames},
+                           root.root());
+    ASSERT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(test::reportValue(run.report, "frames_written"), 23);
+    EXPECT_LT(test::reportValue(run.report, "virtual_seconds"), 430.0) << "left by the exit";
+    const std::string config = root.read(kConfig);
+    EXPECT_NE(config.find("trackperiod 30\n"), std::string::npos) << "the keypad's entry";
+    EXPECT_NE(config.find("logfilename none\n"), std::string::npos) << "the log stopped";
+    const std::string log = root.read("/mnt/sdcard/itn/tm20240612.itn");
+    EXPECT_EQ(count(log, " - Madrid - "), 1u);
+    EXPECT_EQ(count(log, " - Start : "), 1u);
+    EXPECT_EQ(count(log, " - End : "), 1u);
+    // Every setup screen differs from the others.
+    const char* screens[] = {"10-setup-log-files", "14-setup",   "15-display",
+                             "16-speed-limit",     "17-colours", "18-backgrounds"};
+    for (size_t i = 0; i < std::size(screens); ++i) {
+        for (size_t j = i + 1; j < std::size(screens); ++j) {
+            SCOPED_TRACE(std::string(screens[i]) + " and " + screens[j]);
+            EXPECT_TRUE(root.read(std::string("/frames/") + screens[i] + ".png") !=
+                        root.read(std::string("/frames/") + screens[j] + ".png"));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kelvaro

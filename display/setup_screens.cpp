@@ -58,9 +58,9 @@ std::vector<std::string> namesContaining(const char* folder, const char* part) {
 
 // The entry that the setting names: the one whose full path it is, else the first whose
 // name occurs in it (so "x.ogg" is not taken for "/mnt/sdcard/kelvaro/max.ogg" when both
-// are listed), else `fallback`. Empty entries never match.
+// are listed), else the first entry. Empty entries never match.
 int32_t entryFor(const std::vector<std::string>& entries, const std::string& setting,
-                 const char* folder, int32_t fallback) {
+                 const char* folder) {
     for (size_t i = 0; i < entries.size(); ++i) {
         if (!entries[i].empty() && setting == std::string(folder) + "/" + entries[i]) {
             return static_cast<int32_t>(i);
@@ -71,7 +71,7 @@ int32_t entryFor(const std::vector<std::string>& entries, const std::string& set
             return static_cast<int32_t>(i);
         }
     }
-    return fallback;
+    return 0;
 }
 
 void fillLists(SetupScreen& screen, const Settings& working) {
@@ -94,14 +94,13 @@ void fillLists(SetupScreen& screen, const Settings& working) {
         }
         case 4:
             screen.entries = namesContaining(kKelvaroFolder, ".ogg");
-            screen.selected = entryFor(screen.entries, working.alarmfilename, kKelvaroFolder, 0);
+            screen.selected = entryFor(screen.entries, working.alarmfilename, kKelvaroFolder);
             break;
         case 6:
             screen.entries = namesContaining(kImagesFolder, ".bmp");
             screen.entries.insert(screen.entries.begin(), std::string());
-            screen.selected = entryFor(screen.entries, working.daybackground, kImagesFolder, 0);
-            screen.selectedNight =
-                entryFor(screen.entries, working.nightbackground, kImagesFolder, 0);
+            screen.selected = entryFor(screen.entries, working.daybackground, kImagesFolder);
+            screen.selectedNight = entryFor(screen.entries, working.nightbackground, kImagesFolder);
             break;
         default:
             break;
@@ -115,9 +114,9 @@ SetupGeometry geometryFor(int32_t number, int32_t width, int32_t height) {
     g.gap = std::max(2, width / 160);
     g.barRowHeight = height / 8;
     g.barTop = height - 2 * g.barRowHeight - 2 * g.gap;
-    // Screen 3 has no row labels; its three choices per row take the whole width.
+    // Screen 3 has no row labels; its three choices per row take the whole width. Elsewhere
+    // the labels' column leaves each third of the row room for a colour text.
     g.labelWidth = number == 3 ? 0 : width * 15 / 64;
-    g.columnWidth = (width - g.labelWidth - 2 * g.gap) / 3;
     // Screen 1 needs seven rows, screen 5 six; the others (at most five) keep the height
     // of one in five.
     const int32_t rows = number == 1 ? 7 : number == 5 ? 6 : 5;

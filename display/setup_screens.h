@@ -36,9 +36,8 @@ constexpr const char* kImagesFolder = "/mnt/sdcard/kelvaro/images";
 struct SetupGeometry {
     int32_t width = 0;
     int32_t height = 0;
-    int32_t gap = 0;          // between widgets
-    int32_t labelWidth = 0;   // the row labels' column, 0 on screens without labels
-    int32_t columnWidth = 0;  // a third of what is right of the labels
+    int32_t gap = 0;         // between widgets
+    int32_t labelWidth = 0;  // the row labels' column, 0 on screens without labels
     int32_t rowHeight = 0;
     int32_t barTop = 0;  // first row of the bottom bar
     int32_t barRowHeight = 0;

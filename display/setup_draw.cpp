@@ -125,7 +125,7 @@ void radio(Painter& p, const Box& box, int32_t identifier, const std::string& la
                 p.c().black, p.c().white, p.c().navy, kLabelSlot);
     // The label sits closer to the disc than the widget puts it, so that "Akustisch" fits a
     // third of the row on 320 pixels.
-    const int32_t textLeft = box.x0 + 2 * radioRadius(y0, y1) + 4;
+    const int32_t textLeft = box.x0 + 2 * radioRadius(y0, y1) + 2 * p.g().gap;
     const std::string shown = fitted(p, kLabelSlot, label, box.x1 - textLeft);
     drawText(textLeft, y0 + (y1 - y0) / 2, shown, p.c().white, p.c().black, HAlign::Left,
              VAlign::Centre, kLabelSlot, 0, 0, false);
@@ -145,11 +145,11 @@ void valueButton(Painter& p, const Box& box, int32_t identifier, const std::stri
                 p.c().grey, kValueSlot, true, p.c().white);
 }
 
-// A list entry's name; not a touch target.
+// The selected entry's name in a green frame; not a touch target.
 void nameLabel(Painter& p, const Box& box, const std::string& name) {
     const std::string shown = fitted(p, kLabelSlot, name, box.x1 - box.x0 - 4);
     labelButton(p.screen.zones, kNoZone, box.x0, box.y0, box.x1, box.y1, shown, p.c().yellow,
-                p.c().black, kLabelSlot, true, p.c().grey);
+                p.c().black, kLabelSlot, true, p.c().green);
 }
 
 void button(Painter& p, const Box& box, int32_t identifier, const std::string& text,

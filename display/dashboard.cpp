@@ -163,7 +163,8 @@ std::string formatPartialDistance(double thousandths) {
 }
 
 std::string formatDuration(const FixTime& time) {
-    return format("%d:%02d:%02d", time.day * 24 + time.hour, time.minute, time.second);
+    const long long hours = static_cast<long long>(time.day) * 24 + time.hour;
+    return format("%lld:%02d:%02d", hours, time.minute, time.second);
 }
 
 DashboardLayout::DashboardLayout(int32_t width, int32_t height, Application& app)

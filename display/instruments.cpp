@@ -13,6 +13,11 @@ namespace kelvaro {
 
 namespace {
 
+// (base - course) remainder 360, in 64 bits so that no course from a feed overflows.
+int32_t angleFrom(int32_t base, int32_t course) {
+    return static_cast<int32_t>((int64_t{base} - course) % 360);
+}
+
 struct Offset {
     int32_t x = 0;
     int32_t y = 0;
@@ -56,9 +61,9 @@ void drawCardinalAxis(const DashboardGeometry& g, const InstrumentPaint& paint, 
     drawLetter(cx + p4.y, cy - p4.x, text(texts, 57), paint);
 
     const Offset tip = polar(R - 5, theta);
-    const Offset tailA = polar(R - 5, (259 - course) % 360);
-    const Offset tailB = polar(R - 5, (281 - course) % 360);
-    const Offset notch = polar(R - 15, (270 - course) % 360);
+    const Offset tailA = polar(R - 5, angleFrom(259, course));
+    const Offset tailB = polar(R - 5, angleFrom(281, course));
+    const Offset notch = polar(R - 15, angleFrom(270, course));
     const Offset t{cx - tip.x, cy - tip.y};
     const Offset a{cx - tailA.x, cy - tailA.y};
     const Offset b{cx - tailB.x, cy - tailB.y};
@@ -109,7 +114,7 @@ void drawCourseText(const DashboardGeometry& g, const InstrumentPaint& paint, Co
 }  // namespace
 
 int32_t compassTickAngle(int32_t k, int32_t course) {
-    return (static_cast<int32_t>(k * 11.25) - course + 90) % 360;
+    return angleFrom(static_cast<int32_t>(k * 11.25) + 90, course);
 }
 
 void drawCompassRose(const DashboardGeometry& g, const InstrumentPaint& paint, CompassStyle style,
@@ -205,12 +210,15 @@ void drawSatelliteBars(const DashboardGeometry& g, const InstrumentPaint& paint,
 }
 
 int32_t arrowLength(const DashboardGeometry& g, double acceleration, double scale) {
-    if (acceleration == 0.0 || scale == 0.0 || !std::isfinite(acceleration) ||
+    if (acceleration == 0.0 || !std::isfinite(acceleration) || !(scale > 0.0) ||
         !std::isfinite(scale)) {
         return 0;
     }
     const double clamped = std::clamp(acceleration, -scale, scale);
-    return static_cast<int32_t>(g.arrowHalfLength / scale * clamped);
+    // A subnormal scale from the settings overflows the quotient; the arrow still ends at
+    // its half length.
+    const double n1 = g.arrowHalfLength;
+    return static_cast<int32_t>(std::clamp(n1 / scale * clamped, -n1, n1));
 }
 
 void drawAccelerationArrow(const DashboardGeometry& g, const InstrumentPaint& paint,

@@ -85,6 +85,7 @@ TEST(DashboardFormatTest, DistancesAndTimes) {
     EXPECT_EQ(formatPartialDistance(0.0), "0.000");
     EXPECT_EQ(formatDuration(FixTime{0, 0, 1, 4, 3, 2, 0}), "26:03:04");
     EXPECT_EQ(formatDuration(FixTime{}), "0:00:00");
+    EXPECT_EQ(formatDuration(FixTime{0, 0, INT32_MAX, 0, 0, 23, 0}), "51539607551:00:00");
 }
 
 TEST(DashboardFormatTest, UnitTexts) {

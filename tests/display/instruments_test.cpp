@@ -26,6 +26,7 @@ TEST(InstrumentsTest, TickAnglesTruncateAndKeepTheSign) {
         {"diagonal", 4, 0, 135},
         {"last tick", 7, 0, 168},
         {"last tick, heading 360", 7, 360, -192},
+        {"the lowest course does not overflow", 0, INT32_MIN, 218},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
@@ -80,6 +81,8 @@ TEST(InstrumentsTest, ArrowLengthOnTheScale) {
         {"beyond the scale is clamped", 5.0, 2.5, 23},
         {"no acceleration", 0.0, 2.5, 0},
         {"no scale yet", 1.0, 0.0, 0},
+        {"a subnormal scale", 1e-310, 4.9e-324, 23},
+        {"a negative scale", 1.0, -2.0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);

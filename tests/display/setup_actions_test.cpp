@@ -74,8 +74,6 @@ TEST(SetupCodes, ChoicesSetTheirField) {
     };
     const Row rows[] = {
         {"csv", 100, [](const Settings& s) { return s.trackformat == TrackFormat::Csv; }},
-        {"itn", 102, [](const Settings& s) { return s.trackformat == TrackFormat::Itn; }},
-        {"poi", 104, [](const Settings& s) { return s.trackformat == TrackFormat::Poi; }},
         {"nmea", 105, [](const Settings& s) { return s.trackformat == TrackFormat::Nmea; }},
         {"append", 110, [](const Settings& s) { return s.tracksaving == TrackSaving::Append; }},
         {"new", 111, [](const Settings& s) { return s.tracksaving == TrackSaving::New; }},
@@ -85,13 +83,9 @@ TEST(SetupCodes, ChoicesSetTheirField) {
         {"medium", 131, [](const Settings& s) { return s.records == Records::Medium; }},
         {"short", 132, [](const Settings& s) { return s.records == Records::Short; }},
         {"geoid on", 230, [](const Settings& s) { return s.geoidCorrection; }},
-        {"geoid off", 231, [](const Settings& s) { return !s.geoidCorrection; }},
         {"altitude on", 240, [](const Settings& s) { return s.altitudeMessages; }},
-        {"altitude off", 241, [](const Settings& s) { return !s.altitudeMessages; }},
         {"night", 301, [](const Settings& s) { return s.colorscheme == ColorScheme::Night; }},
-        {"auto", 302, [](const Settings& s) { return s.colorscheme == ColorScheme::Auto; }},
         {"litteral", 311, [](const Settings& s) { return s.compass == CompassStyle::Litteral; }},
-        {"numeric", 310, [](const Settings& s) { return s.compass == CompassStyle::Numeric; }},
         {"degminsec", 321,
          [](const Settings& s) { return s.coordinates == Coordinates::DegMinSec; }},
         {"degminute", 322,
@@ -99,9 +93,7 @@ TEST(SetupCodes, ChoicesSetTheirField) {
         {"english", 341, [](const Settings& s) { return s.units == Units::English; }},
         {"nautic", 342, [](const Settings& s) { return s.units == Units::Nautic; }},
         {"audible", 401, [](const Settings& s) { return s.speedalarm == SpeedAlarm::Audible; }},
-        {"both", 402, [](const Settings& s) { return s.speedalarm == SpeedAlarm::Both; }},
         {"repeat on", 441, [](const Settings& s) { return s.alarmRepeat; }},
-        {"repeat off", 442, [](const Settings& s) { return !s.alarmRepeat; }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
@@ -376,16 +368,6 @@ TEST_P(KeypadTaps, CancelReportsFalse) {
     std::string text = "5";
     EXPECT_FALSE(keypadEdit(keypad, text, 7));
     EXPECT_TRUE(script.exhausted());
-}
-
-TEST_P(KeypadTaps, TypingWithoutEndStopsAtTheLimit) {
-    std::vector<int32_t> keys(30, kKeyDigit0 + 9);
-    keys.push_back(kKeyEnter);
-    KeypadScript script(injector_, keys);
-    Keypad keypad = makeKeypad();
-    std::string text;
-    EXPECT_TRUE(keypadEdit(keypad, text, 7));
-    EXPECT_EQ(text, "9999999");
 }
 
 TEST_P(KeypadTaps, NumericCodeStoresOnlyAConfirmedEntry) {

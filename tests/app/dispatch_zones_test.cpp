@@ -2,6 +2,7 @@
 // words a navigator request is read as.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 #include "app/dispatch.h"

@@ -252,7 +252,7 @@ TEST_P(PickerByTaps, SetsTheLimitOfThePresetTapped) {
     const test::SimRun run = runTown(
         root,
         std::string("speedalarm audible\nalarmperiod no 10\nspeedinterval ") + row.presets + "\n",
-        tap(40, kSpeedZone) + tap(42, where.c_str()), {"--max-seconds", "120"});
+        tap(10, kSpeedZone) + tap(12, where.c_str()), {"--max-seconds", "40"});
     ASSERT_EQ(run.exitStatus, 3);
     EXPECT_EQ(count(root.read("/navigator.log"), "PlaySoundFileV01") > 0, row.alarm);
 }

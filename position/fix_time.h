@@ -20,6 +20,8 @@ inline bool operator==(const FixTime& a, const FixTime& b) {
     return a.year == b.year && a.month == b.month && a.day == b.day && a.second == b.second &&
            a.minute == b.minute && a.hour == b.hour && a.secondsOfDay == b.secondsOfDay;
 }
-inline bool operator!=(const FixTime& a, const FixTime& b) { return !(a == b); }
+inline bool operator!=(const FixTime& a, const FixTime& b) {
+    return !(a == b);
+}
 
 }  // namespace kelvaro

@@ -182,7 +182,6 @@ TEST_F(Dispatch, AShortOwnerFileIsExtendedRatherThanFaultedOn) {
 }
 
 TEST_F(Dispatch, AnOwnerWordThatCannotBeCreatedEndsTheProcess) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     const std::string runFolder = root_.path("/var/run");
     EXPECT_EXIT(
         {

@@ -198,8 +198,8 @@ TEST_F(TextTest, EmptyStringWithFillIsAFiveByFiveBox) {
 // Finds a string of the slot whose width and height are both odd, where centring loses a
 // pixel.
 std::string oddSized(int32_t slot) {
-    const char* candidates[] = {"1", "7", "a", "ag", "8g", "x", "xg", "11", "ax", "aa", "47",
-                                "Ag", "l", "lg", "123", "ae", "xy", "o", "og", "1234"};
+    const char* candidates[] = {"1",  "7",  "a", "ag", "8g",  "x",  "xg", "11", "ax", "aa",
+                                "47", "Ag", "l", "lg", "123", "ae", "xy", "o",  "og", "1234"};
     for (const char* text : candidates) {
         if (textWidth(slot, text) % 2 == 1 && textHeight(slot, text) % 2 == 1) {
             return text;

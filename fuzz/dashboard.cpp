@@ -2,20 +2,17 @@
 // (any double, NaN and infinities included), the settings of the configuration file, the
 // texts of a language file, the slope window. Every zone is drawn; nothing may leave the
 // off-screen buffer or overflow.
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "app/application.h"
 #include "display/dashboard.h"
 #include "display/screen.h"
 #include "display/text.h"
-#include "platform/simulated_platform.h"
+#include "fuzz/fuzz_screen.h"
 #include "position/gps_feed.h"
 
 namespace {
@@ -30,24 +27,7 @@ void setUpOnce() {
     if (application != nullptr) {
         return;
     }
-    char pattern[] = "/tmp/kelvaro-fuzz-dashboard-XXXXXX";
-    const std::string root = mkdtemp(pattern) != nullptr ? pattern : "/tmp";
-    platform::sim::Config config;
-    config.root = root;
-    config.screenWidth = kWidth;
-    config.screenHeight = kHeight;
-    platform::sim::configure(config);
-    std::filesystem::create_directories(root + "/dev");
-    std::filesystem::create_directories(root + "/mnt/sdcard/skin");
-    std::ofstream(root + "/dev/fb", std::ios::binary) << std::string(4 * kWidth * kHeight, '\0');
-    const std::string fonts = "/usr/share/fonts/truetype/liberation/";
-    std::error_code ignored;
-    std::filesystem::copy_file(fonts + "LiberationSans-Regular.ttf",
-                               root + "/mnt/sdcard/skin/Arial.ttf", ignored);
-    std::filesystem::copy_file(fonts + "LiberationSans-Bold.ttf",
-                               root + "/mnt/sdcard/skin/Arialbd.ttf", ignored);
-    kelvaro::openScreen();
-    kelvaro::initFonts();
+    kelvaro::fuzz::openFuzzScreen("dashboard", kWidth, kHeight);
     application = new kelvaro::Application;
     application->trip = kelvaro::createTripStats(kelvaro::liveSettings);
     application->texts = std::make_unique<kelvaro::LanguageTexts>();

@@ -2,19 +2,16 @@
 // come from language and configuration files on the card). Every call must stay within
 // the off-screen buffer, which sits on the heap where the sanitizer watches its edges, and
 // must end quickly whatever the numbers.
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "display/draw.h"
 #include "display/screen.h"
 #include "display/text.h"
-#include "platform/simulated_platform.h"
+#include "fuzz/fuzz_screen.h"
 
 namespace {
 
@@ -28,24 +25,7 @@ void setUpOnce() {
         return;
     }
     done = true;
-    char pattern[] = "/tmp/kelvaro-fuzz-draw-XXXXXX";
-    const std::string root = mkdtemp(pattern) != nullptr ? pattern : "/tmp";
-    platform::sim::Config config;
-    config.root = root;
-    config.screenWidth = kWidth;
-    config.screenHeight = kHeight;
-    platform::sim::configure(config);
-    std::filesystem::create_directories(root + "/dev");
-    std::filesystem::create_directories(root + "/mnt/sdcard/skin");
-    std::ofstream(root + "/dev/fb", std::ios::binary) << std::string(4 * kWidth * kHeight, '\0');
-    const std::string fonts = "/usr/share/fonts/truetype/liberation/";
-    std::error_code ignored;
-    std::filesystem::copy_file(fonts + "LiberationSans-Regular.ttf",
-                               root + "/mnt/sdcard/skin/Arial.ttf", ignored);
-    std::filesystem::copy_file(fonts + "LiberationSans-Bold.ttf",
-                               root + "/mnt/sdcard/skin/Arialbd.ttf", ignored);
-    kelvaro::openScreen();
-    kelvaro::initFonts();
+    kelvaro::fuzz::openFuzzScreen("draw", kWidth, kHeight);
 }
 
 class Reader {

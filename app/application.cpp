@@ -1,7 +1,6 @@
 #include "app/application.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "app/dispatch.h"
 #include "app/housekeeping.h"
@@ -28,7 +27,6 @@ constexpr const char* kGpsFeedPath = "/var/run/gpsfeed";
 constexpr const char* kSpeedZoneImagePath = "/mnt/sdcard/kelvaro/images/speed_zone.bmp";
 constexpr const char* kSpeedLimitImagePath = "/mnt/sdcard/kelvaro/images/speed_limit.bmp";
 constexpr int kChunkSize = 1024;
-constexpr double kFeetPerMetre = 3.2808399166666664;
 // Without the feed for this long the application gives up and leaves.
 constexpr int32_t kFeedTimeoutMilliseconds = 30000;
 

@@ -17,6 +17,7 @@
 #include "position/gps_feed.h"
 #include "position/sun_times.h"
 #include "position/time_text.h"
+#include "position/trip_stats.h"
 
 namespace kelvaro {
 
@@ -27,7 +28,6 @@ constexpr const char* kSplashNotice = "\xA9 2026 the Kelvaro developers";
 constexpr const char* kScreenshotName = "kelvaro";
 constexpr size_t kMessageSize = 255;
 constexpr int32_t kBlinkSteps = 6;
-constexpr double kFeetPerMetre = 3.2808399166666664;
 constexpr Color565 kBlack = 0x0000;
 constexpr Color565 kWhite = 0xFFFF;
 

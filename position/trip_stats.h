@@ -92,6 +92,9 @@ std::unique_ptr<TripStats> createTripStats(const Settings& settings);
 // Kilometres and km/h become display units by this factor: 1.0, 0.621371192237334 or 0.539.
 [[nodiscard]] double displayUnitFactor(Units units);
 
+// Altitudes are shown in feet with english units.
+constexpr double kFeetPerMetre = 3.2808399166666664;
+
 struct GpsFix;
 
 // The per-second trip computation: distances, times, speeds, acceleration, course. A new

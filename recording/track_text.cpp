@@ -4,12 +4,11 @@
 #include <cstdio>
 
 #include "position/time_text.h"
+#include "position/trip_stats.h"
 
 namespace kelvaro {
 
 namespace {
-
-constexpr double kFeetPerMetre = 3.2808399166666664;
 
 struct UnitTexts {
     int32_t altitude;

@@ -54,6 +54,8 @@ int32_t floorPixels(FT_Pos value) {
     return static_cast<int32_t>(value >= 0 ? value / 64 : -((-value + 63) / 64));
 }
 
+uint64_t loadedGlyphs = 0;
+
 const FontRecord* fontOf(int32_t slot) {
     if (slot < 0 || slot >= kFontSlots || screen.fonts[slot].face == nullptr) {
         return nullptr;
@@ -69,6 +71,7 @@ bool drawable(uint8_t code) {
 GlyphCoverage renderGlyph(const FontRecord& font, uint8_t code) {
     GlyphCoverage coverage;
     FT_Face face = font.face;
+    ++loadedGlyphs;
     if (FT_Load_Glyph(face, FT_Get_Char_Index(face, code), FT_LOAD_DEFAULT) != 0 ||
         FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) != 0) {
         return coverage;
@@ -111,6 +114,7 @@ void measureSlot(FontRecord& font) {
     FT_Face face = font.face;
     for (int32_t code = kFirstCode; code < kFirstCode + kCodes; ++code) {
         const int32_t i = code - kFirstCode;
+        ++loadedGlyphs;
         if (FT_Load_Glyph(face, FT_Get_Char_Index(face, static_cast<FT_ULong>(code)),
                           FT_LOAD_DEFAULT) != 0) {
             font.advance[i] = font.ascent[i] = font.glyphHeight[i] = 0;
@@ -271,6 +275,10 @@ void drawText(int32_t x, int32_t y, std::string_view text, Color565 foreground, 
         }
         pen += font->advance[index];
     }
+}
+
+uint64_t glyphLoads() {
+    return loadedGlyphs;
 }
 
 Color565 blendCoverage(Color565 under, Color565 foreground, uint8_t coverage) {

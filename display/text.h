@@ -31,6 +31,10 @@ void drawText(int32_t x, int32_t y, std::string_view text, Color565 foreground, 
               HAlign horizontal, VAlign vertical, int32_t slot, int32_t frameCount,
               Color565 frameColor, bool fill);
 
+// How many times a glyph has been loaded from a font since the process started: the
+// FreeType work behind measuring and drawing text.
+uint64_t glyphLoads();
+
 // One pixel of a glyph: each component moves from the pixel's towards the foreground's
 // by coverage / 255, in double precision, truncated; both colours go through fromColor565
 // first. Coverage 0 keeps the pixel, 255 gives the foreground.

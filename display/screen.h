@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 struct FT_FaceRec_;
 struct FT_LibraryRec_;
@@ -25,12 +26,24 @@ constexpr int kExitVariableInfo = 3;
 constexpr int kExitMapping = 4;
 constexpr int kExitPixelFormat = 5;  // not 16 bits per pixel; one line on stderr says so
 
-// Metrics of characters 32-255 of one font slot, index code - 32, in whole pixels.
+// Where a character's 8-bit coverage bitmap lies in its slot's store: width x rows bytes,
+// row after row.
+struct CachedGlyph {
+    bool loaded = false;  // metrics and bitmap taken from the font (or found missing)
+    int32_t width = 0;
+    int32_t rows = 0;
+    uint32_t offset = 0;
+};
+
+// Metrics of characters 32-255 of one font slot, index code - 32, in whole pixels, and
+// their bitmaps; each character is loaded from the font on its first use and kept.
 struct FontRecord {
     FT_FaceRec_* face = nullptr;  // null when the font file could not be opened
     int32_t advance[224] = {};
     int32_t ascent[224] = {};       // top of the glyph above the baseline
     int32_t glyphHeight[224] = {};  // the glyph's height
+    CachedGlyph glyphs[224];
+    std::vector<uint8_t> coverage;  // the bitmaps of the loaded glyphs
 };
 
 constexpr int32_t kFontSlots = 4;

@@ -20,9 +20,6 @@ constexpr int32_t kFirstCode = 32;
 constexpr int32_t kCodes = 224;
 constexpr FT_UInt kDpi = 140;
 constexpr int64_t kMaxTextWidth = 1 << 24;
-// No glyph of these sizes is this wide or high; glyphs further left or above are skipped
-// without rendering.
-constexpr int64_t kMaxGlyphSize = 1024;
 
 int32_t saturate(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
@@ -41,14 +38,6 @@ constexpr SlotFont kSlotFonts[kFontSlots] = {
     {"/mnt/sdcard/skin/Arial.ttf", 448, 384},
 };
 
-// The 8-bit coverage of one character, valid until the next call.
-struct GlyphCoverage {
-    const uint8_t* rows = nullptr;
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t pitch = 0;
-};
-
 // Whole pixels of a 26.6 value, rounded down also for negative values.
 int32_t floorPixels(FT_Pos value) {
     return static_cast<int32_t>(value >= 0 ? value / 64 : -((-value + 63) / 64));
@@ -56,7 +45,7 @@ int32_t floorPixels(FT_Pos value) {
 
 uint64_t loadedGlyphs = 0;
 
-const FontRecord* fontOf(int32_t slot) {
+FontRecord* fontOf(int32_t slot) {
     if (slot < 0 || slot >= kFontSlots || screen.fonts[slot].face == nullptr) {
         return nullptr;
     }
@@ -67,63 +56,84 @@ bool drawable(uint8_t code) {
     return code >= kFirstCode;
 }
 
-// The one place glyphs are rendered, so that a cache can sit here.
-GlyphCoverage renderGlyph(const FontRecord& font, uint8_t code) {
-    GlyphCoverage coverage;
-    FT_Face face = font.face;
-    ++loadedGlyphs;
-    if (FT_Load_Glyph(face, FT_Get_Char_Index(face, code), FT_LOAD_DEFAULT) != 0 ||
-        FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) != 0) {
-        return coverage;
+// The one place glyphs come from the font: on a character's first use its metrics are
+// measured and its coverage rendered and kept, so measuring and drawing it again cost no
+// FreeType call. A glyph that does not load measures 0 and draws nothing.
+const CachedGlyph& glyphOf(FontRecord& font, uint8_t code) {
+    const int32_t i = code - kFirstCode;
+    CachedGlyph& glyph = font.glyphs[i];
+    if (glyph.loaded) {
+        return glyph;
     }
-    const FT_Bitmap& bitmap = face->glyph->bitmap;
+    glyph.loaded = true;
+    ++loadedGlyphs;
+    FT_Face face = font.face;
+    if (FT_Load_Glyph(face, FT_Get_Char_Index(face, code), FT_LOAD_DEFAULT) != 0) {
+        return glyph;
+    }
+    const FT_GlyphSlot slot = face->glyph;
+    font.advance[i] = floorPixels(slot->advance.x);
+    font.ascent[i] = floorPixels(slot->metrics.horiBearingY);
+    font.glyphHeight[i] = floorPixels(slot->metrics.height);
+    if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) {
+        return glyph;
+    }
+    const FT_Bitmap& bitmap = slot->bitmap;
     // Only top-down 8-bit coverage is blended; the normal render mode always gives it.
     if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY || bitmap.pitch < static_cast<int>(bitmap.width) ||
         bitmap.buffer == nullptr) {
-        return coverage;
+        return glyph;
     }
-    coverage.rows = bitmap.buffer;
-    coverage.width = static_cast<int32_t>(bitmap.width);
-    coverage.height = static_cast<int32_t>(bitmap.rows);
-    coverage.pitch = bitmap.pitch;
-    return coverage;
-}
-
-int32_t blendComponent(int32_t old, int32_t fore, uint8_t coverage) {
-    return static_cast<int32_t>(old + (fore - old) * static_cast<double>(coverage) / 255.0);
-}
-
-// The background colour plays no part: text is drawn over what the buffer holds.
-void blendGlyph(const GlyphCoverage& glyph, int32_t gx, int32_t gy, Color565 foreground) {
-    const auto right = static_cast<int32_t>(
-        std::min<int64_t>(static_cast<int64_t>(gx) + glyph.width, screenWidth()));
-    const auto bottom = static_cast<int32_t>(
-        std::min<int64_t>(static_cast<int64_t>(gy) + glyph.height, screenHeight()));
-    for (int32_t y = std::max(gy, 0); y < bottom; ++y) {
-        const uint8_t* row = glyph.rows + static_cast<size_t>(y - gy) * glyph.pitch;
-        for (int32_t x = std::max(gx, 0); x < right; ++x) {
-            const uint8_t coverage = row[x - gx];
-            if (coverage != 0) {
-                putPixel(x, y, blendCoverage(getPixel(x, y), foreground, coverage));
-            }
-        }
+    glyph.width = static_cast<int32_t>(bitmap.width);
+    glyph.rows = static_cast<int32_t>(bitmap.rows);
+    glyph.offset = static_cast<uint32_t>(font.coverage.size());
+    for (int32_t row = 0; row < glyph.rows; ++row) {
+        const uint8_t* from = bitmap.buffer + static_cast<size_t>(row) * bitmap.pitch;
+        font.coverage.insert(font.coverage.end(), from, from + glyph.width);
     }
+    return glyph;
 }
 
-void measureSlot(FontRecord& font) {
-    FT_Face face = font.face;
-    for (int32_t code = kFirstCode; code < kFirstCode + kCodes; ++code) {
-        const int32_t i = code - kFirstCode;
-        ++loadedGlyphs;
-        if (FT_Load_Glyph(face, FT_Get_Char_Index(face, static_cast<FT_ULong>(code)),
-                          FT_LOAD_DEFAULT) != 0) {
-            font.advance[i] = font.ascent[i] = font.glyphHeight[i] = 0;
+// Callers must do clipping. The integer form of the blend: old + (fore - old) * a / 255
+// rounded down, which is what truncating the double quotient gives, the sum lying between
+// old and fore.
+void blendSpan(uint16_t* pixels, const uint8_t* coverage, int32_t count, Color565 foreground) {
+    const int32_t fr = (foreground >> 8) & 0xF8;
+    const int32_t fg = (foreground >> 3) & 0xFC;
+    const int32_t fb = (foreground << 3) & 0xF8;
+    for (int32_t i = 0; i < count; ++i) {
+        const uint32_t a = coverage[i];
+        if (a == 0) {
             continue;
         }
-        const FT_GlyphSlot glyph = face->glyph;
-        font.advance[i] = floorPixels(glyph->advance.x);
-        font.ascent[i] = floorPixels(glyph->metrics.horiBearingY);
-        font.glyphHeight[i] = floorPixels(glyph->metrics.height);
+        if (a == 255) {
+            pixels[i] = foreground;
+            continue;
+        }
+        const uint32_t under = pixels[i];
+        const int32_t r = blendChannel(static_cast<int32_t>((under >> 8) & 0xF8), fr, a);
+        const int32_t g = blendChannel(static_cast<int32_t>((under >> 3) & 0xFC), fg, a);
+        const int32_t b = blendChannel(static_cast<int32_t>((under << 3) & 0xF8), fb, a);
+        pixels[i] = static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+    }
+}
+
+// Clipped once to the screen, then blended row by row. The background colour plays no
+// part: text is drawn over what the buffer holds.
+void blendGlyph(const FontRecord& font, const CachedGlyph& glyph, int64_t gx, int64_t gy,
+                Color565 foreground) {
+    const int64_t width = screenWidth();
+    const int64_t left = std::max<int64_t>(gx, 0);
+    const int64_t right = std::min<int64_t>(gx + glyph.width, width);
+    const int64_t top = std::max<int64_t>(gy, 0);
+    const int64_t bottom = std::min<int64_t>(gy + glyph.rows, screenHeight());
+    if (!screen.offscreen || left >= right || top >= bottom) {
+        return;
+    }
+    const uint8_t* coverage = font.coverage.data() + glyph.offset + (left - gx);
+    for (int64_t y = top; y < bottom; ++y) {
+        blendSpan(screen.offscreen.get() + y * width + left, coverage + (y - gy) * glyph.width,
+                  static_cast<int32_t>(right - left), foreground);
     }
 }
 
@@ -193,16 +203,16 @@ void initFonts() {
             continue;
         }
         font.face = face;
-        measureSlot(font);
     }
 }
 
 int32_t textWidth(int32_t slot, std::string_view text) {
-    const FontRecord* font = fontOf(slot);
+    FontRecord* font = fontOf(slot);
     int64_t width = 0;
     for (size_t i = 0; font != nullptr && i < text.size(); ++i) {
         const uint8_t code = static_cast<uint8_t>(text[i]);
         if (drawable(code)) {
+            glyphOf(*font, code);
             width += font->advance[code - kFirstCode];
         }
     }
@@ -211,12 +221,13 @@ int32_t textWidth(int32_t slot, std::string_view text) {
 }
 
 int32_t textHeight(int32_t slot, std::string_view text) {
-    const FontRecord* font = fontOf(slot);
+    FontRecord* font = fontOf(slot);
     int32_t ascent = 0;
     int32_t descent = 0;
     for (size_t i = 0; font != nullptr && i < text.size(); ++i) {
         const uint8_t code = static_cast<uint8_t>(text[i]);
         if (drawable(code) && code != ' ') {
+            glyphOf(*font, code);
             const int32_t index = code - kFirstCode;
             ascent = std::max(ascent, font->ascent[index]);
             descent = std::max(descent, font->glyphHeight[index] - font->ascent[index]);
@@ -257,6 +268,7 @@ void drawText(int32_t x, int32_t y, std::string_view text, Color565 foreground, 
     if (font == nullptr) {
         return;
     }
+    // Every character was loaded when the text was measured.
     const int64_t baseline = top + h;
     int64_t pen = left;
     for (const char c : text) {
@@ -268,11 +280,7 @@ void drawText(int32_t x, int32_t y, std::string_view text, Color565 foreground, 
             continue;
         }
         const int32_t index = code - kFirstCode;
-        const int64_t glyphTop = baseline - font->ascent[index];
-        if (pen + kMaxGlyphSize > 0 && glyphTop + kMaxGlyphSize > 0 && glyphTop < screenHeight()) {
-            blendGlyph(renderGlyph(*font, code), static_cast<int32_t>(pen),
-                       static_cast<int32_t>(glyphTop), foreground);
-        }
+        blendGlyph(*font, font->glyphs[index], pen, baseline - font->ascent[index], foreground);
         pen += font->advance[index];
     }
 }
@@ -282,11 +290,9 @@ uint64_t glyphLoads() {
 }
 
 Color565 blendCoverage(Color565 under, Color565 foreground, uint8_t coverage) {
-    const Rgb old = fromColor565(under);
-    const Rgb fore = fromColor565(foreground);
-    return toColor565(blendComponent(old.red, fore.red, coverage),
-                      blendComponent(old.green, fore.green, coverage),
-                      blendComponent(old.blue, fore.blue, coverage));
+    Color565 pixel = under;
+    blendSpan(&pixel, &coverage, 1, foreground);
+    return pixel;
 }
 
 void drawTextSlot0(int32_t x, int32_t y, std::string_view text, Color565 foreground,

@@ -36,9 +36,18 @@ void drawText(int32_t x, int32_t y, std::string_view text, Color565 foreground, 
 uint64_t glyphLoads();
 
 // One pixel of a glyph: each component moves from the pixel's towards the foreground's
-// by coverage / 255, in double precision, truncated; both colours go through fromColor565
-// first. Coverage 0 keeps the pixel, 255 gives the foreground.
+// by coverage / 255, truncated; both colours go through fromColor565 first. Coverage 0
+// keeps the pixel, 255 gives the foreground.
 Color565 blendCoverage(Color565 under, Color565 foreground, uint8_t coverage);
+
+// One component of that blend, 0-255 each: old + (fore - old) x coverage / 255, rounded
+// down, in integers; the same as truncating the sum computed in double precision.
+constexpr int32_t blendChannel(int32_t old, int32_t fore, uint32_t coverage) {
+    const int32_t d = fore - old;
+    return d >= 0
+               ? old + static_cast<int32_t>(static_cast<uint32_t>(d) * coverage / 255u)
+               : old - static_cast<int32_t>((static_cast<uint32_t>(-d) * coverage + 254u) / 255u);
+}
 
 // drawText in one slot, without frames or fill.
 void drawTextSlot0(int32_t x, int32_t y, std::string_view text, Color565 foreground,

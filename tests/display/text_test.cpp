@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "display/draw.h"
 #include "display/screen.h"
@@ -95,6 +97,32 @@ TEST(BlendTest, ValuesWorkedByHand) {
     }
 }
 
+// The integer blend against the double formula old + (fore - old) x a / 255.0, truncated,
+// over every old, fore and coverage. The product and quotient depend on fore - old and a
+// only, so they are made once per pair; the sum and its truncation for every old, as the
+// formula makes them. That keeps the 16.7 million cases quick on a CPU without floating
+// point too.
+TEST(BlendTest, IntegersMatchTheDoubleFormulaEverywhere) {
+    static double quotient[511][256];
+    for (int32_t d = -255; d <= 255; ++d) {
+        for (int32_t a = 0; a < 256; ++a) {
+            quotient[d + 255][a] = d * static_cast<double>(a) / 255.0;
+        }
+    }
+    int64_t mismatches = 0;
+    for (int32_t old = 0; old < 256; ++old) {
+        const double base = old;
+        for (int32_t fore = 0; fore < 256; ++fore) {
+            const double* row = quotient[fore - old + 255];
+            for (uint32_t a = 0; a < 256; ++a) {
+                const auto expected = static_cast<int32_t>(base + row[a]);
+                mismatches += blendChannel(old, fore, a) != expected ? 1 : 0;
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
 TEST(MissingFontTest, SlotsWithoutAFontHaveNoText) {
     test::TestScreen device(320, 240);
     initFonts();
@@ -149,16 +177,67 @@ TEST_F(WideTextTest, SizesFollowTheScreenType) {
     }
 }
 
+// The tables are filled as characters are first measured, so each width is taken before
+// the table is read.
 TEST_F(TextTest, WidthIsTheSumOfAdvances) {
     const FontRecord& font = screen.fonts[1];
     EXPECT_EQ(textWidth(1, ""), 0);
-    EXPECT_EQ(textWidth(1, " "), font.advance[0]);
+    const int32_t space = textWidth(1, " ");
+    EXPECT_EQ(space, font.advance[0]);
     EXPECT_GT(font.advance[0], 0);
-    EXPECT_EQ(textWidth(1, "12 3"), font.advance['1' - 32] + font.advance['2' - 32] +
-                                        font.advance[0] + font.advance['3' - 32]);
+    const int32_t digits = textWidth(1, "12 3");
+    EXPECT_EQ(digits, font.advance['1' - 32] + font.advance['2' - 32] + font.advance[0] +
+                          font.advance['3' - 32]);
     // Latin-1 bytes are characters of their own.
-    EXPECT_EQ(textWidth(1, "\xE9"), font.advance[0xE9 - 32]);
+    const int32_t accented = textWidth(1, "\xE9");
+    EXPECT_EQ(accented, font.advance[0xE9 - 32]);
     EXPECT_GT(font.advance[0xE9 - 32], 0);
+}
+
+// Each character's metrics are measured when it is first used; they are what FreeType
+// gives for the glyph, floored to whole pixels, for every character of every slot.
+TEST_F(TextTest, MetricsOnFirstUseAreTheFontsOwn) {
+    for (int32_t slot = 0; slot < kFontSlots; ++slot) {
+        FT_Face face = screen.fonts[slot].face;
+        ASSERT_NE(face, nullptr);
+        for (int32_t code = 32; code < 256; ++code) {
+            SCOPED_TRACE(testing::Message() << "slot " << slot << " code " << code);
+            const std::string text(1, static_cast<char>(code));
+            const int32_t width = textWidth(slot, text);
+            const int32_t height = textHeight(slot, text);
+            ASSERT_EQ(FT_Load_Glyph(face, FT_Get_Char_Index(face, static_cast<FT_ULong>(code)),
+                                    FT_LOAD_DEFAULT),
+                      0);
+            const FT_Glyph_Metrics& m = face->glyph->metrics;
+            EXPECT_EQ(width, face->glyph->advance.x >> 6);
+            const FT_Pos ascent = m.horiBearingY >> 6;
+            const FT_Pos descent = (m.height >> 6) - ascent;
+            EXPECT_EQ(height,
+                      code == ' ' ? 0 : std::max<FT_Pos>(ascent, 0) + std::max<FT_Pos>(descent, 0));
+        }
+    }
+}
+
+// A character is loaded from the font once: measuring and drawing it again, in any
+// string, loads nothing and draws the same pixels. Loading the fonts anew starts over.
+TEST_F(TextTest, GlyphsAreLoadedOnceAndKept) {
+    const auto draw = [] {
+        clearRows(0, screenHeight(), kBlack);
+        drawText(10, 10, "12:34", kWhite, kBlack, HAlign::Left, VAlign::Top, 1, 0, kFrame, false);
+        drawText(10, 60, "Kelvaro 88", kWhite, kBlack, HAlign::Left, VAlign::Top, 0, 0, kFrame,
+                 false);
+        return test::offscreenPixels();
+    };
+    const uint64_t before = glyphLoads();
+    const std::vector<uint16_t> first = draw();
+    // "12:34" has five different characters, "Kelvaro 88" nine, its space among them.
+    EXPECT_EQ(glyphLoads() - before, 14u);
+    EXPECT_TRUE(draw() == first);
+    EXPECT_EQ(textWidth(1, "4321"), textWidth(1, "1234"));
+    EXPECT_EQ(glyphLoads() - before, 14u);
+    initFonts();
+    EXPECT_TRUE(draw() == first);
+    EXPECT_EQ(glyphLoads() - before, 28u);
 }
 
 TEST_F(TextTest, HeightIsTallestAscentPlusDeepestDescent) {
@@ -167,9 +246,10 @@ TEST_F(TextTest, HeightIsTallestAscentPlusDeepestDescent) {
     EXPECT_EQ(textHeight(1, "   "), 0);
     const int32_t digits = textHeight(1, "0123456789");
     EXPECT_EQ(digits, font.ascent['8' - 32]);
+    const int32_t both = textHeight(1, "8g");
     const int32_t gDescent = font.glyphHeight['g' - 32] - font.ascent['g' - 32];
     EXPECT_GT(gDescent, 0);
-    EXPECT_EQ(textHeight(1, "8g"), font.ascent['8' - 32] + gDescent);
+    EXPECT_EQ(both, font.ascent['8' - 32] + gDescent);
     // Spaces neither add height nor take it away.
     EXPECT_EQ(textHeight(1, " 8 g "), textHeight(1, "8g"));
 }

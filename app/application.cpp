@@ -151,7 +151,7 @@ void openFeedTurn(Application& app) {
 }
 
 void refreshDashboard(Application& app) {
-    app.dashboard->refresh(redrawFlags(*app.trip, app.loop.fullRedraw));
+    app.dashboard->refresh(redrawFlags(*app.trip, app.dashboard->shown(), app.loop.fullRedraw));
     flush(app.loop.fullRedraw);
     app.loop.fullRedraw = false;
 }
@@ -425,7 +425,8 @@ void runTurn(Application& app) {
         return;
     }
     pollNavigatorLink(kApplicationName, &exampleHandler);
-    flush(isShown(app.trip->page));
+    // A running page has flushed already: only what a request drew since needs showing.
+    flushIfDrawn(isShown(app.trip->page));
 }
 
 void finishApplication(Application& app) {

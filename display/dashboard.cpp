@@ -47,18 +47,20 @@ Rect rightTopTextBox(const Anchor& at, const std::string& text, int32_t slot) {
 
 // The longest start of the text that fits the width: a message or log name longer than
 // the box would run over the exit button.
-std::string fitted(std::string text, int32_t slot, int32_t width) {
+std::string_view fitted(std::string_view text, int32_t slot, int32_t width) {
     while (!text.empty() && textWidth(slot, text) > width) {
-        text.pop_back();
+        text.remove_suffix(1);
     }
     return text;
 }
 
 // Rows of the off-screen buffer saved now and put back when it goes: a clip for text whose
-// descenders would reach below its zone.
+// descenders would reach below its zone. The rows are kept in the caller's store, so that
+// a redraw allocates nothing once the store has grown to them.
 class KeptRows {
   public:
-    KeptRows(int32_t first, int32_t count) {
+    KeptRows(int32_t first, int32_t count, std::vector<Color565>& store) : saved_(store) {
+        saved_.clear();
         const int32_t last = std::min(first + count, screenHeight());
         if (screen.offscreen && first >= 0 && last > first) {
             begin_ = static_cast<size_t>(first) * static_cast<size_t>(screenWidth());
@@ -76,36 +78,40 @@ class KeptRows {
 
   private:
     size_t begin_ = 0;
-    std::vector<Color565> saved_;
+    std::vector<Color565>& saved_;
 };
 
-void put(const Anchor& at, const std::string& text, Color565 foreground, Color565 background,
+void put(const Anchor& at, std::string_view text, Color565 foreground, Color565 background,
          HAlign horizontal, VAlign vertical, int32_t slot) {
     drawText(at.x, at.y, text, foreground, background, horizontal, vertical, slot, 0, 0, false);
 }
 
 }  // namespace
 
-RedrawFlags redrawFlags(const TripStats& t, bool fullRedraw) {
+RedrawFlags redrawFlags(const TripStats& t, const ShownValues& shown, bool fullRedraw) {
     RedrawFlags flags;
     if (t.page == Page::SpeedPicker) {
         return flags;
     }
     const bool full = fullRedraw;
     flags.frame = full;
-    flags.messageLine = full || t.logging;
-    flags.infoBox =
-        full || t.altitude != t.prevAltitude || t.lat != t.prevLat || t.lon != t.prevLon;
-    flags.compass = full || t.course != t.prevCourse;
-    flags.title = true;
-    flags.distance =
-        full || t.tripDistance != t.prevTripDistance || t.partialDistance != t.prevPartialDistance;
-    flags.time =
-        full || t.elapsed.second != t.prevElapsed.second || t.moving.second != t.prevMoving.second;
-    flags.speed = full || t.speed != t.prevSpeed || t.averageSpeed != t.prevAverageSpeed ||
-                  t.movingAverageSpeed != t.prevMovingAverageSpeed ||
-                  t.acceleration != t.prevAcceleration || t.satellites != t.prevSatellites ||
-                  t.speedLimitNow != t.prevSpeedLimitNow;
+    flags.messageLine =
+        full || (t.logging && (!shown.messageLine || t.pointsLogged != shown.pointsLogged ||
+                               liveSettings.logfilename != shown.logName));
+    flags.infoBox = full || !shown.infoBox || t.altitude != shown.altitude || t.lat != shown.lat ||
+                    t.lon != shown.lon;
+    flags.compass = full || !shown.compass || t.course != shown.course;
+    flags.title = full || !t.fixValid || !shown.clock || gpsFix.hour != shown.clockHour ||
+                  gpsFix.minute != shown.clockMinute;
+    flags.distance = full || !shown.distance || t.tripDistance != shown.tripDistance ||
+                     t.partialDistance != shown.partialDistance;
+    flags.time = full || !shown.time || t.elapsed.second != shown.elapsedSecond ||
+                 t.moving.second != shown.movingSecond;
+    flags.speed = full || !shown.speed || t.speed != shown.speedValue ||
+                  t.averageSpeed != shown.averageSpeed ||
+                  t.movingAverageSpeed != shown.movingAverageSpeed ||
+                  t.acceleration != shown.acceleration || t.satellites != shown.satellites ||
+                  t.speedLimitNow != shown.speedLimit;
     flags.buttons = full;
     return flags;
 }
@@ -240,9 +246,54 @@ void DashboardLayout::setFixColours(bool fixValid) {
     colours_.topValue = fixValid ? colours_.topForeground : colours_.topThird;
 }
 
+void DashboardLayout::remember(const RedrawFlags& flags) {
+    const TripStats& t = *app_.trip;
+    ShownValues& v = shown_;
+    if (flags.messageLine && t.logging) {
+        v.messageLine = true;
+        v.pointsLogged = t.pointsLogged;
+        v.logName = liveSettings.logfilename;
+    }
+    if (flags.infoBox) {
+        v.infoBox = true;
+        v.altitude = t.altitude;
+        v.lat = t.lat;
+        v.lon = t.lon;
+    }
+    if (flags.compass) {
+        v.compass = true;
+        v.course = t.course;
+    }
+    if (flags.title) {
+        v.clock = t.fixValid;
+        v.clockHour = gpsFix.hour;
+        v.clockMinute = gpsFix.minute;
+    }
+    if (flags.distance) {
+        v.distance = true;
+        v.tripDistance = t.tripDistance;
+        v.partialDistance = t.partialDistance;
+    }
+    if (flags.time) {
+        v.time = true;
+        v.elapsedSecond = t.elapsed.second;
+        v.movingSecond = t.moving.second;
+    }
+    if (flags.speed) {
+        v.speed = true;
+        v.speedValue = t.speed;
+        v.averageSpeed = t.averageSpeed;
+        v.movingAverageSpeed = t.movingAverageSpeed;
+        v.acceleration = t.acceleration;
+        v.satellites = t.satellites;
+        v.speedLimit = t.speedLimitNow;
+    }
+}
+
 void DashboardLayout::refresh(const RedrawFlags& flags) {
     const TripStats& trip = *app_.trip;
     const Settings& s = liveSettings;
+    remember(flags);
     drawFrame(flags.frame);
     drawMessageLine(trip.logging, trip.pointsLogged, flags.messageLine);
     drawInfoBox(s.coordinates, flags.infoBox);
@@ -302,7 +353,7 @@ void DashboardLayout::drawTitle(double gmtOffset, bool fixValid, bool redraw) {
     repaintRect(picture(), g.titleClear, c.bottomBackground);
     // The bar of "--|--" descends below the title bar; blended again every turn it would
     // darken the frame line and the rows under it.
-    const KeptRows below(g.titleClear.y1 + 1, 12);
+    const KeptRows below(g.titleClear.y1 + 1, 12, keptRows_);
     put(g.titleText, kTitle, c.label, c.bottomBackground, HAlign::Left, VAlign::Centre, 3);
     std::string clock;
     if (fixValid) {
@@ -315,6 +366,11 @@ void DashboardLayout::drawTitle(double gmtOffset, bool fixValid, bool redraw) {
 }
 
 void DashboardLayout::showMessage(const std::string& text) {
+    shown_.messageLine = false;
+    showText(text);
+}
+
+void DashboardLayout::showText(std::string_view text) const {
     const DashboardColours& c = colours_;
     repaintRect(picture(), geometry_.messageBox, c.topBackground);
     put(geometry_.messageText, fitted(text, 3, messageWidth()), c.topValue, c.topBackground,
@@ -326,7 +382,7 @@ void DashboardLayout::drawMessageLine(bool recording, int32_t pointCount, bool r
         return;
     }
     const std::string name = liveSettings.logfilename.substr(0, kMessageSize);
-    showMessage(format("%s (%ld)", name.c_str(), static_cast<long>(pointCount)));
+    showText(format("%s (%ld)", name.c_str(), static_cast<long>(pointCount)));
 }
 
 void DashboardLayout::postMessage(const std::string& text) {
@@ -342,6 +398,7 @@ void DashboardLayout::blinkMessage() {
     }
     const DashboardColours& c = colours_;
     const Rect& box = geometry_.messageBox;
+    shown_.messageLine = false;
     if (blinkOn_) {
         fillRoundRect(box.x0, box.y0, box.x1, box.y1, c.messageBox, 4);
         put(geometry_.messageText, fitted(message_, 3, messageWidth()), c.messageText, c.messageBox,

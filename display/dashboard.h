@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/settings.h"
 #include "display/dashboard_layout.h"
@@ -42,10 +44,42 @@ struct RedrawFlags {
     bool buttons = false;
 };
 
-// A group is due on a full redraw or when a value it shows differs from its value before
-// the latest update; the recording line every turn while logging, the title always.
-// While the speed-preset panel is up nothing is.
-[[nodiscard]] RedrawFlags redrawFlags(const TripStats& trip, bool fullRedraw);
+// The values each group showed when it was last drawn; a group not drawn yet is not shown.
+struct ShownValues {
+    bool messageLine = false;  // the recording line is in the message box
+    int32_t pointsLogged = 0;
+    std::string logName;
+    bool infoBox = false;
+    double altitude = 0.0;
+    double lat = 0.0;
+    double lon = 0.0;
+    bool compass = false;
+    int32_t course = 0;
+    bool clock = false;  // the fix's time is in the title bar
+    int32_t clockHour = 0;
+    int32_t clockMinute = 0;
+    bool distance = false;
+    double tripDistance = 0.0;
+    double partialDistance = 0.0;
+    bool time = false;
+    int32_t elapsedSecond = 0;
+    int32_t movingSecond = 0;
+    bool speed = false;
+    double averageSpeed = 0.0;
+    double movingAverageSpeed = 0.0;
+    double acceleration = 0.0;
+    int32_t satellites = 0;
+    int32_t speedValue = 0;
+    int32_t speedLimit = 0;
+};
+
+// A group is due on a full redraw or when a value it shows differs from what it showed
+// when it was last drawn: the recording line while logging when the point count or the
+// log's name changed or the box was drawn over, the title when the fix's minute changed
+// and at every refresh while the fix is lost (its clock blinks). While the speed-preset
+// panel is up nothing is.
+[[nodiscard]] RedrawFlags redrawFlags(const TripStats& trip, const ShownValues& shown,
+                                      bool fullRedraw);
 
 // The texts the dashboard shows for the units setting.
 [[nodiscard]] int32_t altitudeUnitText(Units units);
@@ -85,8 +119,10 @@ class DashboardLayout {
                           double gmtOffset, bool force);
     void setFixColours(bool fixValid);
 
-    // The refresh order of the loop, each group drawn when its flag is set.
+    // The refresh order of the loop, each group drawn when its flag is set; what a group
+    // shows is remembered as it is drawn.
     void refresh(const RedrawFlags& flags);
+    const ShownValues& shown() const { return shown_; }
 
     // White on black, for the caller to flush at once.
     void drawSplash();
@@ -114,6 +150,8 @@ class DashboardLayout {
     int32_t messageWidth() const;
     void clearZone(const Rect& zone, Color565 background) const;
     void fillColours(int32_t scheme);
+    void remember(const RedrawFlags& flags);
+    void showText(std::string_view text) const;
 
     const DashboardGeometry geometry_;
     std::string message_;  // at most 255 characters
@@ -122,6 +160,8 @@ class DashboardLayout {
     bool colonShown_ = false;  // the next lost-fix clock shows "--:--"
     DashboardColours colours_;
     bool fixValid_ = false;
+    ShownValues shown_;
+    std::vector<Color565> keptRows_;  // the rows under the title bar while it is drawn
     Application& app_;
 };
 

@@ -18,9 +18,15 @@ uint16_t* rowStart(int32_t y) {
     return screen.offscreen.get() + static_cast<size_t>(y) * static_cast<size_t>(screenWidth());
 }
 
+// A row about to be written: the next flush has something to show.
+uint16_t* rowToDraw(int32_t y) {
+    screen.drawnSinceFlush = true;
+    return rowStart(y);
+}
+
 // Callers must do clipping.
 void fillSpan(int32_t left, int32_t y, int32_t width, Color565 color) {
-    uint16_t* pixel = rowStart(y) + left;
+    uint16_t* pixel = rowToDraw(y) + left;
     std::fill(pixel, pixel + width, color);
 }
 
@@ -29,7 +35,7 @@ void copyRowDown(const ClippedRect& box) {
     const uint16_t* first = rowStart(box.top) + box.left;
     const size_t bytes = static_cast<size_t>(box.width) * 2;
     for (int32_t y = box.top + 1; y <= box.bottom; ++y) {
-        std::memcpy(rowStart(y) + box.left, first, bytes);
+        std::memcpy(rowToDraw(y) + box.left, first, bytes);
     }
 }
 
@@ -73,7 +79,7 @@ void discRow(int32_t cx, int64_t cy, int64_t radius, int64_t y, Color565 color) 
 
 void putPixel(int32_t x, int32_t y, Color565 color) {
     if (inside(x, y)) {
-        rowStart(y)[x] = color;
+        rowToDraw(y)[x] = color;
     }
 }
 
@@ -130,7 +136,7 @@ void drawVLine(int32_t x, int32_t y0, int32_t y1, Color565 color) {
         return;
     }
     for (int32_t y = box.top; y <= box.bottom; ++y) {
-        rowStart(y)[box.left] = color;
+        rowToDraw(y)[box.left] = color;
     }
 }
 

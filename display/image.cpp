@@ -186,6 +186,7 @@ void drawImageRegion(const Image& image, int32_t dx, int32_t dy, int32_t sx0, in
     if (left > right || top > bottom) {
         return;
     }
+    screen.drawnSinceFlush = true;
     for (int64_t j = bottom; j >= top; --j) {
         const Color565* from = image.pixels.data() + (image.height - 1 - j) * image.width;
         Color565* to = screen.offscreen.get() + (dy + j) * width + dx;

@@ -102,6 +102,7 @@ void flush(bool doIt) {
     if (!doIt || screen.mapping == nullptr || !screen.offscreen) {
         return;
     }
+    screen.drawnSinceFlush = false;
     const uint16_t* from = screen.offscreen.get();
     uint16_t* device = screen.mapping;
     if (screen.type != ScreenType::Portrait) {
@@ -129,6 +130,10 @@ void flush(bool doIt) {
             }
         }
     }
+}
+
+void flushIfDrawn(bool doIt) {
+    flush(doIt && screen.drawnSinceFlush);
 }
 
 }  // namespace kelvaro

@@ -60,6 +60,8 @@ struct Screen {
     int32_t bytesPerPixel = 0;
     FT_LibraryRec_* fontLibrary = nullptr;
     FontRecord fonts[kFontSlots];
+    // Set by every drawing into the off-screen buffer, cleared when it is shown.
+    bool drawnSinceFlush = false;
 };
 
 // The one display of the process.
@@ -75,6 +77,9 @@ void unmapScreen();
 void closeScreen();
 // Shows the off-screen buffer when doIt is true.
 void flush(bool doIt);
+// The same, left out when nothing was drawn since the last flush: the device already
+// shows the off-screen buffer.
+void flushIfDrawn(bool doIt);
 
 // Logical size: the device's size, turned for a portrait device.
 inline int32_t screenWidth() {

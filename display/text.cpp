@@ -130,6 +130,7 @@ void blendGlyph(const FontRecord& font, const CachedGlyph& glyph, int64_t gx, in
     if (!screen.offscreen || left >= right || top >= bottom) {
         return;
     }
+    screen.drawnSinceFlush = true;
     const uint8_t* coverage = font.coverage.data() + glyph.offset + (left - gx);
     for (int64_t y = top; y < bottom; ++y) {
         blendSpan(screen.offscreen.get() + y * width + left, coverage + (y - gy) * glyph.width,

@@ -130,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     DashboardLayout& d = *app.dashboard;
     d.setFixColours(t.fixValid);
-    d.refresh(redrawFlags(t, true));
+    d.refresh(redrawFlags(t, d.shown(), true));
     d.drawTitle(offset, t.fixValid, true);
     d.postMessage(in.text(300));
     d.blinkMessage();

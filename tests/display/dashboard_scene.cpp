@@ -102,7 +102,7 @@ void DashboardScene::drawAll() {
     TripStats& t = *app_.trip;
     app_.dashboard->applyColorScheme(s.colorscheme, t.now, t.lat, t.lon, s.gmtoffset, false);
     app_.dashboard->setFixColours(t.fixValid);
-    app_.dashboard->refresh(redrawFlags(t, true));
+    app_.dashboard->refresh(redrawFlags(t, app_.dashboard->shown(), true));
 }
 
 }  // namespace kelvaro::test

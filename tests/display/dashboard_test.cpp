@@ -6,6 +6,7 @@
 
 #include "display/draw.h"
 #include "display/screen.h"
+#include "position/gps_feed.h"
 #include "tests/display/dashboard_scene.h"
 
 namespace kelvaro {
@@ -100,62 +101,69 @@ TEST(DashboardFormatTest, UnitTexts) {
     EXPECT_EQ(distanceUnitText(Units::Nautic), 92);
 }
 
+// After a full refresh, one changed value makes its group due and nothing else; the
+// title only for a new minute of the fix or a lost fix, whose clock blinks.
 TEST(DashboardRedrawTest, FlagsFollowTheValuesShown) {
     struct Row {
         const char* legend;
         void (*change)(TripStats&);
         RedrawFlags expected;
     } rows[] = {
-        {"nothing changed", [](TripStats&) {}, {false, false, false, false, true}},
-        {"logging", [](TripStats& t) { t.logging = true; }, {false, true, false, false, true}},
-        {"altitude", [](TripStats& t) { t.altitude += 1; }, {false, false, true, false, true}},
-        {"latitude", [](TripStats& t) { t.lat += 1e-5; }, {false, false, true, false, true}},
-        {"longitude", [](TripStats& t) { t.lon += 1e-5; }, {false, false, true, false, true}},
-        {"course", [](TripStats& t) { t.course = 10; }, {false, false, false, true, true}},
+        {"nothing changed", [](TripStats&) {}, {}},
+        {"logging", [](TripStats& t) { t.logging = true; }, {false, true}},
+        {"altitude", [](TripStats& t) { t.altitude += 1; }, {false, false, true}},
+        {"latitude", [](TripStats& t) { t.lat += 1e-5; }, {false, false, true}},
+        {"longitude", [](TripStats& t) { t.lon += 1e-5; }, {false, false, true}},
+        {"course", [](TripStats& t) { t.course = 10; }, {false, false, false, true}},
+        {"the fix's minute",
+         [](TripStats&) { gpsFix.minute += 1; },
+         {false, false, false, false, true}},
+        {"the fix's hour",
+         [](TripStats&) { gpsFix.hour += 1; },
+         {false, false, false, false, true}},
+        {"the fix lost",
+         [](TripStats& t) { t.fixValid = false; },
+         {false, false, false, false, true}},
         {"trip distance",
          [](TripStats& t) { t.tripDistance += 1; },
-         {false, false, false, false, true, true}},
+         {false, false, false, false, false, true}},
         {"partial distance",
          [](TripStats& t) { t.partialDistance = 0; },
-         {false, false, false, false, true, true}},
+         {false, false, false, false, false, true}},
         {"elapsed second",
          [](TripStats& t) { t.elapsed.second += 1; },
-         {false, false, false, false, true, false, true}},
+         {false, false, false, false, false, false, true}},
         {"moving second",
          [](TripStats& t) { t.moving.second += 1; },
-         {false, false, false, false, true, false, true}},
-        {"elapsed minute alone",
-         [](TripStats& t) { t.elapsed.minute += 1; },
-         {false, false, false, false, true}},
+         {false, false, false, false, false, false, true}},
+        {"elapsed minute alone", [](TripStats& t) { t.elapsed.minute += 1; }, {}},
         {"speed",
          [](TripStats& t) { t.speed += 1; },
-         {false, false, false, false, true, false, false, true}},
+         {false, false, false, false, false, false, false, true}},
         {"average",
          [](TripStats& t) { t.averageSpeed += 0.01; },
-         {false, false, false, false, true, false, false, true}},
+         {false, false, false, false, false, false, false, true}},
         {"moving average",
          [](TripStats& t) { t.movingAverageSpeed += 0.01; },
-         {false, false, false, false, true, false, false, true}},
+         {false, false, false, false, false, false, false, true}},
         {"acceleration",
          [](TripStats& t) { t.acceleration = -1; },
-         {false, false, false, false, true, false, false, true}},
+         {false, false, false, false, false, false, false, true}},
         {"satellites",
          [](TripStats& t) { t.satellites = 3; },
-         {false, false, false, false, true, false, false, true}},
+         {false, false, false, false, false, false, false, true}},
         {"speed limit",
          [](TripStats& t) { t.speedLimitNow = 50; },
-         {false, false, false, false, true, false, false, true}},
+         {false, false, false, false, false, false, false, true}},
     };
+    test::DashboardScene scene(320, 240);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
-        TripStats t;
-        t.page = Page::Running;
-        t.partialDistance = 500;
-        t.altitude = 10;
-        t.elapsed.second = 4;
-        test::settle(t);
+        scene.startRunning();
+        scene.drawAll();
+        TripStats& t = scene.trip();
         row.change(t);
-        const RedrawFlags f = redrawFlags(t, false);
+        const RedrawFlags f = redrawFlags(t, scene.dashboard().shown(), false);
         const RedrawFlags& e = row.expected;
         EXPECT_EQ(f.frame, e.frame);
         EXPECT_EQ(f.messageLine, e.messageLine);
@@ -169,16 +177,44 @@ TEST(DashboardRedrawTest, FlagsFollowTheValuesShown) {
     }
 }
 
+// A changed value is drawn by the next refresh and not again by the one after, however long
+// ago the trip's previous values were taken; the recording line again after a new point or
+// a message drawn over it.
+TEST(DashboardRedrawTest, ARefreshRemembersWhatItDrew) {
+    test::DashboardScene scene(320, 240);
+    scene.startRunning();
+    TripStats& t = scene.trip();
+    t.logging = true;
+    scene.drawAll();
+    DashboardLayout& d = scene.dashboard();
+    t.speed += 5;
+    t.lat += 1e-4;
+    const RedrawFlags first = redrawFlags(t, d.shown(), false);
+    EXPECT_TRUE(first.speed && first.infoBox);
+    d.refresh(first);
+    const RedrawFlags second = redrawFlags(t, d.shown(), false);
+    EXPECT_FALSE(second.speed || second.infoBox || second.messageLine || second.title);
+
+    t.pointsLogged += 1;
+    EXPECT_TRUE(redrawFlags(t, d.shown(), false).messageLine);
+    d.refresh(redrawFlags(t, d.shown(), false));
+    EXPECT_FALSE(redrawFlags(t, d.shown(), false).messageLine);
+    d.postMessage("Waypoint saved");
+    d.blinkMessage();
+    EXPECT_TRUE(redrawFlags(t, d.shown(), false).messageLine);
+}
+
 TEST(DashboardRedrawTest, FullRedrawAndThePanel) {
     TripStats t;
     t.page = Page::AwaitingTime;
-    const RedrawFlags full = redrawFlags(t, true);
+    const ShownValues nothing;
+    const RedrawFlags full = redrawFlags(t, nothing, true);
     EXPECT_TRUE(full.frame && full.messageLine && full.infoBox && full.compass && full.title &&
                 full.distance && full.time && full.speed && full.buttons);
     t.page = Page::SpeedPicker;
     t.speed = 99;
     t.logging = true;
-    const RedrawFlags none = redrawFlags(t, true);
+    const RedrawFlags none = redrawFlags(t, nothing, true);
     EXPECT_FALSE(none.frame || none.messageLine || none.infoBox || none.compass || none.title ||
                  none.distance || none.time || none.speed || none.buttons);
 }
@@ -201,13 +237,13 @@ class DashboardDrawTest : public testing::Test {
 TEST_F(DashboardDrawTest, RefreshRedrawsOnlyWhatChanged) {
     DashboardLayout& d = scene_.dashboard();
     TripStats& t = scene_.trip();
-    d.refresh(redrawFlags(t, false));  // the clock's first refresh after the full one
+    d.refresh(redrawFlags(t, d.shown(), false));  // the clock's first refresh after the full one
     std::vector<uint16_t> before = pixels();
-    d.refresh(redrawFlags(t, false));
+    d.refresh(redrawFlags(t, d.shown(), false));
     EXPECT_EQ(changedOutside(before, pixels(), {}), 0) << "a refresh without changes";
 
     t.speed = 103;
-    d.refresh(redrawFlags(t, false));
+    d.refresh(redrawFlags(t, d.shown(), false));
     std::vector<uint16_t> after = pixels();
     EXPECT_GT(changedInside(before, after, g().speedZone), 0);
     EXPECT_EQ(changedOutside(before, after, {g().speedZone}), 0);
@@ -215,7 +251,7 @@ TEST_F(DashboardDrawTest, RefreshRedrawsOnlyWhatChanged) {
     test::settle(t);
     before = after;
     t.partialDistance = 0.0;
-    d.refresh(redrawFlags(t, false));
+    d.refresh(redrawFlags(t, d.shown(), false));
     after = pixels();
     EXPECT_GT(changedInside(before, after, g().distanceZone), 0);
     EXPECT_EQ(changedOutside(before, after, {g().distanceZone}), 0);
@@ -223,7 +259,7 @@ TEST_F(DashboardDrawTest, RefreshRedrawsOnlyWhatChanged) {
     test::settle(t);
     before = after;
     t.course = 90;
-    d.refresh(redrawFlags(t, false));
+    d.refresh(redrawFlags(t, d.shown(), false));
     after = pixels();
     EXPECT_GT(changedInside(before, after, g().compassZone), 0);
     EXPECT_EQ(changedOutside(before, after, {g().compassZone}), 0);

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "display/draw.h"
+#include "display/image.h"
+#include "display/text.h"
 #include "tests/display/screen_fixture.h"
 
 namespace kelvaro {
@@ -87,6 +91,45 @@ TEST(ScreenTest, FlushFalseLeavesTheDeviceAlone) {
     flush(false);
     for (const uint16_t word : device.deviceMemory()) {
         ASSERT_EQ(word, 0x1234);
+    }
+}
+
+// The device memory is written behind the buffer's back, so that a copy shows; only a
+// flush after some drawing makes one, whichever primitive drew.
+TEST(ScreenTest, FlushIfDrawnCopiesOnlyAfterDrawing) {
+    TestScreen device(320, 240);
+    const bool fonts = device.installFonts();
+    initFonts();
+    Image picture;
+    picture.width = picture.height = 2;
+    picture.pixels.assign(4, 0x0F0F);
+    struct Row {
+        const char* legend;
+        void (*draw)(const Image&);
+    } rows[] = {
+        {"putPixel", [](const Image&) { putPixel(5, 5, 0xF00F); }},
+        {"drawVLine", [](const Image&) { drawVLine(5, 5, 9, 0xF00F); }},
+        {"fillRect", [](const Image&) { fillRect(5, 5, 9, 9, 0xF00F); }},
+        {"clearRows", [](const Image&) { clearRows(5, 1, 0xF00F); }},
+        {"drawImage", [](const Image& p) { drawImage(p, 5, 5, false); }},
+        {"drawText",
+         [](const Image&) { drawTextSlot1(5, 5, "8", 0xFFFF, 0, HAlign::Left, VAlign::Top); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        if (!fonts && std::string(row.legend) == "drawText") {
+            continue;
+        }
+        clearRows(0, 240, 0);
+        flush(true);
+        screen.mapping[0] = 0xABCD;
+        flushIfDrawn(true);
+        EXPECT_EQ(device.deviceMemory()[0], 0xABCD) << "nothing drawn, nothing copied";
+        row.draw(picture);
+        flushIfDrawn(false);
+        EXPECT_EQ(device.deviceMemory()[0], 0xABCD) << "not asked to show";
+        flushIfDrawn(true);
+        EXPECT_EQ(device.deviceMemory()[0], 0) << "drawn, so copied";
     }
 }
 

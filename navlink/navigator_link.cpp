@@ -23,6 +23,9 @@ constexpr size_t kMessagesPerPoll = 32;
 struct NavigatorLink {
     std::unique_ptr<CTomTomFileLayer> layer;
     std::unique_ptr<NavigatorCommands> commands;
+    // "/var/run", open while the link is, so that a poll reads it again without opening
+    // it (and allocating for it) every turn.
+    DIR* folder = nullptr;
 };
 
 NavigatorLink& link() {
@@ -30,12 +33,18 @@ NavigatorLink& link() {
     return instance;
 }
 
+DIR* openMessageFolder() {
+    return ::opendir(platform::devicePath("/var/run").c_str());
+}
+
 std::vector<MessageName> findMessagesFor(const char* ownName) {
     std::vector<MessageName> found;
-    DIR* folder = ::opendir(platform::devicePath("/var/run").c_str());
+    DIR* kept = link().folder;
+    DIR* folder = kept != nullptr ? kept : openMessageFolder();
     if (folder == nullptr) {
         return found;
     }
+    ::rewinddir(folder);
     while (const dirent* entry = ::readdir(folder)) {
         MessageName name;
         if (parseFinishedName(entry->d_name, &name) &&
@@ -43,7 +52,9 @@ std::vector<MessageName> findMessagesFor(const char* ownName) {
             found.push_back(std::move(name));
         }
     }
-    ::closedir(folder);
+    if (folder != kept) {
+        ::closedir(folder);
+    }
     // Listing order is the file system's; take the messages in the order they were sent.
     std::sort(found.begin(), found.end(), [](const MessageName& a, const MessageName& b) {
         return std::tie(a.conversation, a.sequence, a.sender, a.addressee) <
@@ -71,10 +82,21 @@ bool discardLateAnswer(const MessageName& name) {
     return true;
 }
 
+void closeMessageFolder() {
+    NavigatorLink& l = link();
+    if (l.folder != nullptr) {
+        ::closedir(l.folder);
+        l.folder = nullptr;
+    }
+}
+
 }  // namespace
 
+// The folder is opened anew at every start: a new run may have another device root.
 int32_t startNavigatorLink() {
     NavigatorLink& l = link();
+    closeMessageFolder();
+    l.folder = openMessageFolder();
     if (!l.layer) {
         l.layer = CTomTomFileLayer::Create("kelvaro", "TomTomNavigationServer",
                                            CTomTomFileLayer::kOwnProcess);
@@ -92,6 +114,7 @@ void stopNavigatorLink() {
     NavigatorLink& l = link();
     l.commands.reset();
     l.layer.reset();
+    closeMessageFolder();
 }
 
 void pollNavigatorLink(const char* ownName, MCommandHandlerInterface* handler) {

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             fix.satellites > 13) {
             __builtin_trap();
         }
-        for (const std::string& field : fix.fields) {
+        for (const std::string_view field : fix.fields) {
             if (field.size() > 24) {
                 __builtin_trap();
             }

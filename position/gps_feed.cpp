@@ -31,6 +31,10 @@ constexpr double kLargestNumber = 1.0e6;
 // this is more than the largest backlog a pipe can hold.
 constexpr size_t kDrainLimitBytes = 1u << 20;
 constexpr unsigned long kFeedControlRequest = 0x5305;
+// Integers of at most this many digits are below 2^53, and so exact as doubles.
+constexpr int kExactDigits = 15;
+constexpr double kPowersOfTen[kExactDigits + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 int chunkBytes(int chunk) {
     return std::clamp(chunk, 1, kMaxChunk);
@@ -43,48 +47,39 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// A decimal number as atof reads it; garbage, infinities and absurd magnitudes give 0.
-double toDecimal(const std::string& text) {
-    const double value = std::strtod(text.c_str(), nullptr);
-    if (!std::isfinite(value) || std::fabs(value) > kLargestNumber) {
-        return 0.0;
-    }
-    return value;
-}
-
 // An integer as atoi reads it (blanks, a sign, digits), saturating instead of overflowing.
-int32_t toInteger(const std::string& text) {
-    const char* p = text.c_str();
-    while (isBlank(*p)) {
-        ++p;
+int32_t toInteger(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && isBlank(text[i])) {
+        ++i;
     }
-    const bool negative = *p == '-';
-    if (*p == '+' || *p == '-') {
-        ++p;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
     }
     int64_t value = 0;
-    for (; isDigit(*p); ++p) {
-        value = std::min<int64_t>(value * 10 + (*p - '0'), INT32_MAX);
+    for (; i < text.size() && isDigit(text[i]); ++i) {
+        value = std::min<int64_t>(value * 10 + (text[i] - '0'), INT32_MAX);
     }
     return static_cast<int32_t>(negative ? -value : value);
 }
 
 // One "%2d" conversion as scanf makes it: blanks skipped, then at most two characters of
 // sign and digits. False, with `p` unmoved, when no digit is there.
-bool scanTwoDigits(const char*& p, int32_t& out) {
+bool scanTwoDigits(const char*& p, const char* end, int32_t& out) {
     const char* q = p;
-    while (isBlank(*q)) {
+    while (q < end && isBlank(*q)) {
         ++q;
     }
     int width = 2;
-    const bool negative = *q == '-';
-    if (*q == '+' || *q == '-') {
+    const bool negative = q < end && *q == '-';
+    if (q < end && (*q == '+' || *q == '-')) {
         ++q;
         --width;
     }
     int32_t value = 0;
     int digits = 0;
-    for (; width > 0 && isDigit(*q); ++q, --width, ++digits) {
+    for (; width > 0 && q < end && isDigit(*q); ++q, --width, ++digits) {
         value = value * 10 + (*q - '0');
     }
     if (digits == 0) {
@@ -96,12 +91,14 @@ bool scanTwoDigits(const char*& p, int32_t& out) {
 }
 
 // "hhmmss.sss": the thousandths are dropped; nothing changes unless all three were read.
-void readTime(const std::string& field, GpsFix& fix) {
-    const char* p = field.c_str();
+void readTime(std::string_view field, GpsFix& fix) {
+    const char* p = field.data();
+    const char* end = p + field.size();
     int32_t hour = 0;
     int32_t minute = 0;
     int32_t second = 0;
-    if (scanTwoDigits(p, hour) && scanTwoDigits(p, minute) && scanTwoDigits(p, second)) {
+    if (scanTwoDigits(p, end, hour) && scanTwoDigits(p, end, minute) &&
+        scanTwoDigits(p, end, second)) {
         fix.hour = hour;
         fix.minute = minute;
         fix.second = second;
@@ -109,17 +106,18 @@ void readTime(const std::string& field, GpsFix& fix) {
 }
 
 // "ddmmyy": day and month are needed; a missing year leaves the year as it was.
-void readDate(const std::string& field, GpsFix& fix) {
-    const char* p = field.c_str();
+void readDate(std::string_view field, GpsFix& fix) {
+    const char* p = field.data();
+    const char* end = p + field.size();
     int32_t day = 0;
     int32_t month = 0;
-    if (!scanTwoDigits(p, day) || !scanTwoDigits(p, month)) {
+    if (!scanTwoDigits(p, end, day) || !scanTwoDigits(p, end, month)) {
         return;
     }
     fix.day = day;
     fix.month = month;
     int32_t year = 0;
-    if (scanTwoDigits(p, year)) {
+    if (scanTwoDigits(p, end, year)) {
         fix.year = year + 2000;
     }
 }
@@ -127,14 +125,14 @@ void readDate(const std::string& field, GpsFix& fix) {
 // "4807.038" (two degree digits, three for a longitude) then decimal minutes, as degrees
 // x 100000 truncated toward zero. Unchanged when either field is empty or the value does
 // not fit an int32.
-void readCoordinate(const std::string& value, const std::string& hemisphere, size_t degreeDigits,
+void readCoordinate(std::string_view value, std::string_view hemisphere, size_t degreeDigits,
                     const char* negativeHemisphere, int32_t& out) {
     if (value.empty() || hemisphere.empty()) {
         return;
     }
-    const double degrees = toDecimal(value.substr(0, degreeDigits));
+    const double degrees = decimalField(value.substr(0, degreeDigits));
     const double minutes =
-        value.size() > degreeDigits ? toDecimal(value.substr(degreeDigits)) : 0.0;
+        value.size() > degreeDigits ? decimalField(value.substr(degreeDigits)) : 0.0;
     const double scaled = (degrees + minutes / 60.0) * 100000.0;
     if (!(std::fabs(scaled) < 2147483647.0)) {
         return;
@@ -143,41 +141,49 @@ void readCoordinate(const std::string& value, const std::string& hemisphere, siz
     out = hemisphere == negativeHemisphere ? -truncated : truncated;
 }
 
-void readPosition(const std::vector<std::string>& f, size_t first, GpsFix& fix) {
+void readPosition(const SentenceFields& f, size_t first, GpsFix& fix) {
     readCoordinate(f[first], f[first + 1], 2, "S", fix.latitude);
     readCoordinate(f[first + 2], f[first + 3], 3, "W", fix.longitude);
 }
 
-// Cuts at every "," and "*"; a field that reaches 24 characters is the last one. Returns
-// how many fields come before the checksum, which is no data field.
-size_t splitFields(const char* sentence, std::vector<std::string>& fields) {
+// The sentence of `length` characters is copied and cut in place at every "," and "*";
+// a field that reaches 24 characters is the last one. Returns how many fields come before
+// the checksum, which is no data field.
+size_t splitFields(GpsFix& fix, size_t length) {
+    SentenceFields& fields = fix.fields;
+    char* text = fix.fieldText;
+    std::memcpy(text, fix.sentence, length + 1);
     fields.clear();
     size_t dataFields = 0;
     bool checksumSeen = false;
-    std::string field;
-    for (const char* p = sentence; *p != '\0'; ++p) {
-        if (*p == ',' || *p == '*') {
-            fields.push_back(std::move(field));
-            field.clear();
-            if (*p == '*' && !checksumSeen) {
+    size_t start = 0;
+    size_t end = 0;
+    for (;; ++end) {
+        const char c = text[end];
+        if (c == '\0') {
+            break;
+        }
+        if (c == ',' || c == '*') {
+            text[end] = '\0';
+            fields.emplace_back(text + start, end - start);
+            if (c == '*' && !checksumSeen) {
                 checksumSeen = true;
                 dataFields = fields.size();
             }
-            continue;
-        }
-        field.push_back(*p);
-        if (field.size() == kFieldCap) {
+            start = end + 1;
+        } else if (end + 1 - start == kFieldCap) {
+            text[++end] = '\0';
             break;
         }
     }
-    fields.push_back(std::move(field));
+    fields.emplace_back(text + start, end - start);
     return checksumSeen ? dataFields : fields.size();
 }
 
 // $GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47
 void decodeGga(GpsFix& fix, size_t dataFields) {
     fix.lastGga = fix.sentence;
-    const std::vector<std::string>& f = fix.fields;
+    const SentenceFields& f = fix.fields;
     if (dataFields < 12) {
         return;
     }
@@ -192,15 +198,15 @@ void decodeGga(GpsFix& fix, size_t dataFields) {
     if (!fix.valid) {
         return;
     }
-    fix.altitude = toDecimal(f[9]);
-    fix.geoidSeparation = toDecimal(f[11]);
+    fix.altitude = decimalField(f[9]);
+    fix.geoidSeparation = decimalField(f[11]);
     readPosition(f, 2, fix);
 }
 
 // $GPRMC,081836,A,3751.65,S,14507.36,E,000.0,360.0,130998,011.3,E*62
 void decodeRmc(GpsFix& fix, size_t dataFields) {
     fix.lastRmc = fix.sentence;
-    const std::vector<std::string>& f = fix.fields;
+    const SentenceFields& f = fix.fields;
     if (dataFields < 10) {
         return;
     }
@@ -212,10 +218,10 @@ void decodeRmc(GpsFix& fix, size_t dataFields) {
     readPosition(f, 3, fix);
     readTime(f[1], fix);
     if (!f[7].empty()) {
-        fix.rmcSpeedKnots = toDecimal(f[7]);
+        fix.rmcSpeedKnots = decimalField(f[7]);
     }
     if (!f[8].empty()) {
-        fix.course = toDecimal(f[8]);
+        fix.course = decimalField(f[8]);
     }
     if (!f[9].empty()) {
         readDate(f[9], fix);
@@ -225,12 +231,12 @@ void decodeRmc(GpsFix& fix, size_t dataFields) {
 // $GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48
 void decodeVtg(GpsFix& fix, size_t dataFields) {
     fix.lastVtg = fix.sentence;
-    const std::vector<std::string>& f = fix.fields;
+    const SentenceFields& f = fix.fields;
     if (dataFields < 8) {
         return;
     }
     if (fix.valid && !f[7].empty()) {
-        fix.vtgSpeedKmh = toDecimal(f[7]);
+        fix.vtgSpeedKmh = decimalField(f[7]);
     }
 }
 
@@ -239,7 +245,7 @@ void decodeSentence(GpsFix& fix, size_t length) {
     while (length > 0 && fix.sentence[length - 1] == '\n') {
         fix.sentence[--length] = '\0';
     }
-    const size_t dataFields = splitFields(fix.sentence, fix.fields);
+    const size_t dataFields = splitFields(fix, length);
     if (std::strncmp(fix.sentence, "GPGGA", 5) == 0) {
         decodeGga(fix, dataFields);
     } else if (std::strncmp(fix.sentence, "GPRMC", 5) == 0) {
@@ -275,13 +281,65 @@ void collectChunk(GpsFix& fix, const char* bytes, size_t count) {
             fix.parserState = c == '$' ? kInside : kWaiting;
             continue;
         }
-        fix.sentence[length++] = c;
-        fix.sentence[length] = '\0';
-        if (length > kSentenceCap) {
+        // The run of ordinary characters up to the next end of sentence is taken at once.
+        size_t run = i + 1;
+        while (run < count && bytes[run] != '\0' && bytes[run] != '\r' && bytes[run] != '$') {
+            ++run;
+        }
+        if (length + (run - i) > kSentenceCap) {
             discardSentence(fix);
             return;
         }
+        std::memcpy(fix.sentence + length, bytes + i, run - i);
+        length += run - i;
+        fix.sentence[length] = '\0';
+        i = run - 1;
     }
+}
+
+double decimalField(std::string_view text) {
+    size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        i = 1;
+    }
+    uint64_t mantissa = 0;
+    int digits = 0;
+    int decimals = 0;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (isDigit(c)) {
+            mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+            ++digits;
+            decimals += point ? 1 : 0;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    double value = 0.0;
+    if (i == text.size() && digits >= 1 && digits <= kExactDigits) {
+        // Both operands are exact, and the division rounds once.
+        value = static_cast<double>(mantissa) / kPowersOfTen[decimals];
+        value = negative ? -value : value;
+    } else {
+        // Exponents, blanks, hexadecimal and trailing text: strtod itself, on a copy that
+        // ends where the text does. Fields are never longer than the stack copy.
+        if (text.size() <= kFieldCap) {
+            char copy[kFieldCap + 1];
+            std::memcpy(copy, text.data(), text.size());
+            copy[text.size()] = '\0';
+            value = std::strtod(copy, nullptr);
+        } else {
+            value = std::strtod(std::string(text).c_str(), nullptr);
+        }
+    }
+    if (!std::isfinite(value) || std::fabs(value) > kLargestNumber) {
+        return 0.0;
+    }
+    return value;
 }
 
 void resolveSpeed(GpsFix& fix) {

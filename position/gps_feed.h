@@ -5,9 +5,22 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kelvaro {
+
+// The fields of the last decoded sentence, as views into the record's own copy of it. A
+// copied record has none: its views would show the original's text.
+struct SentenceFields : std::vector<std::string_view> {
+    SentenceFields() = default;
+    SentenceFields(const SentenceFields&) : std::vector<std::string_view>() {}
+    SentenceFields& operator=(const SentenceFields&) {
+        clear();
+        return *this;
+    }
+    ~SentenceFields() = default;
+};
 
 struct GpsFix {
     bool valid = false;
@@ -30,7 +43,9 @@ struct GpsFix {
     int32_t longitude = 0;    // degrees x 100000, west negative
     int fd = -1;
     char sentence[1028] = {};
-    std::vector<std::string> fields;
+    // The last decoded sentence split in place: every separator turned into a NUL.
+    char fieldText[1028] = {};
+    SentenceFields fields;
     std::string lastRmc;
     std::string lastGga;
     std::string lastVtg;
@@ -52,6 +67,12 @@ void collectChunk(GpsFix& fix, const char* bytes, size_t count);
 
 // The resulting ground speed from the VTG and RMC speeds; every poll ends with it.
 void resolveSpeed(GpsFix& fix);
+
+// A decimal field as atof reads it, with garbage, infinities and magnitudes above a
+// million read as 0. Plain digits with an optional sign and point, 15 digits at most, are
+// read without strtod: their integer divided by an exact power of ten rounds as strtod
+// rounds.
+[[nodiscard]] double decimalField(std::string_view text);
 
 // The one fix of the process.
 extern GpsFix gpsFix;

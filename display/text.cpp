@@ -17,7 +17,6 @@ namespace kelvaro {
 namespace {
 
 constexpr int32_t kFirstCode = 32;
-constexpr int32_t kCodes = 224;
 constexpr FT_UInt kDpi = 140;
 constexpr int64_t kMaxTextWidth = 1 << 24;
 

@@ -185,6 +185,8 @@ struct ScreenFigures {
     Meter steady;
     uint32_t steadyTurns = 0;
     uint64_t flushNanoseconds = 0;
+    uint32_t cachedGlyphs = 0;
+    size_t cachedBytes = 0;
 };
 
 // The measured calls under names of their own, so that a profiler can be told to count
@@ -287,6 +289,12 @@ ScreenFigures runScreen(uint32_t width, uint32_t height, uint32_t warmupTurns,
         program(figures.steady, [&] { steadyTurn(app); });
         figures.steadyTurns += 1;
     }
+    for (const kelvaro::FontRecord& font : kelvaro::screen.fonts) {
+        for (const kelvaro::CachedGlyph& glyph : font.glyphs) {
+            figures.cachedGlyphs += glyph.loaded ? 1 : 0;
+        }
+        figures.cachedBytes += font.coverage.size();
+    }
     const uint64_t start = cpuNanoseconds();
     flushes();
     figures.flushNanoseconds = (cpuNanoseconds() - start) / kFlushes;
@@ -324,6 +332,8 @@ void printScreen(const ScreenFigures& f) {
     std::printf("  before the 1st frame   %10llu FreeType glyph loads   %8llu heap allocations\n",
                 static_cast<unsigned long long>(f.firstFrame.glyphLoads),
                 static_cast<unsigned long long>(f.firstFrame.allocations));
+    std::printf("  glyph cache at the end %10u glyphs of the four slots, %zu bytes of coverage\n",
+                f.cachedGlyphs, f.cachedBytes);
 }
 
 // The shipped drives decoded in the feed's 1024-byte chunks, beside copying the same

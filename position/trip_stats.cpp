@@ -173,10 +173,19 @@ void addInclinationSample(TripStats& trip, double altitudeChange, double distanc
     // less from the configuration file leaves room for the new step alone.
     const int32_t longest = static_cast<int32_t>(kInclinationWindowCap) - 1;
     const size_t keep = static_cast<size_t>(std::clamp(settings.inclinometer, 0, longest));
-    while (trip.inclinationSamples.size() > keep) {
-        trip.inclinationSamples.pop_front();
+    auto& window = trip.inclinationSamples;
+    while (window.size() > keep + 1) {
+        window.pop_front();
     }
-    trip.inclinationSamples.emplace_back(altitudeChange, distanceChange);
+    // A full window moves its steps up one place for the new one: taking one off the front
+    // and putting one on the back would make the deque free and allocate a block now and
+    // then, once a second, for the whole trip.
+    if (window.size() == keep + 1) {
+        std::move(window.begin() + 1, window.end(), window.begin());
+        window.back() = {altitudeChange, distanceChange};
+    } else {
+        window.emplace_back(altitudeChange, distanceChange);
+    }
 }
 
 double inclinationPercent(const TripStats& trip, const Settings& settings) {

@@ -150,10 +150,13 @@ void openFeedTurn(Application& app) {
     sleepMilliseconds(liveSettings.processperiod);
 }
 
-void refreshDashboard(Application& app) {
+// True when it flushed: a full redraw is shown at once.
+bool refreshDashboard(Application& app) {
     app.dashboard->refresh(redrawFlags(*app.trip, app.dashboard->shown(), app.loop.fullRedraw));
-    flush(app.loop.fullRedraw);
+    const bool full = app.loop.fullRedraw;
+    flush(full);
     app.loop.fullRedraw = false;
+    return full;
 }
 
 // The fix's time, altitude and date into the trip, and the automatic colour scheme.
@@ -326,9 +329,7 @@ void tripTurn(Application& app) {
     t.satellites = gpsFix.satellites;
     app.dashboard->setFixColours(t.fixValid);
 
-    if (isShown(t.page)) {
-        refreshDashboard(app);
-    }
+    const bool refreshFlushed = isShown(t.page) && refreshDashboard(app);
     if (t.page == Page::SpeedPicker) {
         if (loop.pickerCountdown >= 1) {
             app.dashboard->drawSpeedPanel();
@@ -363,7 +364,11 @@ void tripTurn(Application& app) {
 
     altitudeMessage(app);
     waitForTouch(app);
-    flush(isShown(t.page));
+    if (refreshFlushed) {
+        flushIfDrawn(isShown(t.page));
+    } else {
+        flush(isShown(t.page));
+    }
     if (loop.touched && touch.record.pressure == 0) {
         if (t.page == Page::SpeedPicker) {
             dispatchPickerTouch(app, touch.record.x, touch.record.y);

@@ -91,8 +91,9 @@ void cycleColourScheme(Application& app) {
     workingSettings.colorscheme = live.colorscheme;
     writeSettings(live);
     const TripStats& trip = *app.trip;
-    app.loop.fullRedraw = app.dashboard->applyColorScheme(live.colorscheme, trip.now, trip.lat,
-                                                          trip.lon, live.gmtoffset, false);
+    const bool changed = app.dashboard->applyColorScheme(live.colorscheme, trip.now, trip.lat,
+                                                         trip.lon, live.gmtoffset, false);
+    app.loop.fullRedraw = app.loop.fullRedraw || changed;
 }
 
 Page shownTwin(Page page) {

@@ -17,6 +17,7 @@
 #include "app/dispatch.h"
 #include "app/settings.h"
 #include "app/ui_owner.h"
+#include "display/dashboard.h"
 #include "display/screen.h"
 #include "display/touch.h"
 #include "navlink/example_handler.h"
@@ -326,6 +327,31 @@ TEST_F(Dispatch, ThePickerSetsTheLimitAndAnyLiftClosesIt) {
         << "the limit in force is not a setting";
 }
 
+TEST_F(Dispatch, ThePickerClosingWithTheMinutesSchemeCheckStillRedrawsEverything) {
+    startRunning();
+    feedFix(2);
+    runTurn(app_);
+    ASSERT_NE(app_.trip->lat, 0.0);
+    liveSettings.colorscheme = ColorScheme::Auto;
+    app_.trip->schemeMinute = -1;
+    dispatchDashboardTouch(app_, 200, 100);
+    app_.loop.pickerCountdown = 0;
+    feedFix(3);
+    runTurn(app_);
+    EXPECT_EQ(app_.trip->schemeMinute, 35) << "the scheme was judged in this turn";
+    EXPECT_EQ(page(), Page::Running);
+    EXPECT_TRUE(app_.loop.fullRedraw) << "the picker's picture is to be painted over";
+}
+
+TEST_F(Dispatch, ANewLimitRedrawsTheSpeedZoneOnce) {
+    startRunning();
+    runTurn(app_);
+    app_.trip->speedLimitNow = 90;
+    EXPECT_TRUE(redrawFlags(*app_.trip, false).speed);
+    runTurn(app_);
+    EXPECT_FALSE(redrawFlags(*app_.trip, false).speed);
+}
+
 TEST_F(Dispatch, ThePickerTogglesAndClearsTheMaximumSpeedInBothCopies) {
     startRunning();
     liveSettings.maxspeedvalue = 143;
@@ -402,6 +428,26 @@ TEST_F(Dispatch, ShowComesForwardWithoutRestartingTheTrip) {
     feedFix(2);
     runTurn(app_);
     EXPECT_EQ(app_.trip->tripStart, started);
+}
+
+TEST_F(Dispatch, HiddenByTheNavigatorAndLeftByTheFeedItNeverDrawsOverTheNavigator) {
+    startRunning();
+    testing::internal::CaptureStdout();
+    request({"Paris hide"});
+    testing::internal::GetCapturedStdout();
+    ASSERT_EQ(page(), Page::RunningHidden);
+    ASSERT_NE(screen.mapping, nullptr) << "a navigator's hide leaves the screen mapped";
+    const std::string navigatorScreen(root_.read("/dev/fb").size(), '\x5A');
+    root_.write("/dev/fb", navigatorScreen);
+
+    ::close(writer_);
+    writer_ = -1;
+    ::unlink(root_.path("/var/run/gpsfeed").c_str());
+    for (int turn = 0; turn < 200 && page() != Page::Stopped; ++turn) {
+        runTurn(app_);
+    }
+    EXPECT_EQ(page(), Page::Stopped);
+    EXPECT_TRUE(root_.read("/dev/fb") == navigatorScreen);
 }
 
 TEST_F(Dispatch, TheZeroRequestClearsTheOwnerWordOnlyWhileHidden) {

@@ -537,6 +537,65 @@ TEST_F(Dispatch, CancelDropsTheEditsSinceTheLastApply) {
     EXPECT_EQ(config(), applied);
 }
 
+TEST_F(Dispatch, LeavingSetupKeepsTheTopSpeedOfTheTrip) {
+    const struct {
+        const char* legend;
+        bool byNavigator;
+    } rows[] = {{"cancel", false}, {"the navigator's hide", true}};
+    startRunning();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        app_.trip->page = Page::Running;
+        writeSettings(liveSettings);
+        // As the trip raises it, without a write.
+        liveSettings.maxspeedvalue = workingSettings.maxspeedvalue = 51;
+        enterSetup();
+        testing::internal::CaptureStdout();
+        if (row.byNavigator) {
+            request({"Paris hide"});
+        } else {
+            tapCode(kSetupCodeCancel);
+            runTurn(app_);
+        }
+        testing::internal::GetCapturedStdout();
+        EXPECT_TRUE(noScreens());
+        EXPECT_EQ(liveSettings.maxspeedvalue, 51);
+        EXPECT_EQ(workingSettings.maxspeedvalue, 51);
+    }
+}
+
+TEST_F(Dispatch, LeavingSetupShowsTheSchemeInForceWhereTheTripIs) {
+    const struct {
+        const char* legend;
+        std::vector<int32_t> codes;  // on screen 3, then what leaves setup
+    } rows[] = {
+        {"save under auto at night", {302, kSetupCodeSave}},
+        {"apply night, then cancel", {301, kSetupCodeApply, kSetupCodeCancel}},
+    };
+    startRunning();
+    feedFix(2);
+    runTurn(app_);
+    const Color565 night = toColor565(liveSettings.topbackgroundcolors[1]);
+    ASSERT_NE(night, toColor565(liveSettings.topbackgroundcolors[0]));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        liveSettings.colorscheme = workingSettings.colorscheme = ColorScheme::Day;
+        writeSettings(liveSettings);
+        ASSERT_TRUE(
+            app_.dashboard->applyColorScheme(ColorScheme::Day, app_.trip->now, 0, 0, 1, true));
+        app_.trip->now.hour = 23;  // a winter night in Freiburg
+        enterSetup();
+        tapCode(6);
+        runTurn(app_);
+        for (const int32_t code : row.codes) {
+            tapCode(code);
+        }
+        runTurn(app_);
+        EXPECT_EQ(page(), Page::Running);
+        EXPECT_EQ(app_.dashboard->colours().topBackground, night);
+    }
+}
+
 TEST_F(Dispatch, TabsOpenScreensAndListsStopAtBothEnds) {
     startRunning();
     enterSetup();

@@ -321,7 +321,8 @@ void goBehind(Application& app) {
 void restoreDashboard(Application& app) {
     mapScreen();
     static_cast<void>(openTouch());
-    flushTouch();
+    // Taps made on the navigator's screen while hidden are not ours.
+    discardPendingTouch();
     DashboardLayout& dashboard = *app.dashboard;
     dashboard.setFixColours(app.trip->fixValid);
     RedrawFlags all;

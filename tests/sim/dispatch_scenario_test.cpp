@@ -276,6 +276,25 @@ TEST(ZonesByTaps, HideRemovesTheHookFileAndZeroesTheOwnerWord) {
     EXPECT_EQ(root.read(kOwnerFile), ownerBytes(0));
 }
 
+TEST(ZonesByTaps, TapsOnTheNavigatorsScreenDoNothingWhenTheProgramComesBack) {
+    const struct {
+        const char* legend;
+        std::string hide;
+    } rows[] = {
+        {"hidden by its zone", tap(10, kHideZone)},
+        {"hidden by the navigator", "10 request x hide\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        test::TempRoot root;
+        const test::SimRun run = runTown(
+            root, "", row.hide + tap(15, kExitCorner) + tap(17, kExitCorner) + "20 request\n",
+            {"--max-seconds", "30"});
+        EXPECT_EQ(run.exitStatus, 3) << "still running after the show";
+        EXPECT_TRUE(root.exists(kHookFile));
+    }
+}
+
 TEST(ZonesByTaps, ExitEndsTheRunThroughTheExitSequence) {
     test::TempRoot root;
     const test::SimRun run = runTown(root, "", tap(15, kExitCorner));

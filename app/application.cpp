@@ -151,7 +151,10 @@ void openFeedTurn(Application& app) {
 }
 
 void refreshDashboard(Application& app) {
-    app.dashboard->refresh(redrawFlags(*app.trip, app.loop.fullRedraw));
+    TripStats& trip = *app.trip;
+    app.dashboard->refresh(redrawFlags(trip, app.loop.fullRedraw));
+    // The limit changes by taps, between refreshes; the next refresh compares with this.
+    trip.prevSpeedLimitNow = trip.speedLimitNow;
     flush(app.loop.fullRedraw);
     app.loop.fullRedraw = false;
 }
@@ -179,8 +182,11 @@ void takeFix(Application& app) {
     t.now.year = gpsFix.year;
     if (t.schemeMinute != t.now.minute && s.colorscheme == ColorScheme::Auto && t.lat != 0.0 &&
         t.lon != 0.0 && isShown(t.page)) {
-        loop.fullRedraw =
+        // A full redraw asked for earlier in the turn (the picker closing) must survive an
+        // unchanged scheme.
+        const bool changed =
             app.dashboard->applyColorScheme(s.colorscheme, t.now, t.lat, t.lon, s.gmtoffset, false);
+        loop.fullRedraw = loop.fullRedraw || changed;
         t.schemeMinute = t.now.minute;
     }
 }
@@ -420,12 +426,16 @@ void runPage(Application& app) {
 }  // namespace
 
 void runTurn(Application& app) {
+    // A hidden program that gives up on the feed leaves without a last look at the screen,
+    // which the navigator owns.
+    const bool wasShown = isShown(app.trip->page);
     runPage(app);
     if (app.trip->page == Page::Stopped) {
         return;
     }
     pollNavigatorLink(kApplicationName, &exampleHandler);
-    flush(isShown(app.trip->page));
+    const Page page = app.trip->page;
+    flush(isShown(page) && (wasShown || page != Page::Exiting));
 }
 
 void finishApplication(Application& app) {

@@ -91,8 +91,9 @@ void cycleColourScheme(Application& app) {
     workingSettings.colorscheme = live.colorscheme;
     writeSettings(live);
     const TripStats& trip = *app.trip;
-    app.loop.fullRedraw = app.dashboard->applyColorScheme(live.colorscheme, trip.now, trip.lat,
-                                                          trip.lon, live.gmtoffset, false);
+    const bool changed = app.dashboard->applyColorScheme(live.colorscheme, trip.now, trip.lat,
+                                                         trip.lon, live.gmtoffset, false);
+    app.loop.fullRedraw = app.loop.fullRedraw || changed;
 }
 
 Page shownTwin(Page page) {
@@ -320,7 +321,8 @@ void goBehind(Application& app) {
 void restoreDashboard(Application& app) {
     mapScreen();
     static_cast<void>(openTouch());
-    flushTouch();
+    // Taps made on the navigator's screen while hidden are not ours.
+    discardPendingTouch();
     DashboardLayout& dashboard = *app.dashboard;
     dashboard.setFixColours(app.trip->fixValid);
     RedrawFlags all;

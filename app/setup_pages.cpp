@@ -49,7 +49,13 @@ void reloadLanguage(Application& app) {
     app.compassPoints = buildCompassPoints(*app.texts);
 }
 
+// The colours of the settings now in force, judged where the trip is: an apply may have
+// changed them, a cancel may have put back the file's.
 void backToDashboard(Application& app) {
+    const TripStats& trip = *app.trip;
+    const Settings& live = liveSettings;
+    static_cast<void>(app.dashboard->applyColorScheme(live.colorscheme, trip.now, trip.lat,
+                                                      trip.lon, live.gmtoffset, true));
     app.trip->page = app.loop.returnPage;
     app.loop.fullRedraw = true;
     destroySetupScreens(app.setupScreens);
@@ -57,10 +63,7 @@ void backToDashboard(Application& app) {
 
 void saveAndLeave(Application& app) {
     const bool languageChanged = storeWorkingCopy();
-    const Settings& live = liveSettings;
-    static_cast<void>(app.dashboard->applyColorScheme(live.colorscheme, app.trip->now, 0.0, 0.0,
-                                                      live.gmtoffset, true));
-    app.trip->speedLimitNow = live.speedlimit;
+    app.trip->speedLimitNow = liveSettings.speedlimit;
     if (languageChanged) {
         reloadLanguage(app);
     }
@@ -124,9 +127,14 @@ void screenTurn(Application& app, int32_t number) {
 }  // namespace
 
 // Without a configuration file (nothing saved yet) reading leaves the working copy as it
-// is, so it is taken from the live settings, which hold what the file would.
+// is, so it is taken from the live settings, which hold what the file would. What the trip
+// keeps in the settings since their last write is no edit of setup and stays.
 void leaveSetup(Application& app) {
+    const Settings kept = liveSettings;
     readSettings();
+    liveSettings.maxspeedvalue = kept.maxspeedvalue;
+    liveSettings.accelerometer = kept.accelerometer;
+    liveSettings.logfilename = kept.logfilename;
     workingSettings = liveSettings;
     backToDashboard(app);
 }

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# The main job: build the simulator and replay a bundled drive through it. Everything the
-# run leaves is under out/demo (the device's file system in out/demo/root, frames in
-# out/demo/frames).
+# The main job: build the simulator and replay a bundled drive through it, with the tour
+# of the screen size (320x240 by default, or 480x272). Everything the run leaves is under
+# out/demo (the device's file system in out/demo/root, frames in out/demo/frames).
+#   scripts/demo.sh [DRIVE] [WxH]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 drive=${1:-data/drives/town.nmea}
+size=${2:-320x240}
 events=data/tour.events
+if [ "$size" != 320x240 ]; then
+    events=data/tour-$size.events
+fi
 
 scripts/install-deps.sh
 cmake --preset release >/dev/null
@@ -14,7 +19,7 @@ cmake --build --preset release --target kelvaro-sim -j2
 
 rm -rf out/demo
 mkdir -p out/demo/frames
-args=(--root out/demo/root --nmea "$drive" --frames out/demo/frames --frame-every 30)
+args=(--root out/demo/root --screen "$size" --nmea "$drive" --frames out/demo/frames --frame-every 30)
 if [ -f "$events" ]; then
     args+=(--events "$events")
 fi

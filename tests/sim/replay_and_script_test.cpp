@@ -107,14 +107,6 @@ TEST(ScheduleLog, CutsTheLogIntoReceiverCyclesAndPacesThem) {
     EXPECT_TRUE(scheduleLog("", kSecond).empty());
 }
 
-TEST(ScheduleLog, AVtgBeforeItsRmcIsFedWithIt) {
-    const std::string first = kVtg + "\r\n" + rmc("120000") + "\r\n" + gga("120000") + "\r\n";
-    const std::vector<FeedCycle> schedule =
-        scheduleLog(first + kVtg + "\r\n" + rmc("120001") + "\r\n", 0);
-    ASSERT_EQ(schedule.size(), 2u);
-    EXPECT_EQ(schedule[0].bytes, first);
-}
-
 class EventsScript : public ::testing::Test {
   protected:
     bool read(const std::string& text) {

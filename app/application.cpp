@@ -29,6 +29,8 @@ constexpr const char* kSpeedLimitImagePath = "/mnt/sdcard/kelvaro/images/speed_l
 constexpr int kChunkSize = 1024;
 // Without the feed for this long the application gives up and leaves.
 constexpr int32_t kFeedTimeoutMilliseconds = 30000;
+// A fix that no GGA has renewed for longer than this is lost.
+constexpr int32_t kFixRenewalSeconds = 3;
 
 // The plug-in framework's skin path; the application never reads it back.
 char skinPath[100] = "/mnt/sdcard/";
@@ -318,7 +320,19 @@ void tripTurn(Application& app) {
 
     t.prevFixValid = t.fixValid;
     t.fixValid = gpsFix.poll(kChunkSize);
+    // Sentences that keep coming without one usable GGA (garbage, a NUL in every one) and
+    // a feed that falls silent leave the last fix as it was: after a few seconds of that
+    // it is lost, as if the receiver had said so.
+    if (t.fixValid && gpsFix.pollsSinceRenewal > turnsFor(s, kFixRenewalSeconds)) {
+        gpsFix.valid = false;
+        t.fixValid = false;
+    }
     if (!gpsFix.feedOpen) {
+        // The bridge after the feed is back starts where the last valid fix was, as after
+        // a loss of fix.
+        if (t.prevFixValid) {
+            t.fixLostAt = t.lastSecond;
+        }
         gpsFix.close();
         loop.returnPage = t.page;
         t.page = Page::FeedLost;

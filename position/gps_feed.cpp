@@ -95,13 +95,29 @@ bool scanTwoDigits(const char*& p, int32_t& out) {
     return true;
 }
 
+// What a time, date or coordinate field holds; `given` is false when the field leaves the
+// value as it was, `possible` false when no real fix can carry it.
+struct FieldValue {
+    bool given = false;
+    bool possible = true;
+};
+
 // "hhmmss.sss": the thousandths are dropped; nothing changes unless all three were read.
-void readTime(const std::string& field, GpsFix& fix) {
+FieldValue scanTime(const std::string& field, int32_t& hour, int32_t& minute, int32_t& second) {
     const char* p = field.c_str();
+    FieldValue value;
+    value.given = scanTwoDigits(p, hour) && scanTwoDigits(p, minute) && scanTwoDigits(p, second);
+    // 60 is a leap second.
+    value.possible = !value.given || (hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 &&
+                                      second >= 0 && second <= 60);
+    return value;
+}
+
+void readTime(const std::string& field, GpsFix& fix) {
     int32_t hour = 0;
     int32_t minute = 0;
     int32_t second = 0;
-    if (scanTwoDigits(p, hour) && scanTwoDigits(p, minute) && scanTwoDigits(p, second)) {
+    if (scanTime(field, hour, minute, second).given) {
         fix.hour = hour;
         fix.minute = minute;
         fix.second = second;
@@ -109,43 +125,79 @@ void readTime(const std::string& field, GpsFix& fix) {
 }
 
 // "ddmmyy": day and month are needed; a missing year leaves the year as it was.
-void readDate(const std::string& field, GpsFix& fix) {
+FieldValue scanDate(const std::string& field, int32_t& day, int32_t& month, int32_t& year,
+                    bool& yearGiven) {
     const char* p = field.c_str();
+    FieldValue value;
+    value.given = scanTwoDigits(p, day) && scanTwoDigits(p, month);
+    yearGiven = value.given && scanTwoDigits(p, year);
+    value.possible = !value.given || (day >= 1 && day <= 31 && month >= 1 && month <= 12 &&
+                                      (!yearGiven || year >= 0));
+    return value;
+}
+
+void readDate(const std::string& field, GpsFix& fix) {
     int32_t day = 0;
     int32_t month = 0;
-    if (!scanTwoDigits(p, day) || !scanTwoDigits(p, month)) {
+    int32_t year = 0;
+    bool yearGiven = false;
+    if (!scanDate(field, day, month, year, yearGiven).given) {
         return;
     }
     fix.day = day;
     fix.month = month;
-    int32_t year = 0;
-    if (scanTwoDigits(p, year)) {
+    if (yearGiven) {
         fix.year = year + 2000;
     }
 }
 
 // "4807.038" (two degree digits, three for a longitude) then decimal minutes, as degrees
-// x 100000 truncated toward zero. Unchanged when either field is empty or the value does
-// not fit an int32.
-void readCoordinate(const std::string& value, const std::string& hemisphere, size_t degreeDigits,
-                    const char* negativeHemisphere, int32_t& out) {
+// x 100000 truncated toward zero, into `out` only when given and possible. Not given when
+// either field is empty; not possible beyond the limit in degrees.
+FieldValue scanCoordinate(const std::string& value, const std::string& hemisphere,
+                          size_t degreeDigits, const char* negativeHemisphere, double limit,
+                          int32_t& out) {
+    FieldValue result;
     if (value.empty() || hemisphere.empty()) {
-        return;
+        return result;
     }
+    result.given = true;
     const double degrees = toDecimal(value.substr(0, degreeDigits));
     const double minutes =
         value.size() > degreeDigits ? toDecimal(value.substr(degreeDigits)) : 0.0;
     const double scaled = (degrees + minutes / 60.0) * 100000.0;
-    if (!(std::fabs(scaled) < 2147483647.0)) {
-        return;
+    if (!(std::fabs(scaled) <= limit * 100000.0)) {
+        result.possible = false;
+        return result;
     }
     const int32_t truncated = static_cast<int32_t>(scaled);
     out = hemisphere == negativeHemisphere ? -truncated : truncated;
+    return result;
+}
+
+FieldValue scanLatitude(const std::vector<std::string>& f, size_t first, int32_t& out) {
+    return scanCoordinate(f[first], f[first + 1], 2, "S", 90.0, out);
+}
+FieldValue scanLongitude(const std::vector<std::string>& f, size_t first, int32_t& out) {
+    return scanCoordinate(f[first + 2], f[first + 3], 3, "W", 180.0, out);
 }
 
 void readPosition(const std::vector<std::string>& f, size_t first, GpsFix& fix) {
-    readCoordinate(f[first], f[first + 1], 2, "S", fix.latitude);
-    readCoordinate(f[first + 2], f[first + 3], 3, "W", fix.longitude);
+    scanLatitude(f, first, fix.latitude);
+    scanLongitude(f, first, fix.longitude);
+}
+
+// A receiver cannot send an hour of 99, a month of 13 or a latitude of 99 degrees; a
+// sentence with one is corrupt and is not taken at all. The time is in field 1, the
+// position from field `position` on, the date (RMC) in field `date` when not 0.
+bool possibleSentence(const std::vector<std::string>& f, size_t position, size_t date) {
+    int32_t a = 0;
+    int32_t b = 0;
+    int32_t c = 0;
+    bool yearGiven = false;
+    return scanTime(f[1], a, b, c).possible && scanLatitude(f, position, a).possible &&
+           scanLongitude(f, position, b).possible &&
+           (date == 0 || f[date].empty() || scanDate(f[date], a, b, c, yearGiven).possible);
 }
 
 // Cuts at every "," and "*"; a field that reaches 24 characters is the last one. Returns
@@ -178,7 +230,7 @@ size_t splitFields(const char* sentence, std::vector<std::string>& fields) {
 void decodeGga(GpsFix& fix, size_t dataFields) {
     fix.lastGga = fix.sentence;
     const std::vector<std::string>& f = fix.fields;
-    if (dataFields < 12) {
+    if (dataFields < 12 || !possibleSentence(f, 2, 0)) {
         return;
     }
     readTime(f[1], fix);
@@ -186,12 +238,14 @@ void decodeGga(GpsFix& fix, size_t dataFields) {
         const int32_t count = std::abs(toInteger(f[7]));
         fix.satellites = count > 12 ? 13 : count;
     }
+    // Receivers that track several constellations use far more than 12 satellites; 13
+    // stands for all of those counts, and each is a fix.
     const int32_t quality = toInteger(f[6]);
-    fix.valid = !f[6].empty() && (quality == 1 || quality == 2) && fix.satellites >= 1 &&
-                fix.satellites <= 12;
+    fix.valid = !f[6].empty() && (quality == 1 || quality == 2) && fix.satellites >= 1;
     if (!fix.valid) {
         return;
     }
+    fix.pollsSinceRenewal = 0;
     fix.altitude = toDecimal(f[9]);
     fix.geoidSeparation = toDecimal(f[11]);
     readPosition(f, 2, fix);
@@ -201,7 +255,7 @@ void decodeGga(GpsFix& fix, size_t dataFields) {
 void decodeRmc(GpsFix& fix, size_t dataFields) {
     fix.lastRmc = fix.sentence;
     const std::vector<std::string>& f = fix.fields;
-    if (dataFields < 10) {
+    if (dataFields < 10 || !possibleSentence(f, 3, 9)) {
         return;
     }
     // RMC can take validity away but never give it: only GGA knows the fix quality.
@@ -234,17 +288,33 @@ void decodeVtg(GpsFix& fix, size_t dataFields) {
     }
 }
 
+// GPS alone, several constellations together (GN), GLONASS, Galileo and BeiDou (two
+// talkers) all describe the one fix of the receiver.
+bool satelliteTalker(const char* sentence) {
+    static const char* const talkers[] = {"GP", "GN", "GL", "GA", "GB", "BD"};
+    for (const char* talker : talkers) {
+        if (std::strncmp(sentence, talker, 2) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void decodeSentence(GpsFix& fix, size_t length) {
     // A receiver that ends its lines with a bare line feed leaves it before the next "$".
     while (length > 0 && fix.sentence[length - 1] == '\n') {
         fix.sentence[--length] = '\0';
     }
     const size_t dataFields = splitFields(fix.sentence, fix.fields);
-    if (std::strncmp(fix.sentence, "GPGGA", 5) == 0) {
+    if (!satelliteTalker(fix.sentence)) {
+        return;
+    }
+    const char* type = fix.sentence + 2;
+    if (std::strncmp(type, "GGA", 3) == 0) {
         decodeGga(fix, dataFields);
-    } else if (std::strncmp(fix.sentence, "GPRMC", 5) == 0) {
+    } else if (std::strncmp(type, "RMC", 3) == 0) {
         decodeRmc(fix, dataFields);
-    } else if (std::strncmp(fix.sentence, "GPVTG", 5) == 0) {
+    } else if (std::strncmp(type, "VTG", 3) == 0) {
         decodeVtg(fix, dataFields);
     }
 }
@@ -328,6 +398,7 @@ void GpsFix::drain(int chunk) {
 bool GpsFix::poll(int chunk) {
     char buffer[kMaxChunk];
     const int n = chunkBytes(chunk);
+    pollsSinceRenewal = std::min(pollsSinceRenewal, INT32_MAX - 1) + 1;
     ssize_t got = ::read(fd, buffer, n);
     if (got == 0) {
         valid = false;

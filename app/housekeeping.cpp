@@ -12,6 +12,7 @@
 #include <ctime>
 #include <vector>
 
+#include "app/card_file.h"
 #include "platform/platform.h"
 
 namespace kelvaro {
@@ -20,7 +21,6 @@ namespace {
 
 constexpr const char* kHookFile = "/mnt/sdcard/plugins_hook/kelvaro.hook";
 constexpr const char* kCleanupList = "/mnt/sdcard/cleanup.txt";
-constexpr const char* kCleanupListNew = "/mnt/sdcard/cleanup.txt.new";
 constexpr const char* kDebugLog = "/mnt/sdcard/debug.txt";
 constexpr const char* kProcessList = "/mnt/sdcard/plugins_process.id";
 constexpr const char* kDeviceInfo = "/mnt/sdcard/ttgo.bif";
@@ -114,20 +114,10 @@ std::vector<std::string> splitLines(const std::string& content) {
     return lines;
 }
 
-// Replaces the list as a whole: the new content goes to a file beside it first, so that
-// a failed write or a power cut never leaves the other plug-ins' entries half written.
+// Replaces the list as a whole, so that a failed write or a power cut never leaves the
+// other plug-ins' entries half written.
 void replaceCleanupList(const std::string& content) {
-    const std::string target = platform::devicePath(kCleanupList);
-    const std::string fresh = platform::devicePath(kCleanupListNew);
-    const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return;
-    }
-    const bool written = writeAll(fd, content.data(), content.size()) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(fresh.c_str(), target.c_str()) != 0) {
-        ::unlink(fresh.c_str());
-    }
+    replaceFile(platform::devicePath(kCleanupList), content);
 }
 
 // "H:M:S" of the local time, without leading zeros.

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -19,7 +18,6 @@ namespace {
 constexpr uint32_t kAnswerPollMicroseconds = 100000;
 // The finished marker is written with its zero byte: eight bytes.
 constexpr char kFinishedContent[] = "finish\n";
-constexpr size_t kAbandonedKept = 16;
 
 int32_t nextSequence(int32_t sequence) {
     return static_cast<int32_t>(static_cast<uint32_t>(sequence) + 1u);
@@ -205,6 +203,12 @@ std::unique_ptr<MTomTomSession> CTomTomFileLayer::Send() {
     }
     const std::string finished = messagePath(ownName_, peerName_, sequence_, "finished");
     if (!writeSynced(finished, kFinishedContent, sizeof kFinishedContent, &created)) {
+        // Taken back whole, so that no reader finds half a request; should the peer have
+        // seen it already, its answer is a late one.
+        if (created) {
+            ::unlink(finished.c_str());
+        }
+        ::unlink(message.c_str());
         return nullptr;
     }
     if (answerMode_) {
@@ -237,18 +241,17 @@ ReceiveOutcome CTomTomFileLayer::ReceiveAnswer(std::unique_ptr<MTomTomSession> s
         arguments.Reset();
         return ReceiveOutcome::NoSession;
     }
+    const int32_t waitPolls = peerSilent_ ? 0 : kAnswerWaitPolls;
     for (int32_t polls = 0; !IsAnswerReady(session.get()); ++polls) {
-        if (polls == kAnswerWaitPolls) {
-            // The answer may still come; its files are left for whoever sees them later.
-            if (abandoned_.size() == kAbandonedKept) {
-                abandoned_.erase(abandoned_.begin());
-            }
-            abandoned_.push_back(sequence);
+        if (polls == waitPolls) {
+            // The answer may still come; the poll for incoming messages removes it then.
+            peerSilent_ = true;
             arguments.Reset();
             return ReceiveOutcome::TimedOut;
         }
         platform::sleepMicroseconds(kAnswerPollMicroseconds);
     }
+    peerSilent_ = false;
 
     const std::string message = messagePath(peerName_, ownName_, sequence, "message");
     const std::string finished = messagePath(peerName_, ownName_, sequence, "finished");
@@ -286,12 +289,12 @@ ReceiveOutcome CTomTomFileLayer::ReceiveAnswer(std::unique_ptr<MTomTomSession> s
     return outcome;
 }
 
-bool CTomTomFileLayer::ForgetAbandonedAnswer(int32_t sequence) {
-    const auto at = std::find(abandoned_.begin(), abandoned_.end(), sequence);
-    if (at == abandoned_.end()) {
+bool CTomTomFileLayer::TakeLateAnswer(int32_t sequence) {
+    const uint32_t number = static_cast<uint32_t>(sequence);
+    if (number == 0 || number > static_cast<uint32_t>(sequence_)) {
         return false;
     }
-    abandoned_.erase(at);
+    peerSilent_ = false;
     return true;
 }
 

@@ -125,5 +125,70 @@ INSTANTIATE_TEST_SUITE_P(Formats, CutLog, ::testing::ValuesIn(kFormats),
                              return std::string(info.param.name);
                          });
 
+struct FullCard {
+    const char* legend;
+    Format format;
+    std::vector<DriveStep> firstRun;
+    std::vector<DriveStep> nextRun;  // none: one run only
+    std::set<int> seconds;           // of the points read back at the end
+};
+
+void PrintTo(const FullCard& row, std::ostream* out) {
+    *out << row.legend;
+}
+
+// Ten bytes of room take part of any record and then none.
+const std::vector<DriveStep> kFillsAndGetsRoomBack = {
+    {1, Tap::None},         {2, Tap::StartLog}, {3, Tap::Waypoint},
+    {4, Tap::Waypoint, 10}, {5, Tap::Waypoint}, {6, Tap::Waypoint},
+    {7, Tap::Waypoint, -1}, {8, Tap::Waypoint}, {9, Tap::StopLog}};
+const std::vector<DriveStep> kFullAtTheStop = {
+    {1, Tap::None}, {2, Tap::StartLog}, {3, Tap::Waypoint}, {4, Tap::StopLog, 0}};
+
+const FullCard kFullCards[] = {
+    {"gpx_fills_and_gets_room_back", kFormats[0], kFillsAndGetsRoomBack, {}, {2, 3, 7, 8, 9}},
+    {"kml_fills_and_gets_room_back", kFormats[1], kFillsAndGetsRoomBack, {}, {2, 3, 7, 8, 9}},
+    {"csv_fills_and_gets_room_back", kFormats[2], kFillsAndGetsRoomBack, {}, {2, 3, 7, 8, 9}},
+    // The stop cannot finish the log: it stays open, and the next run's stop finishes it.
+    {"gpx_full_at_the_stop", kFormats[0], kFullAtTheStop, kNextRun, {2, 3, 13, 14}},
+    {"kml_full_at_the_stop", kFormats[1], kFullAtTheStop, kNextRun, {2, 3, 13, 14}},
+};
+
+class FullCardLog : public ::testing::TestWithParam<FullCard> {};
+
+TEST_P(FullCardLog, RecordsAreWholeOrAbsentAndTheLogReadsBackOnceThereIsRoom) {
+    const FullCard& row = GetParam();
+    TempRoot root;
+    prepareDriveCard(root, row.format.name);
+    ASSERT_EQ(runDrive(root, row.firstRun).exitStatus, 0);
+    if (!row.nextRun.empty()) {
+        EXPECT_EQ(otherLogFolderFiles(root).size(), 2u) << "the parts stay";
+        EXPECT_EQ(root.read("/mnt/sdcard/kelvaro/config.txt").find("logfilename none\n"),
+                  std::string::npos);
+        ASSERT_EQ(runDrive(root, row.nextRun).exitStatus, 0);
+    }
+    const std::multiset<int> onCard = secondsOnCard(root, row.format.name);
+    EXPECT_EQ(std::set<int>(onCard.begin(), onCard.end()), row.seconds);
+    EXPECT_EQ(onCard.size(), row.seconds.size());
+    for (const std::string& name : logFiles(root)) {
+        for (const std::string& line : textLines(root.read(kItnFolder + name))) {
+            if (row.format.name == std::string("csv") && line[0] != '"') {
+                EXPECT_EQ(std::count(line.begin(), line.end(), ','), 7) << line;
+            }
+        }
+    }
+    if (!hostReadersRun()) {
+        GTEST_SKIP() << "gpsbabel or xmllint cannot run here";
+    }
+    EXPECT_EQ(otherLogFolderFiles(root), std::vector<std::string>{});
+    const std::multiset<int> read = readLogs(root, row.format);
+    EXPECT_EQ(read, onCard);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cards, FullCardLog, ::testing::ValuesIn(kFullCards),
+                         [](const ::testing::TestParamInfo<FullCard>& info) {
+                             return std::string(info.param.legend);
+                         });
+
 }  // namespace
 }  // namespace kelvaro::test

@@ -52,6 +52,21 @@ TEST_F(TrackLogLife, NamesFollowTheSavingModeAndTheFormat) {
     }
 }
 
+TEST_F(TrackLogLife, ALogBegunInTheSecondOfAnotherTakesANumberNotItsFile) {
+    for (const char* name :
+         {"tm20240612_074210.gpx", "tm20240612_074210_2.gpx", "tm20240612_074210_3.gpx"}) {
+        SCOPED_TRACE(name);
+        liveSettings.logfilename = "none";
+        startLog(TrackFormat::Gpx);
+        EXPECT_EQ(liveSettings.logfilename, name);
+        EXPECT_TRUE(finishTrackLog(trip_, texts_, nullptr));
+        const std::string log = logFile();
+        EXPECT_EQ(log.find("<?xml"), 0u);
+        EXPECT_EQ(log.find("<?xml", 1), std::string::npos);
+        EXPECT_EQ(log.find("</gpx>"), log.size() - 7);
+    }
+}
+
 TEST_F(TrackLogLife, AStoredNameIsResumedAndWritesNoHead) {
     liveSettings.logfilename = "tm20240611_180000.gpx";
     liveSettings.trackformat = TrackFormat::Gpx;

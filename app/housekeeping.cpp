@@ -36,21 +36,6 @@ constexpr size_t kMaxLineLength = 1024;
 bool captureOn = false;
 std::FILE* debugStream = nullptr;
 
-bool writeAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
 enum class FileRead { Whole, Cut, Missing, Failed };
 
 // At most limit bytes of the file into content; Cut when there was more.
@@ -175,7 +160,7 @@ void writeProcessList() {
             }
             const std::string line = std::string(entry->d_name) + " " +
                                      processCommand(processes + "/" + entry->d_name) + "\n";
-            if (!writeAll(fd, line.data(), line.size())) {
+            if (!writeWhole(fd, line.data(), line.size())) {
                 break;
             }
         }
@@ -197,7 +182,7 @@ void writeHookFile() {
         return;
     }
     static const char kText[] = "Kelvaro running\n";
-    writeAll(fd, kText, sizeof kText - 1);
+    static_cast<void>(writeWhole(fd, kText, sizeof kText - 1));
     ::close(fd);
 }
 
@@ -248,7 +233,7 @@ void takeScreenshot(const std::string& name) {
             ok = got == 0;
             break;
         }
-        if (!writeAll(copy, chunk.data(), static_cast<size_t>(got))) {
+        if (!writeWhole(copy, chunk.data(), static_cast<size_t>(got))) {
             ok = false;
             break;
         }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 
+#include "app/card_file.h"
 #include "platform/platform.h"
 
 namespace kelvaro {
@@ -43,21 +44,6 @@ bool ensureRunFolder() {
     return ::mkdir(folder.c_str(), 0755) == 0;
 }
 
-bool writeAll(int fd, const char* bytes, size_t length) {
-    while (length > 0) {
-        const ssize_t written = ::write(fd, bytes, length);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        bytes += written;
-        length -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
 // Creates (or truncates) the file and writes the bytes to storage before closing it.
 // "created" tells the caller whether a file now exists that it may have to take back.
 bool writeSynced(const std::string& path, const char* bytes, size_t length, bool* created) {
@@ -66,7 +52,7 @@ bool writeSynced(const std::string& path, const char* bytes, size_t length, bool
     if (fd < 0) {
         return false;
     }
-    const bool written = writeAll(fd, bytes, length) && ::fsync(fd) == 0;
+    const bool written = writeWhole(fd, bytes, length) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     return written && closed;
 }

@@ -118,8 +118,7 @@ void startApplication(Application& app) {
     app.loop.inclineRefDistance = 0.0;
     app.trip->speedLimitNow = settings.speedlimit;
 
-    if (settings.logfilename != "none") {
-        nameTrackLog(*app.trip);
+    if (settings.logfilename != "none" && resumeTrackLog(*app.trip)) {
         app.trip->logging = true;
         app.loop.autologDone = true;
         app.trip->pointsLogged = 0;

@@ -31,16 +31,26 @@ void drawScreen(Application& app, SetupScreen& setupScreen) {
     static_cast<void>(drawSetupScreen(setupScreen, workingSettings, *app.texts));
 }
 
-// The working copy becomes the live settings through the file. True when the language
-// changed, so that the caller reloads its texts.
-bool storeWorkingCopy() {
+// The working copy becomes the live settings through the file. A log open under another
+// format or saving mode is finished as a stop finishes it, and logging goes on in a new log
+// of the new settings. True when the language changed, so that the caller reloads its
+// texts.
+bool storeWorkingCopy(Application& app) {
     Settings& working = workingSettings;
     if (working.trackformat == TrackFormat::Gpx || working.trackformat == TrackFormat::Kml) {
         working.tracksaving = TrackSaving::New;
     }
+    const bool newLog = app.trip->logging && (working.trackformat != liveSettings.trackformat ||
+                                              working.tracksaving != liveSettings.tracksaving);
+    if (newLog) {
+        stopTrackLogging(app);
+    }
     const bool languageChanged = working.language != liveSettings.language;
     writeSettings(working);
     readSettings();
+    if (newLog) {
+        startTrackLogging(app);
+    }
     return languageChanged;
 }
 
@@ -62,7 +72,7 @@ void backToDashboard(Application& app) {
 }
 
 void saveAndLeave(Application& app) {
-    const bool languageChanged = storeWorkingCopy();
+    const bool languageChanged = storeWorkingCopy(app);
     app.trip->speedLimitNow = liveSettings.speedlimit;
     if (languageChanged) {
         reloadLanguage(app);
@@ -104,7 +114,7 @@ void screenTurn(Application& app, int32_t number) {
             drawScreen(app, *setupScreen);
             break;
         case SetupOutcome::Apply:
-            if (storeWorkingCopy()) {
+            if (storeWorkingCopy(app)) {
                 reloadLanguage(app);
             }
             drawScreen(app, *setupScreen);

@@ -513,6 +513,34 @@ TEST_F(Dispatch, SaveMakesGpxLogsNewAndComesBackToTheDashboard) {
     EXPECT_NE(config().find("tracksaving new\n"), std::string::npos);
 }
 
+TEST_F(Dispatch, ChangingTheFormatOfAnOpenLogFinishesItAndGoesOnInANewOne) {
+    root_.write(kConfigFile, "trackformat gpx\ntracksaving new\n");
+    startRunning();
+    dispatchDashboardTouch(app_, 5, 5);
+    ASSERT_TRUE(app_.trip->logging);
+    const std::string gpx = "/mnt/sdcard/itn/" + liveSettings.logfilename;
+    enterSetup();
+    tapCode(100);
+    tapCode(kSetupCodeSave);
+    runTurn(app_);
+
+    // The GPX log is closed as a stop closes it: its stop marked, its parts joined.
+    const std::string closed = root_.read(gpx);
+    EXPECT_EQ(closed.substr(closed.size() - 7), "</gpx>\n");
+    EXPECT_NE(closed.find("<name>End : 08/12/2026 "), std::string::npos);
+    EXPECT_FALSE(root_.exists(gpx + ".trk"));
+    EXPECT_FALSE(root_.exists(gpx + ".rte"));
+    // Logging goes on in a CSV log, the GPX file gets no CSV lines.
+    EXPECT_TRUE(app_.trip->logging);
+    ASSERT_EQ(liveSettings.logfilename.substr(liveSettings.logfilename.size() - 4), ".csv");
+    EXPECT_NE(config().find("logfilename " + liveSettings.logfilename + "\n"), std::string::npos);
+    dispatchDashboardTouch(app_, 60, 100);
+    EXPECT_EQ(root_.read(gpx), closed);
+    const std::string csv = root_.read("/mnt/sdcard/itn/" + liveSettings.logfilename);
+    EXPECT_EQ(csv.rfind("\"longitude\",\"latitude\"", 0), 0u);
+    EXPECT_NE(csv.find("\"Start : 08/12/2026 "), std::string::npos);
+}
+
 TEST_F(Dispatch, CancelDropsTheEditsSinceTheLastApply) {
     startRunning();
     writeSettings(liveSettings);

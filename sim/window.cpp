@@ -32,8 +32,9 @@ namespace {
 
 // A run asked to end has this long to leave by its feed time-out.
 constexpr uint64_t kEndGraceMicroseconds = 120000000;
-// At the fastest rate the window looks for a new flush this often, in real time.
-constexpr uint64_t kLookMicroseconds = 15000;
+// At the fastest rate the window looks for input and a new flush this often, in real
+// time; looking at every sleep would slow the run down several times.
+constexpr uint64_t kLookMicroseconds = 100000;
 // A paused run wakes this often to keep the title and the picture current.
 constexpr uint32_t kPausedWaitMilliseconds = 100;
 
@@ -138,16 +139,16 @@ void SdlWindow::close() {
 }
 
 void SdlWindow::afterSleep(uint64_t now) {
+    const uint64_t real = realMicroseconds();
+    if (window_ == nullptr || (pace_.rate() == 0 && real - lastLook_ < kLookMicroseconds)) {
+        return;
+    }
+    lastLook_ = real;
     SDL_Event event;
     while (window_ != nullptr && SDL_PollEvent(&event)) {
         handle(event, now);
     }
-    if (window_ == nullptr) {
-        return;
-    }
-    const uint64_t real = realMicroseconds();
-    if (pace_.rate() != 0 || real - lastLook_ >= kLookMicroseconds) {
-        lastLook_ = real;
+    if (window_ != nullptr) {
         present(false);
         showTitle(now);
     }
@@ -253,13 +254,20 @@ void SdlWindow::present(bool always) {
     const uint32_t width = picture.width * scale_;
     const uint32_t height = picture.height * scale_;
     pixels_.resize(static_cast<size_t>(width) * height);
-    for (uint32_t y = 0; y < height; ++y) {
-        const uint8_t* row = &picture.rgb[3 * static_cast<size_t>(y / scale_) * picture.width];
-        uint32_t* out = &pixels_[static_cast<size_t>(y) * width];
-        for (uint32_t x = 0; x < width; ++x) {
-            const uint8_t* rgb = row + 3 * (x / scale_);
-            out[x] =
+    // Each panel pixel becomes scale x scale window pixels: one row is made, then copied.
+    for (uint32_t y = 0; y < picture.height; ++y) {
+        const uint8_t* rgb = &picture.rgb[3 * static_cast<size_t>(y) * picture.width];
+        uint32_t* row = &pixels_[static_cast<size_t>(y) * scale_ * width];
+        uint32_t* out = row;
+        for (uint32_t x = 0; x < picture.width; ++x, rgb += 3) {
+            const uint32_t pixel =
                 static_cast<uint32_t>(rgb[0]) << 16 | static_cast<uint32_t>(rgb[1]) << 8 | rgb[2];
+            for (uint32_t i = 0; i < scale_; ++i) {
+                *out++ = pixel;
+            }
+        }
+        for (uint32_t i = 1; i < scale_; ++i) {
+            std::memcpy(row + i * width, row, 4u * width);
         }
     }
     SDL_Surface* target = SDL_GetWindowSurface(window_);

@@ -110,6 +110,17 @@ bool SdlWindow::open(std::string* error) {
         *error = std::string("--window: no display: ") + SDL_GetError();
         return false;
     }
+    // Without a display SDL falls back to drivers that show nothing; a window nobody can
+    // see would hold the run to real time for nothing.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (driver != nullptr &&
+        (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
+        (asked == nullptr || std::strcmp(asked, driver) != 0)) {
+        *error = "--window: no display could be opened (is DISPLAY set?)";
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
     const RgbPicture blank = uprightPicture(std::vector<uint8_t>(screenBytes_), xres_, yres_);
     title_ = windowTitle(0, pace_, "starting");
     window_ = SDL_CreateWindow(title_.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,

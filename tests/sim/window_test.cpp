@@ -205,6 +205,25 @@ double titleSeconds(const std::string& title) {
     return hours * 3600.0 + minutes * 60.0 + seconds;
 }
 
+// Without a display (or without SDL2 in the build) --window is refused before the run,
+// and the same run without it goes on as ever.
+TEST(SimWithoutDisplay, RefusesTheWindowAndRunsWithoutIt) {
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    test::TempRoot root;
+    const std::vector<std::string> drive = {"--nmea", test::dataFile("drives/town.nmea"),
+                                            "--max-seconds", "5"};
+    std::vector<std::string> withWindow = drive;
+    withWindow.push_back("--window");
+    const test::SimRun refused = test::runSimulator(withWindow, root.root());
+    EXPECT_EQ(refused.exitStatus, 2);
+    EXPECT_TRUE(refused.report.empty());
+    const test::SimRun run = test::runSimulator(drive, root.root());
+    EXPECT_EQ(run.exitStatus, 3);
+    EXPECT_GT(test::reportValue(run.report, "virtual_seconds"), 5.0);
+    EXPECT_GT(test::reportValue(run.report, "sentences_fed"), 0.0);
+}
+
 class SimWindow : public ::testing::Test {
   protected:
     void SetUp() override {

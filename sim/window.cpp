@@ -22,8 +22,7 @@
 // SDL and the X libraries keep allocations of their own for the life of the process;
 // the leak check of a sanitizer build is told about them, and only about them.
 extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libSDL2\nleak:libX11\nleak:libXcursor\nleak:libXi\nleak:libXrandr\n"
-           "leak:libdbus\n";
+    return "leak:libSDL2\nleak:libX11\nleak:libdbus\n";
 }
 
 namespace kelvaro::sim {

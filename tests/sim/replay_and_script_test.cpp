@@ -167,6 +167,12 @@ TEST(SimOptions, ParsesTheCommandLineAndRefusesWhatItDoesNotKnow) {
     EXPECT_TRUE(options.realtime);
     EXPECT_EQ(options.nmea, "d.nmea");
     EXPECT_EQ(options.maxSeconds, 90);
+    EXPECT_FALSE(options.window);
+
+    const char* window[] = {"kelvaro-sim", "--root", "r", "--window", "--scale", "3"};
+    ASSERT_TRUE(parseOptions(6, window, &options, &error)) << error;
+    EXPECT_TRUE(options.window);
+    EXPECT_EQ(options.windowScale, 3u);
 
     struct Row {
         const char* legend;
@@ -178,6 +184,9 @@ TEST(SimOptions, ParsesTheCommandLineAndRefusesWhatItDoesNotKnow) {
         {"bad screen", {"kelvaro-sim", "--root", "r", "--screen", "320by240"}},
         {"tiny screen", {"kelvaro-sim", "--root", "r", "--screen", "2x2"}},
         {"bad seconds", {"kelvaro-sim", "--root", "r", "--max-seconds", "-4"}},
+        {"scale 0", {"kelvaro-sim", "--root", "r", "--window", "--scale", "0"}},
+        {"scale beyond 8", {"kelvaro-sim", "--root", "r", "--window", "--scale", "9"}},
+        {"scale not a number", {"kelvaro-sim", "--root", "r", "--scale", "2x"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);

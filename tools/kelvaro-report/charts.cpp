@@ -169,6 +169,24 @@ std::string outlineSvg(const TrackLog& log, const TrackProfile& profile,
                             "stroke-dasharray=\"6 5\"");
         }
     }
+    // Labels as rings under the track, waypoints as numbered discs over it.
+    const std::vector<int32_t> numbers = markNumbers(log);
+    std::string waypoints;
+    for (size_t i = 0; i < points.size(); ++i) {
+        if (numbers[i] == 0) {
+            continue;
+        }
+        const auto [x, y] = place(i);
+        if (points[i].isWaypoint) {
+            waypoints += "<circle cx=\"" + fixed(x) + "\" cy=\"" + fixed(y) + "\" r=\"5\" fill=\"" +
+                         hexOf(kMarker) + "\"/>\n" +
+                         text(x + 8, y - 6, std::to_string(numbers[i]), "start");
+        } else {
+            svg += "<circle cx=\"" + fixed(x) + "\" cy=\"" + fixed(y) +
+                   "\" r=\"3.5\" fill=\"#ffffff\" stroke=\"" + hexOf(kMarker) +
+                   "\" stroke-width=\"1.5\"/>\n";
+        }
+    }
     svg += runs(profile, place,
                 "stroke=\"" + hexOf(kTrackLine) +
                     "\" stroke-width=\"3\" stroke-linejoin=\"round\" stroke-linecap=\"round\"");
@@ -179,22 +197,10 @@ std::string outlineSvg(const TrackLog& log, const TrackProfile& profile,
                    "\" r=\"5\" fill=\"#777777\" fill-opacity=\"0.6\"/>\n";
         }
     }
-    const std::vector<int32_t> numbers = markNumbers(log);
-    for (size_t i = 0; i < points.size(); ++i) {
-        if (numbers[i] == 0) {
-            continue;
-        }
-        const auto [x, y] = place(i);
-        const bool waypoint = points[i].isWaypoint;
-        svg += "<circle cx=\"" + fixed(x) + "\" cy=\"" + fixed(y) + "\" r=\"" +
-               (waypoint ? "5" : "2.5") + "\" fill=\"" + hexOf(kMarker) + "\"/>\n";
-        if (waypoint) {
-            svg += text(x + 8, y - 6, std::to_string(numbers[i]), "start");
-        }
-    }
+    svg += waypoints;
     const auto [startX, startY] = place(0);
     svg += "<circle cx=\"" + fixed(startX) + "\" cy=\"" + fixed(startY) +
-           "\" r=\"6\" fill=\"none\" stroke=\"#1e8449\" stroke-width=\"2\"/>\n";
+           "\" r=\"6\" fill=\"none\" stroke=\"#222222\" stroke-width=\"2\"/>\n";
     const auto [endX, endY] = place(points.size() - 1);
     svg += rect(endX - 4, endY - 4, 8, 8, Colour{0x22, 0x22, 0x22});
 
@@ -294,7 +300,7 @@ std::string altitudeSvg(const TrackLog& log, const TrackProfile& profile,
     const TrackFigures& f = profile.figures;
     const double low = f.lowestMetres * units.perMetre;
     const double high = f.highestMetres * units.perMetre;
-    const double altitudeStep = niceStep(std::max(high - low, 10.0), 4);
+    const double altitudeStep = niceStep(std::max(high - low, 10.0), 5);
     const double floorValue = std::floor(low / altitudeStep) * altitudeStep;
     const double ceilValue =
         std::max(std::ceil(high / altitudeStep), floorValue / altitudeStep + 1) * altitudeStep;

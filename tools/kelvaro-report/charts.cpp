@@ -40,6 +40,19 @@ double niceStep(double range, int ticks) {
     return 10.0 * power;
 }
 
+// from, from + step, ... up to `to`; never more than a few, whatever the figures.
+std::vector<double> ticks(double from, double to, double step) {
+    std::vector<double> values;
+    for (int32_t k = 0; k <= 20; ++k) {
+        const double value = from + k * step;
+        if (!(value <= to + step * 1e-6)) {
+            break;
+        }
+        values.push_back(value);
+    }
+    return values;
+}
+
 std::string openSvg(int32_t width, int32_t height, Colour panel, const char* label) {
     const std::string w = std::to_string(width);
     const std::string h = std::to_string(height);
@@ -249,7 +262,7 @@ std::string speedSvg(const TrackLog& log, const TrackProfile& profile, const Dis
                         profile.legs[i] == Leg::NoFix ? kNoFixBand : kStopBand);
         }
     }
-    for (double v = 0.0; v <= speedTop + 1e-9; v += speedStep) {
+    for (const double v : ticks(0.0, speedTop, speedStep)) {
         svg += line(kMarginLeft, yOf(v), kMarginLeft + plotW, yOf(v),
                     "stroke=\"#c8ccd4\" stroke-width=\"1\"");
         svg += text(kMarginLeft - 6, yOf(v) + 4, fixed(v, 0), "end");
@@ -259,7 +272,7 @@ std::string speedSvg(const TrackLog& log, const TrackProfile& profile, const Dis
     const int64_t startClock = points.front().localSecondOfDay;
     const double firstTick =
         std::ceil(static_cast<double>(startClock) / timeStep) * timeStep - startClock;
-    for (double s = firstTick; s <= seconds; s += timeStep) {
+    for (const double s : ticks(firstTick, seconds, timeStep)) {
         svg += line(xOf(s), bottom, xOf(s), bottom + 5, "stroke=\"#444444\"");
         svg += text(xOf(s), bottom + 18, clockText(startClock + static_cast<int64_t>(s)));
     }
@@ -315,7 +328,7 @@ std::string altitudeSvg(const TrackLog& log, const TrackProfile& profile,
             svg += rect(x1, kMarginTop, x2 - x1, slopeMiddle + slopeHalf - kMarginTop, kNoFixBand);
         }
     }
-    for (double v = floorValue; v <= ceilValue + 1e-9; v += altitudeStep) {
+    for (const double v : ticks(floorValue, ceilValue, altitudeStep)) {
         svg += line(kMarginLeft, yOf(v), kMarginLeft + plotW, yOf(v),
                     "stroke=\"#d8d0c0\" stroke-width=\"1\"");
         svg += text(kMarginLeft - 6, yOf(v) + 4, fixed(v, 0), "end");
@@ -377,7 +390,7 @@ std::string altitudeSvg(const TrackLog& log, const TrackProfile& profile,
     const double distanceUnits = distance / 1000.0 * units.perKilometre;
     const double step = niceStep(distanceUnits, 8);
     const double tickY = slopeMiddle + slopeHalf + 16.0;
-    for (double d = 0.0; d <= distanceUnits + 1e-9; d += step) {
+    for (const double d : ticks(0.0, distanceUnits, step)) {
         const double x = xOf(d / units.perKilometre * 1000.0);
         svg += text(x, tickY, fixed(d, step < 1.0 ? 1 : 0));
     }

@@ -101,7 +101,8 @@ TrackLog readCsv(std::string_view text, const Settings& settings) {
             break;
         }
         LoggedPoint point;
-        if (!csvFields(line, &fields) || !readPoint(fields, settings, &point)) {
+        if (!csvFields(line, &fields) || !readPoint(fields, settings, &point) ||
+            !plausiblePoint(point)) {
             log.damagedRecords += 1;
             continue;
         }

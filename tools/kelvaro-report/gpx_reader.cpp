@@ -89,7 +89,7 @@ TrackLog readGpx(std::string_view text) {
             break;
         }
         GpxPoint point;
-        if (!readPoint(line, close, &point)) {
+        if (!readPoint(line, close, &point) || !plausiblePoint(point.point)) {
             log.damagedRecords += 1;
         } else if (!trackPoint) {
             waypoints.insert(point.key);

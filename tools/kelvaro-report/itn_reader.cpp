@@ -81,7 +81,7 @@ TrackLog readItn(std::string_view text, const Settings& settings) {
             break;
         }
         LoggedPoint point;
-        if (!readPoint(lines[i], settings, &point)) {
+        if (!readPoint(lines[i], settings, &point) || !plausiblePoint(point)) {
             log.damagedRecords += 1;
             continue;
         }

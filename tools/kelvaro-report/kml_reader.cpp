@@ -130,7 +130,7 @@ TrackLog readKml(std::string_view text, const Settings& settings) {
         } else if (mark.style == "#TrkptIcon") {
             LoggedPoint point;
             std::string key;
-            if (!readTrackPoint(mark, settings, &point, &key)) {
+            if (!readTrackPoint(mark, settings, &point, &key) || !plausiblePoint(point)) {
                 log.damagedRecords += 1;
             } else if (track.size() == kMostPoints) {
                 log.tooLarge = true;

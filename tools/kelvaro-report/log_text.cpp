@@ -182,6 +182,14 @@ std::vector<std::string_view> piecesOf(std::string_view text, std::string_view s
     }
 }
 
+bool plausiblePoint(const LoggedPoint& p) {
+    constexpr double kFastestKmh = 100000.0;
+    constexpr double kHighestMetres = 1000000.0;
+    return std::abs(p.lat) <= 90.0 && std::abs(p.lon) <= 180.0 &&
+           (!p.hasSpeed || std::abs(p.speedKmh) <= kFastestKmh) &&
+           (!p.hasAltitude || std::abs(p.altitudeMetres) <= kHighestMetres);
+}
+
 double speedFactor(Units units) {
     return displayUnitFactor(units);
 }

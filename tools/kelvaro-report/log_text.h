@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "tools/kelvaro-report/track.h"
 
 namespace kelvaro::report {
 
@@ -46,6 +47,9 @@ namespace kelvaro::report {
 // The pieces of a text between the separators; "a - b" at " - " gives "a", "b".
 [[nodiscard]] std::vector<std::string_view> piecesOf(std::string_view text,
                                                      std::string_view separator);
+
+// A point on the earth whose figures a car could have: anything else is a damaged record.
+[[nodiscard]] bool plausiblePoint(const LoggedPoint& point);
 
 // Display units: what one km/h and one metre of altitude are in the card's units.
 [[nodiscard]] double speedFactor(Units units);

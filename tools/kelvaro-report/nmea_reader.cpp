@@ -172,7 +172,9 @@ TrackLog readNmea(std::string_view text, const Settings& settings) {
     int64_t lastDay = 0;
     bool knowDay = false;
     const auto emit = [&]() {
-        if (pending.positioned && pending.clocked && log.points.size() < kMostPoints) {
+        if (pending.positioned && pending.clocked && !plausiblePoint(pending.point)) {
+            log.damagedRecords += 1;
+        } else if (pending.positioned && pending.clocked && log.points.size() < kMostPoints) {
             if (pending.dated) {
                 lastDay = pending.day;
                 knowDay = true;

@@ -81,39 +81,18 @@ bool readPoint(const std::vector<std::string>& f, const Settings& settings, Logg
     return true;
 }
 
+bool readLine(std::string_view line, const Settings& settings, LoggedPoint* point) {
+    std::vector<std::string> fields;
+    return csvFields(line, &fields) && readPoint(fields, settings, point);
+}
+
 }  // namespace
 
 TrackLog readCsv(std::string_view text, const Settings& settings) {
     TrackLog log;
     log.format = LogFormat::Csv;
     log.altitudesLogged = true;
-    bool lastOpen = false;
-    const std::vector<std::string_view> lines = linesOf(text, &lastOpen);
-    std::vector<std::string> fields;
-    bool allSpeeds = true;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const std::string_view line = lines[i];
-        if (line.empty() || line.rfind("\"longitude\"", 0) == 0) {
-            continue;
-        }
-        if (lastOpen && i + 1 == lines.size()) {
-            log.cutOff = true;
-            break;
-        }
-        LoggedPoint point;
-        if (!csvFields(line, &fields) || !readPoint(fields, settings, &point) ||
-            !plausiblePoint(point)) {
-            log.damagedRecords += 1;
-            continue;
-        }
-        if (log.points.size() == kMostPoints) {
-            log.tooLarge = true;
-            break;
-        }
-        allSpeeds = allSpeeds && point.hasSpeed;
-        log.points.push_back(std::move(point));
-    }
-    log.speedsLogged = allSpeeds && !log.points.empty();
+    readPointLines(text, "\"longitude\"", readLine, settings, &log);
     return log;
 }
 

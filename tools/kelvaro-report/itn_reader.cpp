@@ -69,30 +69,7 @@ TrackLog readItn(std::string_view text, const Settings& settings) {
     TrackLog log;
     log.format = LogFormat::Itn;
     log.altitudesLogged = true;
-    bool lastOpen = false;
-    const std::vector<std::string_view> lines = linesOf(text, &lastOpen);
-    bool allSpeeds = true;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].empty()) {
-            continue;
-        }
-        if (lastOpen && i + 1 == lines.size()) {
-            log.cutOff = true;
-            break;
-        }
-        LoggedPoint point;
-        if (!readPoint(lines[i], settings, &point) || !plausiblePoint(point)) {
-            log.damagedRecords += 1;
-            continue;
-        }
-        if (log.points.size() == kMostPoints) {
-            log.tooLarge = true;
-            break;
-        }
-        allSpeeds = allSpeeds && point.hasSpeed;
-        log.points.push_back(std::move(point));
-    }
-    log.speedsLogged = allSpeeds && !log.points.empty();
+    readPointLines(text, "", readPoint, settings, &log);
     return log;
 }
 

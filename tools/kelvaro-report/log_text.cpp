@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "position/trip_stats.h"
+#include "tools/kelvaro-report/log_readers.h"
 
 namespace kelvaro::report {
 
@@ -188,6 +189,35 @@ bool plausiblePoint(const LoggedPoint& p) {
     return std::abs(p.lat) <= 90.0 && std::abs(p.lon) <= 180.0 &&
            (!p.hasSpeed || std::abs(p.speedKmh) <= kFastestKmh) &&
            (!p.hasAltitude || std::abs(p.altitudeMetres) <= kHighestMetres);
+}
+
+void readPointLines(std::string_view text, std::string_view header, LineReader readLine,
+                    const Settings& settings, TrackLog* log) {
+    bool lastOpen = false;
+    const std::vector<std::string_view> lines = linesOf(text, &lastOpen);
+    bool allSpeeds = true;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = lines[i];
+        if (line.empty() || (!header.empty() && line.substr(0, header.size()) == header)) {
+            continue;
+        }
+        if (lastOpen && i + 1 == lines.size()) {
+            log->cutOff = true;
+            break;
+        }
+        LoggedPoint point;
+        if (!readLine(line, settings, &point) || !plausiblePoint(point)) {
+            log->damagedRecords += 1;
+            continue;
+        }
+        if (log->points.size() == kMostPoints) {
+            log->tooLarge = true;
+            break;
+        }
+        allSpeeds = allSpeeds && point.hasSpeed;
+        log->points.push_back(std::move(point));
+    }
+    log->speedsLogged = allSpeeds && !log->points.empty();
 }
 
 double speedFactor(Units units) {

@@ -51,6 +51,13 @@ namespace kelvaro::report {
 // A point on the earth whose figures a car could have: anything else is a damaged record.
 [[nodiscard]] bool plausiblePoint(const LoggedPoint& point);
 
+// The points of a log of one point per line (CSV, ITN): blank lines and those that begin
+// with `header` are passed over, a line that `readLine` refuses is a damaged record, and a
+// last line without its newline is cut off.
+using LineReader = bool (*)(std::string_view line, const Settings& settings, LoggedPoint* point);
+void readPointLines(std::string_view text, std::string_view header, LineReader readLine,
+                    const Settings& settings, TrackLog* log);
+
 // Display units: what one km/h and one metre of altitude are in the card's units.
 [[nodiscard]] double speedFactor(Units units);
 [[nodiscard]] double altitudeFactor(Units units);

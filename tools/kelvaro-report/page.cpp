@@ -234,8 +234,9 @@ std::string trackSection(const TrackLog& log, const Settings& settings, size_t i
             "<h4>Altitude over distance, with the slope</h4>\n" + altitudeSvg(log, profile, units);
     }
     out +=
-        "<p>Grey: stopped. Pink: no fix (dashed on the outline, where the track is not "
-        "known). Purple: waypoints and labels, numbered as in the table.</p>\n";
+        "<p>Grey: stopped. Pink: no point was logged, the fix was lost or logging held up "
+        "(dashed on the outline, where the way is not known). Purple: waypoints and labels, "
+        "numbered as in the table.</p>\n";
     return out + marksTable(log) + "</section>\n";
 }
 

@@ -267,6 +267,7 @@ void decodeRmc(GpsFix& fix, size_t dataFields) {
     readTime(f[1], fix);
     if (!f[7].empty()) {
         fix.rmcSpeedKnots = toDecimal(f[7]);
+        fix.speedReported = true;
     }
     if (!f[8].empty()) {
         fix.course = toDecimal(f[8]);
@@ -285,6 +286,7 @@ void decodeVtg(GpsFix& fix, size_t dataFields) {
     }
     if (fix.valid && !f[7].empty()) {
         fix.vtgSpeedKmh = toDecimal(f[7]);
+        fix.speedReported = true;
     }
 }
 

@@ -19,6 +19,8 @@ struct GpsFix {
     double course = 0.0;
     double vtgSpeedKmh = 0.0;
     double rmcSpeedKnots = 0.0;
+    // Receivers set up to send GGA alone, or with their speed fields empty, report no speed.
+    bool speedReported = false;
     int32_t hour = 0;
     int32_t minute = 0;
     int32_t second = 0;

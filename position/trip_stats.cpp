@@ -42,13 +42,16 @@ int32_t truncated(double x) {
 // about by tens of metres. A step more than twice as fast as the receiver moved, plus
 // 5 m/s for the speed changing within the step and for the rounding of positions, is
 // such a throw and not movement. The faster of the speeds at either end of the step
-// counts, so that braking, or slowing down in a tunnel, loses no distance.
+// counts, so that braking, or slowing down in a tunnel, loses no distance. A receiver that
+// reports no speed (receiverSpeed negative) gives nothing to judge by.
 constexpr double kStepOverSpeedFactor = 2.0;
 constexpr double kStepOverSpeedMargin = 5.0;
+constexpr double kNoReceiverSpeed = -1.0;
 
 bool plausibleStep(double metres, int64_t seconds, bool bridgingLoss, double receiverSpeed) {
     const double metresPerSecond = metres / static_cast<double>(seconds);
-    if (!(metresPerSecond <= kStepOverSpeedFactor * receiverSpeed + kStepOverSpeedMargin)) {
+    if (receiverSpeed >= 0.0 &&
+        !(metresPerSecond <= kStepOverSpeedFactor * receiverSpeed + kStepOverSpeedMargin)) {
         return false;
     }
     if (bridgingLoss) {
@@ -179,7 +182,9 @@ void computeTrip(TripStats& trip, const GpsFix& fix, Settings& live, Settings& w
     }
     if (lat != trip.lat || lon != trip.lon) {
         const double lastKmh = trip.speed / factor;
-        takeStep(trip, lon, lat, fixJustBack, factor, std::max(fix.speedKmh, lastKmh) / 3.6);
+        const double receiverSpeed =
+            fix.speedReported ? std::max(fix.speedKmh, lastKmh) / 3.6 : kNoReceiverSpeed;
+        takeStep(trip, lon, lat, fixJustBack, factor, receiverSpeed);
     }
     updateTimes(trip);
     updateAverages(trip);

@@ -2,6 +2,7 @@
 // distances and times worked out independently in the tests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -35,8 +36,9 @@ struct TripRig {
     }
 
     // A fix at the seconds since midnight before 12 June 2024, the position in units of
-    // 1e-5 degree north and east of the start, the receiver's speed in km/h. Without
-    // `dated` the fix has no date, as after the feed was reopened and before an RMC.
+    // 1e-5 degree north and east of the start, the receiver's speed in km/h (negative: it
+    // reports none). Without `dated` the fix has no date, as after the feed was reopened and before
+    // an RMC.
     void fixAt(int32_t second, int32_t north, int32_t east, double kmh = 0.0, double course = 0.0) {
         trip.prevFixValid = trip.fixValid;
         trip.fixValid = true;
@@ -48,7 +50,8 @@ struct TripRig {
         fix.valid = true;
         fix.latitude = static_cast<int32_t>(std::lround(kStartLat * 100000)) + north;
         fix.longitude = static_cast<int32_t>(std::lround(kStartLon * 100000)) + east;
-        fix.speedKmh = kmh;
+        fix.speedReported = kmh >= 0.0;
+        fix.speedKmh = std::max(kmh, 0.0);
         fix.course = course;
         computeTrip(trip, fix, live, working);
         trip.lastSecond = trip.now;
@@ -124,6 +127,8 @@ TEST(TripComputation, EachStepIsJudgedByItsSpeed) {
         {"a phone lying still throws its fix 20 m", 1, 20.0, 0.5, false},
         {"a throw of 12 m while walking", 1, 12.0, 4.0, false},
         {"60 m in a second at 50 km/h", 1, 60.0, 50.0, false},
+        {"a receiver that reports no speed, at town speed", 1, 14.0, -1.0, true},
+        {"a receiver that reports no speed, a jump of 341 m", 1, 341.5, -1.0, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);

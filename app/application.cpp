@@ -29,6 +29,8 @@ constexpr const char* kSpeedLimitImagePath = "/mnt/sdcard/kelvaro/images/speed_l
 constexpr int kChunkSize = 1024;
 // Without the feed for this long the application gives up and leaves.
 constexpr int32_t kFeedTimeoutMilliseconds = 30000;
+// A fix that no GGA has renewed for longer than this is lost.
+constexpr int32_t kFixRenewalSeconds = 3;
 
 // The plug-in framework's skin path; the application never reads it back.
 char skinPath[100] = "/mnt/sdcard/";
@@ -116,8 +118,7 @@ void startApplication(Application& app) {
     app.loop.inclineRefDistance = 0.0;
     app.trip->speedLimitNow = settings.speedlimit;
 
-    if (settings.logfilename != "none") {
-        nameTrackLog(*app.trip);
+    if (settings.logfilename != "none" && resumeTrackLog(*app.trip)) {
         app.trip->logging = true;
         app.loop.autologDone = true;
         app.trip->pointsLogged = 0;
@@ -182,8 +183,11 @@ void takeFix(Application& app) {
     t.now.year = gpsFix.year;
     if (t.schemeMinute != t.now.minute && s.colorscheme == ColorScheme::Auto && t.lat != 0.0 &&
         t.lon != 0.0 && isShown(t.page)) {
-        loop.fullRedraw =
+        // A full redraw asked for earlier in the turn (the picker closing) must survive an
+        // unchanged scheme.
+        const bool changed =
             app.dashboard->applyColorScheme(s.colorscheme, t.now, t.lat, t.lon, s.gmtoffset, false);
+        loop.fullRedraw = loop.fullRedraw || changed;
         t.schemeMinute = t.now.minute;
     }
 }
@@ -315,7 +319,19 @@ void tripTurn(Application& app) {
 
     t.prevFixValid = t.fixValid;
     t.fixValid = gpsFix.poll(kChunkSize);
+    // Sentences that keep coming without one usable GGA (garbage, a NUL in every one) and
+    // a feed that falls silent leave the last fix as it was: after a few seconds of that
+    // it is lost, as if the receiver had said so.
+    if (t.fixValid && gpsFix.pollsSinceRenewal > turnsFor(s, kFixRenewalSeconds)) {
+        gpsFix.valid = false;
+        t.fixValid = false;
+    }
     if (!gpsFix.feedOpen) {
+        // The bridge after the feed is back starts where the last valid fix was, as after
+        // a loss of fix.
+        if (t.prevFixValid) {
+            t.fixLostAt = t.lastSecond;
+        }
         gpsFix.close();
         loop.returnPage = t.page;
         t.page = Page::FeedLost;
@@ -425,13 +441,18 @@ void runPage(Application& app) {
 }  // namespace
 
 void runTurn(Application& app) {
+    // A hidden program that gives up on the feed leaves without a last look at the screen,
+    // which the navigator owns.
+    const bool wasShown = isShown(app.trip->page);
     runPage(app);
     if (app.trip->page == Page::Stopped) {
         return;
     }
     pollNavigatorLink(kApplicationName, &exampleHandler);
-    // A running page has flushed already: only what a request drew since needs showing.
-    flushIfDrawn(isShown(app.trip->page));
+    // A running page has flushed already: only what a request drew since needs showing. A
+    // program that was hidden and leaves this turn leaves the navigator's picture alone.
+    const Page page = app.trip->page;
+    flushIfDrawn(isShown(page) && (wasShown || page != Page::Exiting));
 }
 
 void finishApplication(Application& app) {

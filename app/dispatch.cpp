@@ -55,22 +55,11 @@ void startOrStopLog(Application& app) {
         if (trip.page != Page::Running) {
             return;
         }
-        trip.logging = true;
-        nameTrackLog(trip);
-        beginTrackLog(trip, liveSettings.records);
-        static_cast<void>(writeWaypoint(app, logEventLabel(app, kTextLogStarted)));
+        startTrackLogging(app);
         postMessage(app, kTextLogStartMessage);
         return;
     }
-    static_cast<void>(writeWaypoint(app, logEventLabel(app, kTextLogStopped)));
-    if (liveSettings.trackformat == TrackFormat::Gpx ||
-        liveSettings.trackformat == TrackFormat::Kml) {
-        finishTrackLog(trip, *app.texts, app.dashboard.get());
-    }
-    trip.logging = false;
-    liveSettings.logfilename = "none";
-    workingSettings.logfilename = "none";
-    writeSettings(liveSettings);
+    stopTrackLogging(app);
     postMessage(app, kTextLogStopMessage);
 }
 
@@ -91,8 +80,9 @@ void cycleColourScheme(Application& app) {
     workingSettings.colorscheme = live.colorscheme;
     writeSettings(live);
     const TripStats& trip = *app.trip;
-    app.loop.fullRedraw = app.dashboard->applyColorScheme(live.colorscheme, trip.now, trip.lat,
-                                                          trip.lon, live.gmtoffset, false);
+    const bool changed = app.dashboard->applyColorScheme(live.colorscheme, trip.now, trip.lat,
+                                                         trip.lon, live.gmtoffset, false);
+    app.loop.fullRedraw = app.loop.fullRedraw || changed;
 }
 
 Page shownTwin(Page page) {
@@ -188,6 +178,27 @@ PickerAction pickerAction(int32_t x0, int32_t y0, int32_t x, int32_t y) {
         return PickerAction::CurrentSpeed;
     }
     return PickerAction::None;
+}
+
+void startTrackLogging(Application& app) {
+    TripStats& trip = *app.trip;
+    trip.logging = true;
+    nameTrackLog(trip);
+    beginTrackLog(trip, liveSettings.records);
+    static_cast<void>(writeWaypoint(app, logEventLabel(app, kTextLogStarted)));
+}
+
+void stopTrackLogging(Application& app) {
+    TripStats& trip = *app.trip;
+    static_cast<void>(writeWaypoint(app, logEventLabel(app, kTextLogStopped)));
+    trip.logging = false;
+    // A GPX or KML log that cannot be finished (a full card) keeps its name, so that the
+    // next start of a log, or of the program, goes on in it and its stop joins it then.
+    if (finishTrackLog(trip, *app.texts, app.dashboard.get())) {
+        liveSettings.logfilename = "none";
+        workingSettings.logfilename = "none";
+        writeSettings(liveSettings);
+    }
 }
 
 bool writeWaypoint(Application& app, const std::string& label) {
@@ -320,7 +331,8 @@ void goBehind(Application& app) {
 void restoreDashboard(Application& app) {
     mapScreen();
     static_cast<void>(openTouch());
-    flushTouch();
+    // Taps made on the navigator's screen while hidden are not ours.
+    discardPendingTouch();
     DashboardLayout& dashboard = *app.dashboard;
     dashboard.setFixColours(app.trip->fixValid);
     RedrawFlags all;

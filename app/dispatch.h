@@ -69,6 +69,11 @@ void goBehind(Application& app);
 // Maps the screen, reopens touch and draws the whole dashboard, for a flush to show.
 void restoreDashboard(Application& app);
 
+// The log button's two actions without their messages: a new log named, begun and given
+// its start waypoint; the stop waypoint, the log finished and its name cleared.
+void startTrackLogging(Application& app);
+void stopTrackLogging(Application& app);
+
 // A waypoint at the fix's position; false when the log did not take it.
 [[nodiscard]] bool writeWaypoint(Application& app, const std::string& label);
 

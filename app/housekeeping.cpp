@@ -12,6 +12,7 @@
 #include <ctime>
 #include <vector>
 
+#include "app/card_file.h"
 #include "platform/platform.h"
 
 namespace kelvaro {
@@ -20,7 +21,6 @@ namespace {
 
 constexpr const char* kHookFile = "/mnt/sdcard/plugins_hook/kelvaro.hook";
 constexpr const char* kCleanupList = "/mnt/sdcard/cleanup.txt";
-constexpr const char* kCleanupListNew = "/mnt/sdcard/cleanup.txt.new";
 constexpr const char* kDebugLog = "/mnt/sdcard/debug.txt";
 constexpr const char* kProcessList = "/mnt/sdcard/plugins_process.id";
 constexpr const char* kDeviceInfo = "/mnt/sdcard/ttgo.bif";
@@ -35,21 +35,6 @@ constexpr size_t kMaxLineLength = 1024;
 
 bool captureOn = false;
 std::FILE* debugStream = nullptr;
-
-bool writeAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
 
 enum class FileRead { Whole, Cut, Missing, Failed };
 
@@ -114,20 +99,10 @@ std::vector<std::string> splitLines(const std::string& content) {
     return lines;
 }
 
-// Replaces the list as a whole: the new content goes to a file beside it first, so that
-// a failed write or a power cut never leaves the other plug-ins' entries half written.
+// Replaces the list as a whole, so that a failed write or a power cut never leaves the
+// other plug-ins' entries half written.
 void replaceCleanupList(const std::string& content) {
-    const std::string target = platform::devicePath(kCleanupList);
-    const std::string fresh = platform::devicePath(kCleanupListNew);
-    const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return;
-    }
-    const bool written = writeAll(fd, content.data(), content.size()) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(fresh.c_str(), target.c_str()) != 0) {
-        ::unlink(fresh.c_str());
-    }
+    replaceFile(platform::devicePath(kCleanupList), content);
 }
 
 // "H:M:S" of the local time, without leading zeros.
@@ -185,7 +160,7 @@ void writeProcessList() {
             }
             const std::string line = std::string(entry->d_name) + " " +
                                      processCommand(processes + "/" + entry->d_name) + "\n";
-            if (!writeAll(fd, line.data(), line.size())) {
+            if (!writeWhole(fd, line.data(), line.size())) {
                 break;
             }
         }
@@ -207,7 +182,7 @@ void writeHookFile() {
         return;
     }
     static const char kText[] = "Kelvaro running\n";
-    writeAll(fd, kText, sizeof kText - 1);
+    static_cast<void>(writeWhole(fd, kText, sizeof kText - 1));
     ::close(fd);
 }
 
@@ -258,7 +233,7 @@ void takeScreenshot(const std::string& name) {
             ok = got == 0;
             break;
         }
-        if (!writeAll(copy, chunk.data(), static_cast<size_t>(got))) {
+        if (!writeWhole(copy, chunk.data(), static_cast<size_t>(got))) {
             ok = false;
             break;
         }

@@ -168,9 +168,14 @@ void scanLanguages(LanguageTexts& texts, const std::string& directory) {
     if (folder == nullptr) {
         return;
     }
+    // "english.lng.bak" is no language: cut to "english.lng" it would be saved with a
+    // second suffix and name no file. Nor is a folder called "x.lng".
+    const std::string prefix = platform::devicePath(directory) + "/";
     while (const dirent* entry = ::readdir(folder)) {
         const std::string name(entry->d_name);
-        if (name.find(".lng") != std::string::npos) {
+        struct stat info {};
+        if (name.size() >= 4 && name.compare(name.size() - 4, 4, ".lng") == 0 &&
+            ::stat((prefix + name).c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
             texts.fileNames.push_back(name.substr(0, name.size() - 4));
         }
     }

@@ -28,8 +28,8 @@ void loadLanguage(LanguageTexts& texts, const std::string& directory, const std:
 // The text of number n; the empty text for a number outside 0-109.
 [[nodiscard]] const char* text(const LanguageTexts& texts, int32_t number);
 
-// Appends the name of every entry of the directory (a device path) whose name contains
-// ".lng", without its last four characters, in directory order.
+// Appends the name of every file of the directory (a device path) whose name ends in
+// ".lng", without that suffix, in directory order.
 void scanLanguages(LanguageTexts& texts, const std::string& directory);
 
 // The next scanned name, or nothing once they are exhausted.

@@ -14,6 +14,7 @@
 #include <locale>
 #include <sstream>
 
+#include "app/card_file.h"
 #include "platform/platform.h"
 
 namespace kelvaro {
@@ -494,20 +495,6 @@ std::string colorGroups(const Rgb (&colors)[N]) {
     return groups;
 }
 
-void writeAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR) {
-            continue;
-        }
-        if (wrote <= 0) {
-            return;
-        }
-        done += static_cast<std::size_t>(wrote);
-    }
-}
-
 }  // namespace
 
 void readSettingsText(Text text, Settings& settings) {
@@ -582,16 +569,9 @@ void readSettings() {
     }
 }
 
+// A cut while the file is written leaves the old file, never an empty one.
 void writeSettings(Settings settings) {
-    const std::string text = settingsText(settings);
-    // Non-blocking so that a FIFO in the file's place fails instead of waiting for a reader.
-    const int fd = ::open(platform::devicePath(kConfigFile).c_str(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return;
-    }
-    writeAll(fd, text);
-    ::close(fd);
+    replaceFile(platform::devicePath(kConfigFile), settingsText(settings));
 }
 
 bool cleanupListContains(const std::string& text) {

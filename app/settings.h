@@ -90,8 +90,9 @@ void loadDefaults();
 // values. When the file could be opened, the working copy is refreshed.
 void readSettings();
 
-// Truncates or creates the configuration file and writes the given record. An unwritable
-// file is skipped silently.
+// Writes the given record as the configuration file: to a file beside it, synced, then
+// renamed over it, so that the old file stays until the new one is whole. An unwritable
+// card is skipped silently.
 void writeSettings(Settings settings);
 
 // True when a line of "/mnt/sdcard/cleanup.txt" contains the text.

@@ -31,16 +31,26 @@ void drawScreen(Application& app, SetupScreen& setupScreen) {
     static_cast<void>(drawSetupScreen(setupScreen, workingSettings, *app.texts));
 }
 
-// The working copy becomes the live settings through the file. True when the language
-// changed, so that the caller reloads its texts.
-bool storeWorkingCopy() {
+// The working copy becomes the live settings through the file. A log open under another
+// format or saving mode is finished as a stop finishes it, and logging goes on in a new log
+// of the new settings. True when the language changed, so that the caller reloads its
+// texts.
+bool storeWorkingCopy(Application& app) {
     Settings& working = workingSettings;
     if (working.trackformat == TrackFormat::Gpx || working.trackformat == TrackFormat::Kml) {
         working.tracksaving = TrackSaving::New;
     }
+    const bool newLog = app.trip->logging && (working.trackformat != liveSettings.trackformat ||
+                                              working.tracksaving != liveSettings.tracksaving);
+    if (newLog) {
+        stopTrackLogging(app);
+    }
     const bool languageChanged = working.language != liveSettings.language;
     writeSettings(working);
     readSettings();
+    if (newLog) {
+        startTrackLogging(app);
+    }
     return languageChanged;
 }
 
@@ -49,18 +59,21 @@ void reloadLanguage(Application& app) {
     app.compassPoints = buildCompassPoints(*app.texts);
 }
 
+// The colours of the settings now in force, judged where the trip is: an apply may have
+// changed them, a cancel may have put back the file's.
 void backToDashboard(Application& app) {
+    const TripStats& trip = *app.trip;
+    const Settings& live = liveSettings;
+    static_cast<void>(app.dashboard->applyColorScheme(live.colorscheme, trip.now, trip.lat,
+                                                      trip.lon, live.gmtoffset, true));
     app.trip->page = app.loop.returnPage;
     app.loop.fullRedraw = true;
     destroySetupScreens(app.setupScreens);
 }
 
 void saveAndLeave(Application& app) {
-    const bool languageChanged = storeWorkingCopy();
-    const Settings& live = liveSettings;
-    static_cast<void>(app.dashboard->applyColorScheme(live.colorscheme, app.trip->now, 0.0, 0.0,
-                                                      live.gmtoffset, true));
-    app.trip->speedLimitNow = live.speedlimit;
+    const bool languageChanged = storeWorkingCopy(app);
+    app.trip->speedLimitNow = liveSettings.speedlimit;
     if (languageChanged) {
         reloadLanguage(app);
     }
@@ -101,7 +114,7 @@ void screenTurn(Application& app, int32_t number) {
             drawScreen(app, *setupScreen);
             break;
         case SetupOutcome::Apply:
-            if (storeWorkingCopy()) {
+            if (storeWorkingCopy(app)) {
                 reloadLanguage(app);
             }
             drawScreen(app, *setupScreen);
@@ -124,9 +137,14 @@ void screenTurn(Application& app, int32_t number) {
 }  // namespace
 
 // Without a configuration file (nothing saved yet) reading leaves the working copy as it
-// is, so it is taken from the live settings, which hold what the file would.
+// is, so it is taken from the live settings, which hold what the file would. What the trip
+// keeps in the settings since their last write is no edit of setup and stays.
 void leaveSetup(Application& app) {
+    const Settings kept = liveSettings;
     readSettings();
+    liveSettings.maxspeedvalue = kept.maxspeedvalue;
+    liveSettings.accelerometer = kept.accelerometer;
+    liveSettings.logfilename = kept.logfilename;
     workingSettings = liveSettings;
     backToDashboard(app);
 }

@@ -38,3 +38,9 @@ foreach(module app position display recording navlink sim tools)
             PROPERTIES ENVIRONMENT "TZ=UTC")
     endif()
 endforeach()
+
+# The window test runs the simulator's own program under a virtual X server.
+if(TARGET test_sim)
+    target_compile_definitions(test_sim PRIVATE KELVARO_SIM_PROGRAM="$<TARGET_FILE:kelvaro-sim>")
+    add_dependencies(test_sim kelvaro-sim)
+endif()

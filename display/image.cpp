@@ -104,16 +104,13 @@ std::optional<Image> decodeBmp(const uint8_t* data, size_t size) {
     if (size < kHeadersBytes || !parseLayout(data, &layout)) {
         return std::nullopt;
     }
-    // Only the rows whose pixels are all in the file; the padding of the last may be
-    // missing, as some writers leave it out.
-    uint64_t rows = 0;
-    if (size >= layout.dataOffset + layout.rowBytes) {
-        rows = std::min<uint64_t>((size - layout.dataOffset - layout.rowBytes) / layout.stride + 1,
-                                  static_cast<uint64_t>(layout.height));
-    }
-    if (rows == 0) {
+    // Every row's pixels must be in the file; only the padding of the last may be missing,
+    // as some writers leave it out. A file cut short is no picture: its rows are stored
+    // bottom first, so what it holds would be drawn shifted up the screen.
+    if (size < layout.end()) {
         return std::nullopt;
     }
+    const auto rows = static_cast<uint64_t>(layout.height);
     // Entries missing from a short palette stay black.
     Color565 palette[kPaletteEntries] = {};
     for (uint64_t i = 0; i < layout.paletteEntries; ++i) {

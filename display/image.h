@@ -25,8 +25,8 @@ constexpr int64_t kMaxImagePixels = int64_t{1} << 22;
 
 // `devicePath` is a path on the device ("/mnt/sdcard/kelvaro/images/day.bmp"). No image
 // when the file cannot be read, is no BMP, or is a variant not handled (compressed,
-// top-down, other depths). A file that ends early gives the complete rows it holds, which
-// are the bottom rows of the picture; none at all gives no image.
+// top-down, other depths), nor when the file ends before the last pixel of the picture:
+// an image always has the size its header declares.
 std::optional<Image> loadBmp(const std::string& devicePath);
 // The same on the file's bytes.
 std::optional<Image> decodeBmp(const uint8_t* data, size_t size);

@@ -1,6 +1,7 @@
 #include "display/setup_screens.h"
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
@@ -39,16 +40,23 @@ __attribute__((format(printf, 1, 2))) std::string format(const char* pattern, ..
     return text;
 }
 
-// Names in directory order of the entries of a device folder whose name contains `part`.
-std::vector<std::string> namesContaining(const char* folder, const char* part) {
+// Names in directory order of the files of a device folder whose name ends in `suffix`:
+// a name that merely holds it ("old.ogg.bak") or a folder would be saved as a setting that
+// names no sound or picture.
+std::vector<std::string> namesEndingIn(const char* folder, const std::string& suffix) {
     std::vector<std::string> names;
-    DIR* directory = ::opendir(platform::devicePath(folder).c_str());
+    const std::string path = platform::devicePath(folder);
+    DIR* directory = ::opendir(path.c_str());
     if (directory == nullptr) {
         return names;
     }
     while (const dirent* entry = ::readdir(directory)) {
         const std::string name(entry->d_name);
-        if (name.find(part) != std::string::npos && names.size() < kMaxListEntries) {
+        struct stat info {};
+        if (name.size() >= suffix.size() &&
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+            ::stat((path + "/" + name).c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            names.size() < kMaxListEntries) {
             names.push_back(name);
         }
     }
@@ -93,11 +101,11 @@ void fillLists(SetupScreen& screen, const Settings& working) {
             break;
         }
         case 4:
-            screen.entries = namesContaining(kKelvaroFolder, ".ogg");
+            screen.entries = namesEndingIn(kKelvaroFolder, ".ogg");
             screen.selected = entryFor(screen.entries, working.alarmfilename, kKelvaroFolder);
             break;
         case 6:
-            screen.entries = namesContaining(kImagesFolder, ".bmp");
+            screen.entries = namesEndingIn(kImagesFolder, ".bmp");
             screen.entries.insert(screen.entries.begin(), std::string());
             screen.selected = entryFor(screen.entries, working.daybackground, kImagesFolder);
             screen.selectedNight = entryFor(screen.entries, working.nightbackground, kImagesFolder);
@@ -173,6 +181,19 @@ int32_t absoluteInteger(const std::string& text) {
 double decimalNumber(const std::string& text) {
     const double value = std::strtod(text.c_str(), nullptr);
     return std::isfinite(value) ? value : 0.0;
+}
+
+// At least `decimals` decimals, and as many more as it takes for the text to read back as
+// the same value: confirming the keypad unchanged must not round 5.75 to 5.8.
+std::string exactText(double value, int decimals) {
+    std::string text;
+    for (int places = decimals; places <= 17; ++places) {
+        text = format("%.*f", places, value);
+        if (std::strtod(text.c_str(), nullptr) == value) {
+            break;
+        }
+    }
+    return text;
 }
 
 int32_t colorComponent(int32_t value) {
@@ -405,11 +426,8 @@ std::optional<std::string> entryText(int32_t code, const Settings& working) {
     if (const int32_t* value = integerOf(code, working)) {
         return format("%d", *value);
     }
-    if (code == 160) {
-        return format("%.03f", working.trackDistance);
-    }
     if (const double* value = decimalOf(code, working)) {
-        return format("%.1f", *value);
+        return exactText(*value, code == 160 ? 3 : 1);
     }
     if (const Rgb* color = colorOf(code, working)) {
         return format("%03d,%03d,%03d", color->red, color->green, color->blue);

@@ -168,12 +168,24 @@ void feedTapEvent(const InputEvent& event) {
         case TapState::Located:
             if (event.code == kAbsPressure && event.value == 0) {
                 record.pressure = 0;
+                turnToPicture(record);
                 touch.tapState = TapState::Complete;
             }
             break;
         case TapState::Complete:
             break;
     }
+}
+
+void turnToPicture(TouchRecord& record) {
+    if (screen.type != ScreenType::Portrait) {
+        return;
+    }
+    // Logical (x, y) lies in device row x, column xres - 1 - y.
+    const auto xres = static_cast<int32_t>(screen.variableInfo.xres);
+    const int16_t column = record.x;
+    record.x = record.y;
+    record.y = static_cast<int16_t>(xres - 1 - column);
 }
 
 bool openTouch() {
@@ -218,6 +230,18 @@ void flushTouch() {
     resetTouch();
 }
 
+void discardPendingTouch() {
+    if (touch.fd != -1 && !touch.eventMode) {
+        uint8_t bytes[kTouchRecordBytes];
+        for (int i = 0; i < kMaxEventsPerRead; ++i) {
+            if (read(touch.fd, bytes, sizeof bytes) != static_cast<ssize_t>(sizeof bytes)) {
+                break;
+            }
+        }
+    }
+    flushTouch();
+}
+
 bool pollTouch() {
     if (touch.fd == -1) {
         return false;
@@ -231,6 +255,7 @@ bool pollTouch() {
         return false;
     }
     touch.record = decodeTouchRecord(bytes);
+    turnToPicture(touch.record);
     return true;
 }
 

@@ -60,8 +60,12 @@ void closeTouch();
 // Discards pending input (one record in driver mode, every pending event in event mode)
 // and resets the record and the tap state.
 void flushTouch();
+// Discards everything pending in either mode, then resets like flushTouch(): for coming
+// forward, when taps made on the navigator's screen may be waiting.
+void discardPendingTouch();
 // Reads what is pending without blocking; true when the record is complete. In event
-// mode a completed tap stays complete until the caller flushes.
+// mode a completed tap stays complete until the caller flushes. On a portrait screen the
+// record's x and y are turned into the axes of the logical picture.
 [[nodiscard]] bool pollTouch();
 
 // The pieces of the readers, on the device's byte layouts.
@@ -73,7 +77,10 @@ InputEvent decodeInputEvent(const uint8_t* bytes);
 // reversed, the raw minimum lands on the far edge.
 int32_t scaleTouchAxis(int32_t raw, int32_t min, int32_t max, int32_t resolution);
 // One raw event through the tap state machine. Coordinates scale to the frame buffer's
-// xres and yres: device axes, not turned for a portrait screen.
+// xres and yres, device axes; a completed tap is then turned like a driver's record.
 void feedTapEvent(const InputEvent& event);
+// Device axes into the logical picture's: the inverse of the quarter turn that flush()
+// gives a portrait screen; other screens keep their axes.
+void turnToPicture(TouchRecord& record);
 
 }  // namespace kelvaro

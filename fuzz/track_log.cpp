@@ -140,6 +140,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     liveSettings.logfilename = "fuzz" + trackLogExtension(liveSettings.trackformat);
     nameTrackLog(trip);
     const Records records = static_cast<Records>((choice / 12) % 3);
+    // The heads first, so that the point adds only its own lines.
+    beginTrackLog(trip, records);
     const bool isWaypoint = (choice & 0x80) != 0;
     const size_t mainBefore = linesIn(trip.logMainPath);
     const size_t waypointsBefore = linesIn(trip.logWaypointPath);

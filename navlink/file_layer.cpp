@@ -4,12 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
 
+#include "app/card_file.h"
 #include "platform/platform.h"
 
 namespace kelvaro {
@@ -19,7 +19,6 @@ namespace {
 constexpr uint32_t kAnswerPollMicroseconds = 100000;
 // The finished marker is written with its zero byte: eight bytes.
 constexpr char kFinishedContent[] = "finish\n";
-constexpr size_t kAbandonedKept = 16;
 
 int32_t nextSequence(int32_t sequence) {
     return static_cast<int32_t>(static_cast<uint32_t>(sequence) + 1u);
@@ -45,21 +44,6 @@ bool ensureRunFolder() {
     return ::mkdir(folder.c_str(), 0755) == 0;
 }
 
-bool writeAll(int fd, const char* bytes, size_t length) {
-    while (length > 0) {
-        const ssize_t written = ::write(fd, bytes, length);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        bytes += written;
-        length -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
 // Creates (or truncates) the file and writes the bytes to storage before closing it.
 // "created" tells the caller whether a file now exists that it may have to take back.
 bool writeSynced(const std::string& path, const char* bytes, size_t length, bool* created) {
@@ -68,7 +52,7 @@ bool writeSynced(const std::string& path, const char* bytes, size_t length, bool
     if (fd < 0) {
         return false;
     }
-    const bool written = writeAll(fd, bytes, length) && ::fsync(fd) == 0;
+    const bool written = writeWhole(fd, bytes, length) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     return written && closed;
 }
@@ -205,6 +189,12 @@ std::unique_ptr<MTomTomSession> CTomTomFileLayer::Send() {
     }
     const std::string finished = messagePath(ownName_, peerName_, sequence_, "finished");
     if (!writeSynced(finished, kFinishedContent, sizeof kFinishedContent, &created)) {
+        // Taken back whole, so that no reader finds half a request; should the peer have
+        // seen it already, its answer is a late one.
+        if (created) {
+            ::unlink(finished.c_str());
+        }
+        ::unlink(message.c_str());
         return nullptr;
     }
     if (answerMode_) {
@@ -237,18 +227,17 @@ ReceiveOutcome CTomTomFileLayer::ReceiveAnswer(std::unique_ptr<MTomTomSession> s
         arguments.Reset();
         return ReceiveOutcome::NoSession;
     }
+    const int32_t waitPolls = peerSilent_ ? 0 : kAnswerWaitPolls;
     for (int32_t polls = 0; !IsAnswerReady(session.get()); ++polls) {
-        if (polls == kAnswerWaitPolls) {
-            // The answer may still come; its files are left for whoever sees them later.
-            if (abandoned_.size() == kAbandonedKept) {
-                abandoned_.erase(abandoned_.begin());
-            }
-            abandoned_.push_back(sequence);
+        if (polls == waitPolls) {
+            // The answer may still come; the poll for incoming messages removes it then.
+            peerSilent_ = true;
             arguments.Reset();
             return ReceiveOutcome::TimedOut;
         }
         platform::sleepMicroseconds(kAnswerPollMicroseconds);
     }
+    peerSilent_ = false;
 
     const std::string message = messagePath(peerName_, ownName_, sequence, "message");
     const std::string finished = messagePath(peerName_, ownName_, sequence, "finished");
@@ -286,12 +275,12 @@ ReceiveOutcome CTomTomFileLayer::ReceiveAnswer(std::unique_ptr<MTomTomSession> s
     return outcome;
 }
 
-bool CTomTomFileLayer::ForgetAbandonedAnswer(int32_t sequence) {
-    const auto at = std::find(abandoned_.begin(), abandoned_.end(), sequence);
-    if (at == abandoned_.end()) {
+bool CTomTomFileLayer::TakeLateAnswer(int32_t sequence) {
+    const uint32_t number = static_cast<uint32_t>(sequence);
+    if (number == 0 || number > static_cast<uint32_t>(sequence_)) {
         return false;
     }
-    abandoned_.erase(at);
+    peerSilent_ = false;
     return true;
 }
 

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "navlink/csv_arguments.h"
 
@@ -67,8 +66,10 @@ class CTomTomFileLayer : public MTomTomCommunicationLayerInterface {
 
     static constexpr uint32_t kMaxNameLength = 255;
     static constexpr int64_t kOwnProcess = -1;
-    // Polls of 100 ms before ReceiveAnswer gives up on a silent peer.
-    static constexpr int32_t kAnswerWaitPolls = 30;
+    // Polls of 100 ms before ReceiveAnswer gives up on a silent peer: short enough that the
+    // loop still reads every GPS second. Once a wait has given up, the next requests are not
+    // waited for until the peer answers again.
+    static constexpr int32_t kAnswerWaitPolls = 3;
     // Largest ".message" file read as an answer; the list queries may return long lists.
     static constexpr uint32_t kMaxAnswerBytes = 1u << 20;
     // Largest ".message" file read as a request addressed to the program: what fits the
@@ -92,10 +93,13 @@ class CTomTomFileLayer : public MTomTomCommunicationLayerInterface {
     const std::string& PeerName() const { return peerName_; }
     uint32_t ProcessId() const { return processId_; }
 
-    // True (and forgotten) when the sequence is that of a request whose answer this
-    // layer stopped waiting for: such an answer arrives later and must not be mistaken
-    // for a request from the peer.
-    bool ForgetAbandonedAnswer(int32_t sequence);
+    // True when the sequence is that of a request this layer sent: outside ReceiveAnswer
+    // nothing waits for it, so its answer is a late one that must not be mistaken for a
+    // request from the peer. The peer is taken to answer again.
+    bool TakeLateAnswer(int32_t sequence);
+
+    // A wait has given up and the peer has not answered since.
+    bool PeerSilent() const { return peerSilent_; }
 
   private:
     CTomTomFileLayer(std::unique_ptr<MArguments> arguments, std::string ownName,
@@ -110,7 +114,7 @@ class CTomTomFileLayer : public MTomTomCommunicationLayerInterface {
     int32_t sequence_ = 0;
     uint32_t processId_;
     uint32_t maxMessageBytes_;
-    std::vector<int32_t> abandoned_;
+    bool peerSilent_ = false;
 };
 
 // The four fields of a message file name "W.A.C.S.finished".

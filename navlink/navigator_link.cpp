@@ -66,12 +66,13 @@ std::vector<MessageName> findMessagesFor(const char* ownName) {
     return found;
 }
 
-// An answer to one of the program's own requests that came after the wait gave up: it is
-// named like a request from the navigator, so it is removed before it is taken for one.
+// An answer to one of the program's own requests that nothing waits for any more (the wait
+// gave up, or the request was never waited for): it is named like a request from the
+// navigator, so it is removed before it is taken for one.
 bool discardLateAnswer(const MessageName& name) {
     CTomTomFileLayer* own = link().layer.get();
     if (own == nullptr || name.sender != own->PeerName() || name.conversation != own->ProcessId() ||
-        !own->ForgetAbandonedAnswer(name.sequence)) {
+        !own->TakeLateAnswer(name.sequence)) {
         return false;
     }
     const std::string stem = platform::devicePath("/var/run/") + name.sender + "." +
@@ -137,8 +138,9 @@ void pollNavigatorLink(const char* ownName, MCommandHandlerInterface* handler) {
         }
         const ReceiveOutcome outcome = layer->ReceiveAnswer(std::unique_ptr<MTomTomSession>(
             new (std::nothrow) CTomTomFileLayer::CSession(name.sequence)));
-        if (outcome == ReceiveOutcome::TooLarge || outcome == ReceiveOutcome::NoSession ||
-            handler == nullptr) {
+        // A message that vanished or could not be read is no request: the handler would
+        // take its empty list for a show.
+        if (outcome != ReceiveOutcome::Received || handler == nullptr) {
             continue;
         }
         handler->HandleMessage(layer.get(), &session);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <linux/fb.h>
+#include <sys/types.h>
 
 #include <cstdint>
 #include <ctime>
@@ -26,6 +27,16 @@ std::tm localTime(std::time_t seconds);
 // the request fails, as the ioctl would.
 bool readFixedScreenInfo(int fd, fb_fix_screeninfo* info);
 bool readVariableScreenInfo(int fd, fb_var_screeninfo* info);
+
+// The calls that change a file. The program makes every such call through these, so that a
+// simulated card can run out of room or lose its power under test; each behaves as the
+// system call of the same name.
+int openFile(const std::string& hostPath, int flags, mode_t mode);
+ssize_t writeFile(int fd, const void* bytes, size_t count);
+int syncFile(int fd);
+int truncateFile(int fd, off_t length);
+int renameFile(const std::string& fromHostPath, const std::string& toHostPath);
+int removeFile(const std::string& hostPath);
 
 // This process's id; the navigator link names its conversation with it.
 uint32_t processId();

@@ -1,7 +1,10 @@
 #include "platform/simulated_platform.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -15,6 +18,8 @@ struct SimulatedMachine {
     uint64_t virtualMicroseconds = 0;
     std::function<void(uint64_t)> sleepHook;
     std::function<void(int)> exitHook;
+    sim::CardFaults faults;
+    uint64_t operations = 0;
 };
 
 SimulatedMachine& machine() {
@@ -29,6 +34,8 @@ namespace sim {
 void configure(const Config& config) {
     machine().config = config;
     machine().virtualMicroseconds = 0;
+    machine().faults = sim::CardFaults{};
+    machine().operations = 0;
 }
 
 const Config& config() {
@@ -45,6 +52,18 @@ void setSleepHook(std::function<void(uint64_t)> hook) {
 
 void setExitHook(std::function<void(int)> hook) {
     machine().exitHook = std::move(hook);
+}
+
+void setCardFaults(const CardFaults& faults) {
+    machine().faults = faults;
+}
+
+const CardFaults& cardFaults() {
+    return machine().faults;
+}
+
+uint64_t cardOperations() {
+    return machine().operations;
 }
 
 }  // namespace sim
@@ -106,6 +125,71 @@ bool readVariableScreenInfo(int fd, fb_var_screeninfo* info) {
     info->green = {5, 6, 0};
     info->blue = {0, 5, 0};
     return true;
+}
+
+namespace {
+
+// Counts the operation; the power goes before the one the faults name.
+void nextOperation() {
+    SimulatedMachine& m = machine();
+    m.operations += 1;
+    if (m.faults.cutAtOperation != 0 && m.operations >= m.faults.cutAtOperation) {
+        std::fflush(nullptr);
+        _exit(sim::kCutStatus);
+    }
+}
+
+}  // namespace
+
+int openFile(const std::string& hostPath, int flags, mode_t mode) {
+    nextOperation();
+    if (machine().faults.roomBytes == 0 && (flags & O_CREAT) != 0 &&
+        ::access(hostPath.c_str(), F_OK) != 0) {
+        errno = ENOSPC;
+        return -1;
+    }
+    return ::open(hostPath.c_str(), flags, mode);
+}
+
+ssize_t writeFile(int fd, const void* bytes, size_t count) {
+    nextOperation();
+    SimulatedMachine& m = machine();
+    if (m.faults.roomBytes < 0 || static_cast<uint64_t>(m.faults.roomBytes) >= count) {
+        const ssize_t wrote = ::write(fd, bytes, count);
+        if (wrote > 0 && m.faults.roomBytes >= 0) {
+            m.faults.roomBytes -= wrote;
+        }
+        return wrote;
+    }
+    if (m.faults.roomBytes == 0) {
+        errno = ENOSPC;
+        return -1;
+    }
+    const ssize_t wrote = ::write(fd, bytes, static_cast<size_t>(m.faults.roomBytes));
+    if (wrote > 0) {
+        m.faults.roomBytes -= wrote;
+    }
+    return wrote;
+}
+
+int syncFile(int fd) {
+    nextOperation();
+    return ::fsync(fd);
+}
+
+int truncateFile(int fd, off_t length) {
+    nextOperation();
+    return ::ftruncate(fd, length);
+}
+
+int renameFile(const std::string& fromHostPath, const std::string& toHostPath) {
+    nextOperation();
+    return std::rename(fromHostPath.c_str(), toHostPath.c_str());
+}
+
+int removeFile(const std::string& hostPath) {
+    nextOperation();
+    return ::unlink(hostPath.c_str());
 }
 
 uint32_t processId() {

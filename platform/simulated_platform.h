@@ -30,6 +30,22 @@ uint64_t virtualMicroseconds();
 // events that fell due there.
 void setSleepHook(std::function<void(uint64_t virtualMicroseconds)> hook);
 
+// A card that fails, for tests. Operations are the calls of platform.h that change a file,
+// counted from configure().
+struct CardFaults {
+    // Bytes that writes may still add: a write beyond takes what fits and then fails with
+    // ENOSPC, and no new file can be made. Negative: no limit.
+    int64_t roomBytes = -1;
+    // The operation (counted from 1) before which the process ends, as at a power cut,
+    // with kCutStatus; 0: never.
+    uint64_t cutAtOperation = 0;
+};
+constexpr int kCutStatus = 86;
+
+void setCardFaults(const CardFaults& faults);
+const CardFaults& cardFaults();
+uint64_t cardOperations();
+
 // Runs when the application ends the process, given the status, before the process ends.
 void setExitHook(std::function<void(int status)> hook);
 

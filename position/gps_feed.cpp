@@ -90,15 +90,31 @@ bool scanTwoDigits(const char*& p, const char* end, int32_t& out) {
     return true;
 }
 
+// What a time, date or coordinate field holds; `given` is false when the field leaves the
+// value as it was, `possible` false when no real fix can carry it.
+struct FieldValue {
+    bool given = false;
+    bool possible = true;
+};
+
 // "hhmmss.sss": the thousandths are dropped; nothing changes unless all three were read.
-void readTime(std::string_view field, GpsFix& fix) {
+FieldValue scanTime(std::string_view field, int32_t& hour, int32_t& minute, int32_t& second) {
     const char* p = field.data();
     const char* end = p + field.size();
+    FieldValue value;
+    value.given = scanTwoDigits(p, end, hour) && scanTwoDigits(p, end, minute) &&
+                  scanTwoDigits(p, end, second);
+    // 60 is a leap second.
+    value.possible = !value.given || (hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 &&
+                                      second >= 0 && second <= 60);
+    return value;
+}
+
+void readTime(std::string_view field, GpsFix& fix) {
     int32_t hour = 0;
     int32_t minute = 0;
     int32_t second = 0;
-    if (scanTwoDigits(p, end, hour) && scanTwoDigits(p, end, minute) &&
-        scanTwoDigits(p, end, second)) {
+    if (scanTime(field, hour, minute, second).given) {
         fix.hour = hour;
         fix.minute = minute;
         fix.second = second;
@@ -106,44 +122,79 @@ void readTime(std::string_view field, GpsFix& fix) {
 }
 
 // "ddmmyy": day and month are needed; a missing year leaves the year as it was.
-void readDate(std::string_view field, GpsFix& fix) {
+FieldValue scanDate(std::string_view field, int32_t& day, int32_t& month, int32_t& year,
+                    bool& yearGiven) {
     const char* p = field.data();
     const char* end = p + field.size();
+    FieldValue value;
+    value.given = scanTwoDigits(p, end, day) && scanTwoDigits(p, end, month);
+    yearGiven = value.given && scanTwoDigits(p, end, year);
+    value.possible = !value.given || (day >= 1 && day <= 31 && month >= 1 && month <= 12 &&
+                                      (!yearGiven || year >= 0));
+    return value;
+}
+
+void readDate(std::string_view field, GpsFix& fix) {
     int32_t day = 0;
     int32_t month = 0;
-    if (!scanTwoDigits(p, end, day) || !scanTwoDigits(p, end, month)) {
+    int32_t year = 0;
+    bool yearGiven = false;
+    if (!scanDate(field, day, month, year, yearGiven).given) {
         return;
     }
     fix.day = day;
     fix.month = month;
-    int32_t year = 0;
-    if (scanTwoDigits(p, end, year)) {
+    if (yearGiven) {
         fix.year = year + 2000;
     }
 }
 
 // "4807.038" (two degree digits, three for a longitude) then decimal minutes, as degrees
-// x 100000 truncated toward zero. Unchanged when either field is empty or the value does
-// not fit an int32.
-void readCoordinate(std::string_view value, std::string_view hemisphere, size_t degreeDigits,
-                    const char* negativeHemisphere, int32_t& out) {
+// x 100000 truncated toward zero, into `out` only when given and possible. Not given when
+// either field is empty; not possible beyond the limit in degrees.
+FieldValue scanCoordinate(std::string_view value, std::string_view hemisphere, size_t degreeDigits,
+                          const char* negativeHemisphere, double limit, int32_t& out) {
+    FieldValue result;
     if (value.empty() || hemisphere.empty()) {
-        return;
+        return result;
     }
+    result.given = true;
     const double degrees = decimalField(value.substr(0, degreeDigits));
     const double minutes =
         value.size() > degreeDigits ? decimalField(value.substr(degreeDigits)) : 0.0;
     const double scaled = (degrees + minutes / 60.0) * 100000.0;
-    if (!(std::fabs(scaled) < 2147483647.0)) {
-        return;
+    if (!(std::fabs(scaled) <= limit * 100000.0)) {
+        result.possible = false;
+        return result;
     }
     const int32_t truncated = static_cast<int32_t>(scaled);
     out = hemisphere == negativeHemisphere ? -truncated : truncated;
+    return result;
+}
+
+FieldValue scanLatitude(const SentenceFields& f, size_t first, int32_t& out) {
+    return scanCoordinate(f[first], f[first + 1], 2, "S", 90.0, out);
+}
+FieldValue scanLongitude(const SentenceFields& f, size_t first, int32_t& out) {
+    return scanCoordinate(f[first + 2], f[first + 3], 3, "W", 180.0, out);
 }
 
 void readPosition(const SentenceFields& f, size_t first, GpsFix& fix) {
-    readCoordinate(f[first], f[first + 1], 2, "S", fix.latitude);
-    readCoordinate(f[first + 2], f[first + 3], 3, "W", fix.longitude);
+    scanLatitude(f, first, fix.latitude);
+    scanLongitude(f, first, fix.longitude);
+}
+
+// A receiver cannot send an hour of 99, a month of 13 or a latitude of 99 degrees; a
+// sentence with one is corrupt and is not taken at all. The time is in field 1, the
+// position from field `position` on, the date (RMC) in field `date` when not 0.
+bool possibleSentence(const SentenceFields& f, size_t position, size_t date) {
+    int32_t a = 0;
+    int32_t b = 0;
+    int32_t c = 0;
+    bool yearGiven = false;
+    return scanTime(f[1], a, b, c).possible && scanLatitude(f, position, a).possible &&
+           scanLongitude(f, position, b).possible &&
+           (date == 0 || f[date].empty() || scanDate(f[date], a, b, c, yearGiven).possible);
 }
 
 // The sentence of `length` characters is copied and cut in place at every "," and "*";
@@ -184,7 +235,7 @@ size_t splitFields(GpsFix& fix, size_t length) {
 void decodeGga(GpsFix& fix, size_t dataFields) {
     fix.lastGga = fix.sentence;
     const SentenceFields& f = fix.fields;
-    if (dataFields < 12) {
+    if (dataFields < 12 || !possibleSentence(f, 2, 0)) {
         return;
     }
     readTime(f[1], fix);
@@ -192,12 +243,14 @@ void decodeGga(GpsFix& fix, size_t dataFields) {
         const int32_t count = std::abs(toInteger(f[7]));
         fix.satellites = count > 12 ? 13 : count;
     }
+    // Receivers that track several constellations use far more than 12 satellites; 13
+    // stands for all of those counts, and each is a fix.
     const int32_t quality = toInteger(f[6]);
-    fix.valid = !f[6].empty() && (quality == 1 || quality == 2) && fix.satellites >= 1 &&
-                fix.satellites <= 12;
+    fix.valid = !f[6].empty() && (quality == 1 || quality == 2) && fix.satellites >= 1;
     if (!fix.valid) {
         return;
     }
+    fix.pollsSinceRenewal = 0;
     fix.altitude = decimalField(f[9]);
     fix.geoidSeparation = decimalField(f[11]);
     readPosition(f, 2, fix);
@@ -207,7 +260,7 @@ void decodeGga(GpsFix& fix, size_t dataFields) {
 void decodeRmc(GpsFix& fix, size_t dataFields) {
     fix.lastRmc = fix.sentence;
     const SentenceFields& f = fix.fields;
-    if (dataFields < 10) {
+    if (dataFields < 10 || !possibleSentence(f, 3, 9)) {
         return;
     }
     // RMC can take validity away but never give it: only GGA knows the fix quality.
@@ -219,6 +272,7 @@ void decodeRmc(GpsFix& fix, size_t dataFields) {
     readTime(f[1], fix);
     if (!f[7].empty()) {
         fix.rmcSpeedKnots = decimalField(f[7]);
+        fix.speedReported = true;
     }
     if (!f[8].empty()) {
         fix.course = decimalField(f[8]);
@@ -237,7 +291,20 @@ void decodeVtg(GpsFix& fix, size_t dataFields) {
     }
     if (fix.valid && !f[7].empty()) {
         fix.vtgSpeedKmh = decimalField(f[7]);
+        fix.speedReported = true;
     }
+}
+
+// GPS alone, several constellations together (GN), GLONASS, Galileo and BeiDou (two
+// talkers) all describe the one fix of the receiver.
+bool satelliteTalker(const char* sentence) {
+    static const char* const talkers[] = {"GP", "GN", "GL", "GA", "GB", "BD"};
+    for (const char* talker : talkers) {
+        if (std::strncmp(sentence, talker, 2) == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void decodeSentence(GpsFix& fix, size_t length) {
@@ -246,11 +313,15 @@ void decodeSentence(GpsFix& fix, size_t length) {
         fix.sentence[--length] = '\0';
     }
     const size_t dataFields = splitFields(fix, length);
-    if (std::strncmp(fix.sentence, "GPGGA", 5) == 0) {
+    if (!satelliteTalker(fix.sentence)) {
+        return;
+    }
+    const char* type = fix.sentence + 2;
+    if (std::strncmp(type, "GGA", 3) == 0) {
         decodeGga(fix, dataFields);
-    } else if (std::strncmp(fix.sentence, "GPRMC", 5) == 0) {
+    } else if (std::strncmp(type, "RMC", 3) == 0) {
         decodeRmc(fix, dataFields);
-    } else if (std::strncmp(fix.sentence, "GPVTG", 5) == 0) {
+    } else if (std::strncmp(type, "VTG", 3) == 0) {
         decodeVtg(fix, dataFields);
     }
 }
@@ -386,6 +457,7 @@ void GpsFix::drain(int chunk) {
 bool GpsFix::poll(int chunk) {
     char buffer[kMaxChunk];
     const int n = chunkBytes(chunk);
+    pollsSinceRenewal = std::min(pollsSinceRenewal, INT32_MAX - 1) + 1;
     ssize_t got = ::read(fd, buffer, n);
     if (got == 0) {
         valid = false;

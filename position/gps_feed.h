@@ -1,5 +1,6 @@
 // The GPS feed reader: opens the navigator's NMEA feed without blocking, gathers
-// sentences from whatever bytes are pending and decodes GPGGA, GPRMC and GPVTG.
+// sentences from whatever bytes are pending and decodes GGA, RMC and VTG of the satellite
+// talkers.
 #pragma once
 
 #include <cstddef>
@@ -31,6 +32,8 @@ struct GpsFix {
     double course = 0.0;
     double vtgSpeedKmh = 0.0;
     double rmcSpeedKnots = 0.0;
+    // Receivers set up to send GGA alone, or with their speed fields empty, report no speed.
+    bool speedReported = false;
     int32_t hour = 0;
     int32_t minute = 0;
     int32_t second = 0;
@@ -38,9 +41,10 @@ struct GpsFix {
     int32_t month = 0;
     int32_t day = 0;
     int32_t satellites = 0;
-    int32_t parserState = 0;  // 0 waiting for "$", 1 inside a sentence
-    int32_t latitude = 0;     // degrees x 100000, south negative
-    int32_t longitude = 0;    // degrees x 100000, west negative
+    int32_t parserState = 0;        // 0 waiting for "$", 1 inside a sentence
+    int32_t latitude = 0;           // degrees x 100000, south negative
+    int32_t longitude = 0;          // degrees x 100000, west negative
+    int32_t pollsSinceRenewal = 0;  // polls since a GGA last made the fix valid
     int fd = -1;
     char sentence[1028] = {};
     // The last decoded sentence split in place: every separator turned into a NUL.

@@ -55,6 +55,12 @@ int64_t secondsOf(const HourMinute& time) {
     return static_cast<int64_t>(time.hours) * 3600 + static_cast<int64_t>(time.minutes) * 60;
 }
 
+// Seconds into 0 ... 86400.
+double wrapDay(double seconds) {
+    const double wrapped = std::fmod(seconds, 86400.0);
+    return wrapped < 0.0 ? wrapped + 86400.0 : wrapped;
+}
+
 }  // namespace
 
 SunTimes sunTimes(double lat, double lon, int32_t year, int32_t month, int32_t day,
@@ -113,9 +119,17 @@ bool isDaytime(const FixTime& utc, double lat, double lon, double offsetHours) {
         return true;
     }
     const SunTimes times = sunTimes(lat, lon, utc.year, utc.month, utc.day, offsetHours);
-    const double local = secondsOfDay(utc.hour, utc.minute, utc.second, 0) + offsetHours * 3600;
-    return local > static_cast<double>(secondsOf(times.sunrise)) &&
-           local < static_cast<double>(secondsOf(times.sunset));
+    // Far from Greenwich the local time, sunrise and sunset fall outside 0-24 h (Sydney's
+    // local morning is the previous UTC evening): all three are taken into one day, and
+    // the day runs from sunrise round the clock to sunset.
+    const double local =
+        wrapDay(secondsOfDay(utc.hour, utc.minute, utc.second, 0) + offsetHours * 3600);
+    const double sunrise = wrapDay(static_cast<double>(secondsOf(times.sunrise)));
+    const double sunset = wrapDay(static_cast<double>(secondsOf(times.sunset)));
+    if (sunrise <= sunset) {
+        return local > sunrise && local < sunset;
+    }
+    return local > sunrise || local < sunset;
 }
 
 }  // namespace kelvaro

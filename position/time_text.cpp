@@ -33,7 +33,37 @@ Offset splitOffset(float offsetHours) {
     return offset;
 }
 
+// Days since a fixed day of the proleptic Gregorian calendar, counting years from March
+// so that the leap day ends a year.
+int64_t dayNumber(const FixTime& time) {
+    const int64_t march = time.month <= 2 ? time.month + 9 : time.month - 3;
+    const int64_t year = time.month <= 2 ? time.year - 1 : time.year;
+    return 365 * year + year / 4 - year / 100 + year / 400 + (153 * march + 2) / 5 + time.day;
+}
+
 }  // namespace
+
+bool hasUsableDate(const FixTime& time) {
+    return time.year >= 2001 && time.month >= 1 && time.month <= 12 && time.day >= 1 &&
+           time.day <= 31;
+}
+
+std::optional<int64_t> datedSecondsBetween(const FixTime& now, const FixTime& before) {
+    if (!hasUsableDate(now) || !hasUsableDate(before)) {
+        return std::nullopt;
+    }
+    const int64_t seconds =
+        (dayNumber(now) - dayNumber(before)) * 86400 + now.secondsOfDay - before.secondsOfDay;
+    if (seconds < 0) {
+        return std::nullopt;
+    }
+    return seconds;
+}
+
+int64_t secondsBetween(const FixTime& now, const FixTime& before) {
+    return datedSecondsBetween(now, before)
+        .value_or(elapsedSeconds(now.secondsOfDay, before.secondsOfDay));
+}
 
 int32_t secondsOfDay(int32_t hour, int32_t minute, int32_t second, int32_t days) {
     return days * 86400 + hour * 3600 + minute * 60 + second;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "position/fix_time.h"
@@ -12,6 +13,15 @@ namespace kelvaro {
 
 // now - before, bridging one midnight: 10 after 86390 is 20.
 [[nodiscard]] int32_t elapsedSeconds(int32_t now, int32_t before);
+
+// A fix carries a usable date from 2001 on, month 1-12, day 1-31.
+[[nodiscard]] bool hasUsableDate(const FixTime& time);
+
+// Seconds from `before` to `now` across the days between their dates; nothing unless both
+// carry a usable date and `now` is not the earlier.
+[[nodiscard]] std::optional<int64_t> datedSecondsBetween(const FixTime& now, const FixTime& before);
+// datedSecondsBetween, else elapsedSeconds of the times of day.
+[[nodiscard]] int64_t secondsBetween(const FixTime& now, const FixTime& before);
 
 // Sets secondsOfDay to the total and hour, minute, second from it; leaves the date.
 void splitSeconds(FixTime& time, int32_t total);

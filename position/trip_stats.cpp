@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "position/geodesy.h"
 #include "position/gps_feed.h"
@@ -36,8 +37,23 @@ int32_t truncated(double x) {
     return static_cast<int32_t>(x);
 }
 
-bool plausibleStep(double metres, int32_t seconds, bool bridgingLoss) {
-    const double metresPerSecond = metres / seconds;
+// A receiver measures its speed from the Doppler shift of the satellite signals, which
+// stays sound while a poor fix (a phone lying still, a few satellites) throws the position
+// about by tens of metres. A step more than twice as fast as the receiver moved, plus
+// 5 m/s for the speed changing within the step and for the rounding of positions, is
+// such a throw and not movement. The faster of the speeds at either end of the step
+// counts, so that braking, or slowing down in a tunnel, loses no distance. A receiver that
+// reports no speed (receiverSpeed negative) gives nothing to judge by.
+constexpr double kStepOverSpeedFactor = 2.0;
+constexpr double kStepOverSpeedMargin = 5.0;
+constexpr double kNoReceiverSpeed = -1.0;
+
+bool plausibleStep(double metres, int64_t seconds, bool bridgingLoss, double receiverSpeed) {
+    const double metresPerSecond = metres / static_cast<double>(seconds);
+    if (receiverSpeed >= 0.0 &&
+        !(metresPerSecond <= kStepOverSpeedFactor * receiverSpeed + kStepOverSpeedMargin)) {
+        return false;
+    }
     if (bridgingLoss) {
         return metresPerSecond > kSlowestStep && metresPerSecond < kFastestBridge &&
                metres > kShortestBridge;
@@ -46,18 +62,23 @@ bool plausibleStep(double metres, int32_t seconds, bool bridgingLoss) {
 }
 
 // A new position: the step from the stored one counts when plausible, and the new position
-// is stored in either case.
-void takeStep(TripStats& trip, double lon, double lat, bool fixJustBack, double factor) {
+// is stored in either case. receiverSpeed is in metres per second.
+void takeStep(TripStats& trip, double lon, double lat, bool fixJustBack, double factor,
+              double receiverSpeed) {
+    // Consecutive fixes are seconds apart, and their times of day suffice; a loss of fix
+    // can last days, which only the dates tell.
     const FixTime& from = fixJustBack ? trip.fixLostAt : trip.lastSecond;
-    const int32_t seconds = elapsedSeconds(trip.now.secondsOfDay, from.secondsOfDay);
+    const int64_t seconds = fixJustBack ? secondsBetween(trip.now, from)
+                                        : elapsedSeconds(trip.now.secondsOfDay, from.secondsOfDay);
     const double metres = distanceMetres(trip.lon, trip.lat, lon, lat);
-    if (seconds > 0 && plausibleStep(metres, seconds, fixJustBack)) {
+    if (seconds > 0 && seconds <= INT32_MAX - trip.moving.secondsOfDay &&
+        plausibleStep(metres, seconds, fixJustBack, receiverSpeed)) {
         trip.prevTripDistance = trip.tripDistance;
         trip.prevPartialDistance = trip.partialDistance;
         trip.tripDistance += metres * factor;
         trip.distanceSincePoint += metres * factor;
         trip.partialDistance += metres * factor;
-        trip.moving.secondsOfDay += seconds;
+        trip.moving.secondsOfDay += static_cast<int32_t>(seconds);
     }
     trip.prevLon = trip.lon;
     trip.prevLat = trip.lat;
@@ -76,6 +97,11 @@ void updateTimes(TripStats& trip) {
     }
     if (trip.lastElapsedSeconds - trip.elapsed.secondsOfDay > kDayWrapDrop) {
         trip.elapsed.day += 1;
+    }
+    // With dates the whole days are counted, also across a gap of more than half a day.
+    if (const std::optional<int64_t> dated = datedSecondsBetween(trip.now, trip.tripStart)) {
+        trip.elapsed.day =
+            static_cast<int32_t>(std::min<int64_t>(*dated / kSecondsPerDay, INT32_MAX));
     }
     trip.lastMovingSeconds = trip.moving.secondsOfDay;
     trip.lastElapsedSeconds = trip.elapsed.secondsOfDay;
@@ -155,7 +181,10 @@ void computeTrip(TripStats& trip, const GpsFix& fix, Settings& live, Settings& w
         trip.startLat = lat;
     }
     if (lat != trip.lat || lon != trip.lon) {
-        takeStep(trip, lon, lat, fixJustBack, factor);
+        const double lastKmh = trip.speed / factor;
+        const double receiverSpeed =
+            fix.speedReported ? std::max(fix.speedKmh, lastKmh) / 3.6 : kNoReceiverSpeed;
+        takeStep(trip, lon, lat, fixJustBack, factor, receiverSpeed);
     }
     updateTimes(trip);
     updateAverages(trip);

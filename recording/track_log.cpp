@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/card_file.h"
 #include "display/dashboard.h"
 #include "display/screen.h"
 #include "navlink/navigator_link.h"
@@ -39,11 +40,29 @@ constexpr const char* kTopografixSchema =
 constexpr const char* kKmlNamespace = "http://earth.google.com/kml/2.0";
 
 constexpr int32_t kClosingText = 72;
+constexpr int32_t kMaxLogNumber = 1000;
 
 using Lines = std::vector<std::string>;
 
 bool isXml(TrackFormat format) {
     return format == TrackFormat::Gpx || format == TrackFormat::Kml;
+}
+
+bool hasSuffix(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// The format a log was begun in is the one of its name, whatever the setting says now; a
+// name without a known extension follows the setting.
+TrackFormat formatOfLog(const std::string& name) {
+    for (const TrackFormat format : {TrackFormat::Csv, TrackFormat::Gpx, TrackFormat::Itn,
+                                     TrackFormat::Kml, TrackFormat::Poi, TrackFormat::Nmea}) {
+        if (hasSuffix(name, trackLogExtension(format))) {
+            return format;
+        }
+    }
+    return liveSettings.trackformat;
 }
 
 // Every open is non-blocking, so that a FIFO in a log's place fails instead of waiting for
@@ -52,56 +71,47 @@ int openAppend(const std::string& path) {
     if (path.empty()) {
         return -1;
     }
-    return ::open(platform::devicePath(path).c_str(),
-                  O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+    return platform::openFile(platform::devicePath(path),
+                              O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
 }
 
-bool writeAll(int fd, const char* data, size_t size) {
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t wrote = ::write(fd, data + done, size - done);
-        if (wrote < 0 && errno == EINTR) {
-            continue;
-        }
-        if (wrote <= 0) {
-            return false;
-        }
-        done += static_cast<size_t>(wrote);
-    }
-    return true;
-}
-
-bool writeLines(int fd, const Lines& lines) {
+std::string linesText(const Lines& lines) {
     std::string block;
     for (const std::string& line : lines) {
         block += line;
         block += '\n';
     }
-    return writeAll(fd, block.data(), block.size());
+    return block;
 }
 
-// Opens, writes and closes; a file that cannot be opened is skipped.
-void appendLines(const std::string& path, const Lines& lines) {
+// Opens, writes the lines as one record and closes; a file that cannot be opened is
+// skipped. False when the lines are not on the card.
+bool appendLines(const std::string& path, const Lines& lines) {
     const int fd = openAppend(path);
-    if (fd < 0) {
-        return;
-    }
-    (void)writeLines(fd, lines);
-    ::close(fd);
-}
-
-bool exists(const std::string& path) {
-    const int fd = ::open(platform::devicePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
+    const bool written = lines.empty() || appendRecord(fd, linesText(lines));
     ::close(fd);
-    return true;
+    return written;
+}
+
+int openForReading(const std::string& path) {
+    return ::open(platform::devicePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+}
+
+// A regular file that holds nothing yet, or none at all: the file still wants its head.
+bool wantsHead(const std::string& path) {
+    struct stat info {};
+    if (::stat(platform::devicePath(path).c_str(), &info) != 0) {
+        return true;
+    }
+    return S_ISREG(info.st_mode) && info.st_size == 0;
 }
 
 // Copies the whole of a file onto the end of an open one.
 bool appendFileTo(int out, const std::string& path) {
-    const int in = ::open(platform::devicePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int in = openForReading(path);
     if (in < 0) {
         return false;
     }
@@ -116,7 +126,7 @@ bool appendFileTo(int out, const std::string& path) {
             ok = got == 0;
             break;
         }
-        if (!writeAll(out, buffer, static_cast<size_t>(got))) {
+        if (!writeWhole(out, buffer, static_cast<size_t>(got))) {
             ok = false;
             break;
         }
@@ -125,22 +135,21 @@ bool appendFileTo(int out, const std::string& path) {
     return ok;
 }
 
-// The waypoint part, then the track part, onto the main file. A join that fails half way
-// takes the main file back to its length before, so that nothing is there twice once the
-// parts are joined again; the caller keeps the parts then.
-bool joinParts(const std::string& mainPath, const std::string& waypointPath,
-               const std::string& trackPath) {
-    const int out = openAppend(mainPath);
-    if (out < 0) {
+// True when the file ends with the text.
+bool endsWith(const std::string& path, const std::string& text) {
+    const int fd = openForReading(path);
+    if (fd < 0) {
         return false;
     }
-    struct stat before {};
-    const bool measured = ::fstat(out, &before) == 0;
-    bool ok = measured && appendFileTo(out, waypointPath) && appendFileTo(out, trackPath);
-    if (!ok && measured) {
-        (void)::ftruncate(out, before.st_size);
-    }
-    ok = ::close(out) == 0 && ok;
+    struct stat info {};
+    std::string tail(text.size(), '\0');
+    const bool ok =
+        ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        static_cast<size_t>(info.st_size) >= text.size() &&
+        ::pread(fd, &tail[0], tail.size(), info.st_size - static_cast<off_t>(text.size())) ==
+            static_cast<ssize_t>(tail.size()) &&
+        tail == text;
+    ::close(fd);
     return ok;
 }
 
@@ -226,6 +235,102 @@ std::string csvHeader(Records records) {
     return shortHeader + ",\"distance\",\"speed\",\"satellites\"";
 }
 
+// A finished log ends with this line, which nothing before its end holds.
+std::string lastLine(TrackFormat format) {
+    return format == TrackFormat::Gpx ? "</gpx>\n" : "</kml>\n";
+}
+
+bool isFinished(const std::string& mainPath, TrackFormat format) {
+    return endsWith(mainPath, lastLine(format));
+}
+
+bool isRegular(const std::string& path) {
+    struct stat info {};
+    return ::stat(platform::devicePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool isPresent(const std::string& path) {
+    struct stat info {};
+    return ::stat(platform::devicePath(path).c_str(), &info) == 0;
+}
+
+// A file gets its head when it has none yet: a log cut off between the heads of its files
+// gets the missing ones before its next point.
+void writeHead(const std::string& path, const Lines& head) {
+    if (path.empty() || (head.empty() ? isPresent(path) : !wantsHead(path))) {
+        return;
+    }
+    appendLines(path, head);
+}
+
+void writeMissingHeads(const TripStats& trip, TrackFormat format, Records records) {
+    const Settings& s = liveSettings;
+    const std::string isoTime = isoTimeText(trip.now);
+    switch (format) {
+        case TrackFormat::Gpx:
+            writeHead(trip.logMainPath, gpxHead(isoTime));
+            writeHead(trip.logWaypointPath, {});
+            writeHead(trip.logTrackPath,
+                      {"<trk>", "\t<name>" + isoTime + "</name>", "\t\t<trkseg>"});
+            break;
+        case TrackFormat::Kml: {
+            char kmlStamp[128];
+            std::snprintf(kmlStamp, sizeof kmlStamp, "%02d/%02d/%04d %s", trip.now.day,
+                          trip.now.month, trip.now.year,
+                          localTimeText(trip.now, s.gmtoffset).c_str());
+            writeHead(trip.logMainPath, kmlHead(s.logfilename, kmlStamp));
+            writeHead(trip.logWaypointPath, {"\t<Folder>", "\t\t<name>Waypoints</name>"});
+            writeHead(trip.logTrackPath, {"\t<Folder>", "\t\t<name>Trackpoints</name>",
+                                          "\t\t<Folder>", "\t\t\t<name>" + isoTime + "</name>"});
+            break;
+        }
+        case TrackFormat::Csv:
+            writeHead(trip.logMainPath, {csvHeader(records)});
+            break;
+        case TrackFormat::Itn:
+        case TrackFormat::Poi:
+        case TrackFormat::Nmea:
+            break;
+    }
+}
+
+bool writeLinesTo(int fd, const Lines& lines) {
+    const std::string text = linesText(lines);
+    return writeWhole(fd, text.data(), text.size());
+}
+
+void removeParts(const TripStats& trip) {
+    platform::removeFile(platform::devicePath(trip.logWaypointPath));
+    platform::removeFile(platform::devicePath(trip.logTrackPath));
+}
+
+// A log of this name, finished or not, is on the card.
+bool isTaken(const std::string& name) {
+    const std::string main = std::string(kLogFolder) + "/" + name;
+    return isPresent(main) || isPresent(main + ".rte") || isPresent(main + ".trk");
+}
+
+std::string freshLogName(const FixTime& now, const Settings& s) {
+    // A GPX or KML file is whole only once it is closed, so a second log of the day must
+    // not be added after its closing lines: these formats always get a file of their own.
+    const bool ownFile = s.tracksaving == TrackSaving::New || isXml(s.trackformat);
+    char stamp[96];
+    if (ownFile) {
+        std::snprintf(stamp, sizeof stamp, "%04d%02d%02d_%02d%02d%02d", now.year, now.month,
+                      now.day, now.hour, now.minute, now.second);
+    } else {
+        std::snprintf(stamp, sizeof stamp, "%04d%02d%02d", now.year, now.month, now.day);
+    }
+    const std::string extension = trackLogExtension(s.trackformat);
+    std::string name = std::string("tm") + stamp + extension;
+    // A second log begun within the same second takes a number after the stamp rather than
+    // the files of the first.
+    for (int32_t number = 2; ownFile && isTaken(name) && number < kMaxLogNumber; ++number) {
+        name = std::string("tm") + stamp + "_" + std::to_string(number) + extension;
+    }
+    return name;
+}
+
 std::string csvLine(const PointTexts& t, const std::string& label, Records records) {
     std::string line =
         t.lon + "," + t.lat + ",\"" + t.localTime + "\",\"" + csvText(label) + "\"," + t.alt;
@@ -309,7 +414,8 @@ void sendPoi(const TripStats& trip, const TrackPoint& point) {
     if (commands == nullptr) {
         return;
     }
-    const std::string name = std::to_string(trip.pointsLogged) + ":" + point.label;
+    // A "|" would end the argument and split the name into more of them.
+    const std::string name = std::to_string(trip.pointsLogged) + ":" + itnText(point.label);
     int32_t status = 0;
     (void)commands->AddPoi(status, liveSettings.logfilename.c_str(), point.longitude,
                            point.latitude, name.c_str(), kEmptyDescription);
@@ -351,21 +457,10 @@ std::string trackLogExtension(TrackFormat format) {
 void nameTrackLog(TripStats& trip) {
     Settings& s = liveSettings;
     if (s.logfilename == "none") {
-        const FixTime& now = trip.now;
-        // A GPX or KML file is whole only once it is closed, so a second log of the day must
-        // not be added after its closing lines: these formats always get a file of their own.
-        const bool ownFile = s.tracksaving == TrackSaving::New || isXml(s.trackformat);
-        char stamp[96];
-        if (ownFile) {
-            std::snprintf(stamp, sizeof stamp, "%04d%02d%02d_%02d%02d%02d", now.year, now.month,
-                          now.day, now.hour, now.minute, now.second);
-        } else {
-            std::snprintf(stamp, sizeof stamp, "%04d%02d%02d", now.year, now.month, now.day);
-        }
-        s.logfilename = std::string("tm") + stamp + trackLogExtension(s.trackformat);
+        s.logfilename = freshLogName(trip.now, s);
     }
     trip.logMainPath = std::string(kLogFolder) + "/" + s.logfilename;
-    if (isXml(s.trackformat)) {
+    if (isXml(formatOfLog(s.logfilename))) {
         trip.logWaypointPath = trip.logMainPath + ".rte";
         trip.logTrackPath = trip.logMainPath + ".trk";
     } else {
@@ -376,53 +471,40 @@ void nameTrackLog(TripStats& trip) {
     writeSettings(s);
 }
 
-void beginTrackLog(TripStats& trip, Records records) {
-    const Settings& s = liveSettings;
-    if (!exists(trip.logMainPath)) {
-        const std::string isoTime = isoTimeText(trip.now);
-        switch (s.trackformat) {
-            case TrackFormat::Gpx:
-                appendLines(trip.logMainPath, gpxHead(isoTime));
-                appendLines(trip.logWaypointPath, {});
-                appendLines(trip.logTrackPath,
-                            {"<trk>", "\t<name>" + isoTime + "</name>", "\t\t<trkseg>"});
-                break;
-            case TrackFormat::Kml: {
-                char kmlStamp[128];
-                std::snprintf(kmlStamp, sizeof kmlStamp, "%02d/%02d/%04d %s", trip.now.day,
-                              trip.now.month, trip.now.year,
-                              localTimeText(trip.now, s.gmtoffset).c_str());
-                appendLines(trip.logMainPath, kmlHead(s.logfilename, kmlStamp));
-                appendLines(trip.logWaypointPath, {"\t<Folder>", "\t\t<name>Waypoints</name>"});
-                appendLines(trip.logTrackPath,
-                            {"\t<Folder>", "\t\t<name>Trackpoints</name>", "\t\t<Folder>",
-                             "\t\t\t<name>" + isoTime + "</name>"});
-                break;
-            }
-            case TrackFormat::Csv:
-                appendLines(trip.logMainPath, {csvHeader(records)});
-                break;
-            case TrackFormat::Itn:
-            case TrackFormat::Poi:
-            case TrackFormat::Nmea:
-                break;
-        }
+bool resumeTrackLog(TripStats& trip) {
+    nameTrackLog(trip);
+    const TrackFormat format = formatOfLog(trip.logMainPath);
+    if (!isXml(format) || !isFinished(trip.logMainPath, format)) {
+        return true;
     }
+    // The power went after the finished file took the main file's place and before the
+    // name was cleared: what is left of the stop is done now.
+    removeParts(trip);
+    liveSettings.logfilename = "none";
+    workingSettings.logfilename = "none";
+    writeSettings(liveSettings);
+    return false;
+}
+
+void beginTrackLog(TripStats& trip, Records records) {
+    writeMissingHeads(trip, formatOfLog(trip.logMainPath), records);
     trip.pointsLogged = 0;
 }
 
 bool writeTrackPoint(TripStats& trip, const LanguageTexts& texts, const TrackPoint& point) {
     trip.pointsLogged += 1;
     const Settings& s = liveSettings;
-    const bool csv = s.trackformat == TrackFormat::Csv;
+    const TrackFormat format = formatOfLog(trip.logMainPath);
+    writeMissingHeads(trip, format, point.records);
+    const bool csv = format == TrackFormat::Csv;
     PointTexts t = pointTexts(valuesOf(trip, point), s, texts, csv);
-    if (isXml(s.trackformat)) {
+    if (isXml(format)) {
         // The unit texts come from a language file and may hold "&" or "<" too.
         t.alt = xmlText(t.alt);
         t.dist = xmlText(t.dist);
         t.speed = xmlText(t.speed);
     }
-    switch (s.trackformat) {
+    switch (format) {
         case TrackFormat::Csv:
             appendLines(trip.logMainPath, {csvLine(t, point.label, point.records)});
             break;
@@ -445,43 +527,43 @@ bool writeTrackPoint(TripStats& trip, const LanguageTexts& texts, const TrackPoi
     return true;
 }
 
-void finishTrackLog(TripStats& trip, const LanguageTexts& texts, DashboardLayout* dashboard) {
-    const TrackFormat format = liveSettings.trackformat;
+bool finishTrackLog(TripStats& trip, const LanguageTexts& texts, DashboardLayout* dashboard) {
+    const TrackFormat format = formatOfLog(trip.logMainPath);
     if (!isXml(format)) {
-        return;
+        return true;
     }
-    const int files[3] = {openAppend(trip.logMainPath), openAppend(trip.logWaypointPath),
-                          openAppend(trip.logTrackPath)};
-    const bool allOpen = files[0] >= 0 && files[1] >= 0 && files[2] >= 0;
-    if (allOpen) {
-        if (dashboard != nullptr) {
-            dashboard->showMessage(text(texts, kClosingText));
-        }
-        flush(trip.page != Page::AwaitingTimeHidden && trip.page != Page::RunningHidden);
-        if (format == TrackFormat::Gpx) {
-            (void)writeLines(files[0], {"</rte>"});
-            (void)writeLines(files[2], {"\t</trkseg>", "</trk>", "</gpx>"});
-        } else {
-            (void)writeLines(files[0],
-                             {"\t\t\t\t</coordinates>", "\t\t\t</LineString>",
-                              "\t\t\t</MultiGeometry>", "\t\t</Placemark>", "\t</Folder>"});
-            (void)writeLines(files[1], {"\t</Folder>"});
-            (void)writeLines(files[2], {"\t\t</Folder>", "\t</Folder>", "</Folder>", "</kml>"});
-        }
+    if (isFinished(trip.logMainPath, format)) {
+        removeParts(trip);
+        return true;
     }
-    for (const int fd : files) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
+    if (!isRegular(trip.logMainPath) || !isRegular(trip.logWaypointPath) ||
+        !isRegular(trip.logTrackPath)) {
+        return false;
     }
-    if (!allOpen) {
-        return;
+    if (dashboard != nullptr) {
+        dashboard->showMessage(text(texts, kClosingText));
     }
-    // Removing the parts after a failed join would lose the track: they stay on the card.
-    if (joinParts(trip.logMainPath, trip.logWaypointPath, trip.logTrackPath)) {
-        ::unlink(platform::devicePath(trip.logWaypointPath).c_str());
-        ::unlink(platform::devicePath(trip.logTrackPath).c_str());
+    flush(trip.page != Page::AwaitingTimeHidden && trip.page != Page::RunningHidden);
+    const bool gpx = format == TrackFormat::Gpx;
+    const Lines mainEnd = gpx ? Lines{"</rte>"}
+                              : Lines{"\t\t\t\t</coordinates>", "\t\t\t</LineString>",
+                                      "\t\t\t</MultiGeometry>", "\t\t</Placemark>", "\t</Folder>"};
+    const Lines waypointEnd = gpx ? Lines{} : Lines{"\t</Folder>"};
+    const Lines trackEnd = gpx ? Lines{"\t</trkseg>", "</trk>", "</gpx>"}
+                               : Lines{"\t\t</Folder>", "\t</Folder>", "</Folder>", "</kml>"};
+    // The whole log is made beside the main file and then takes its place, so that a cut or
+    // a full card at any moment leaves either the open log with its parts or the finished
+    // one; the parts go only once the finished file is there.
+    const bool joined = replaceFile(platform::devicePath(trip.logMainPath), [&](int fd) {
+        return appendFileTo(fd, trip.logMainPath) && writeLinesTo(fd, mainEnd) &&
+               appendFileTo(fd, trip.logWaypointPath) && writeLinesTo(fd, waypointEnd) &&
+               appendFileTo(fd, trip.logTrackPath) && writeLinesTo(fd, trackEnd);
+    });
+    if (!joined) {
+        return false;
     }
+    removeParts(trip);
+    return true;
 }
 
 }  // namespace kelvaro

@@ -1,14 +1,13 @@
 #include "recording/trip_summary.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <locale>
 #include <sstream>
 
+#include "app/card_file.h"
 #include "platform/platform.h"
 #include "position/time_text.h"
 
@@ -35,21 +34,6 @@ std::string hoursMinutesSeconds(const FixTime& time) {
     return text;
 }
 
-bool writeAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR) {
-            continue;
-        }
-        if (wrote <= 0) {
-            return false;
-        }
-        done += static_cast<size_t>(wrote);
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string tripSummaryLine(const TripStats& trip, const Settings& settings,
@@ -74,19 +58,16 @@ void appendTripSummary(const TripStats& trip, const Settings& settings,
                        const LanguageTexts& texts) {
     const std::string line = tripSummaryLine(trip, settings, texts);
     // Non-blocking so that a FIFO in the file's place fails instead of waiting for a reader.
-    const int fd = ::open(platform::devicePath(kSummaryFile).c_str(),
-                          O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0644);
+    const int fd = platform::openFile(platform::devicePath(kSummaryFile),
+                                      O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd < 0) {
         return;
     }
-    struct stat before {};
-    const bool sized = ::fstat(fd, &before) == 0 && S_ISREG(before.st_mode);
-    if (!writeAll(fd, line) && sized) {
-        // A full card took part of the line: cut it off again, or the next run's line would
-        // be glued to it.
-        [[maybe_unused]] const int cut = ::ftruncate(fd, before.st_size);
+    // A full card that takes part of the line gets none of it, or the next run's line would
+    // be glued to it.
+    if (appendRecord(fd, line)) {
+        platform::syncFile(fd);
     }
-    ::fsync(fd);
     ::close(fd);
 }
 

@@ -7,7 +7,9 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest libfreetype-dev libpng-dev
     fonts-liberation libbenchmark-dev clang libclang-rt-14-dev clang-format
-    gpsbabel libxml2-utils)
+    gpsbabel libxml2-utils chromium)
+# The simulator's window (SDL2), and its test under a virtual X server (Xvfb, xdotool, xwd).
+packages+=(libsdl2-dev xvfb xdotool x11-apps)
 # The device build also unpacks and builds Debian source packages (dpkg-dev, bzip2, xz-utils,
 # make) and checks the binary it made with file.
 device_packages=(crossbuild-essential-armel qemu-user dpkg-dev bzip2 xz-utils make file)

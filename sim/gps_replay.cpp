@@ -4,49 +4,107 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <sstream>
 
 namespace kelvaro::sim {
 
 namespace {
 
-constexpr int64_t kSecondsPerDay = 86400;
+constexpr int64_t kMillisecondsPerDay = 86400000;
+constexpr uint64_t kCycleMicroseconds = 1000000;
+// A longer step forward is a receiver's clock being set, not time passing.
+constexpr uint64_t kLongestGapMicroseconds = 600u * 1000000u;
 
-// The UTC time of day a sentence carries, or -1. GGA, RMC, ZDA and GNS carry it in field
-// 1, GLL in field 5.
-int64_t sentenceSecondOfDay(const std::string& sentence) {
-    if (sentence.size() < 6) {
-        return -1;
+// The fix sentences a receiver sends once a cycle.
+bool isCycleType(const std::string& type) {
+    return type == "GGA" || type == "RMC" || type == "VTG" || type == "GLL" || type == "ZDA" ||
+           type == "GNS";
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
     }
-    const std::string type = sentence.substr(3, 3);
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
+
+bool isUpper(char c) {
+    return c >= 'A' && c <= 'Z';
+}
+
+// A sentence the receiver sent intact: "$", a five-letter address, fields, "*" and the
+// checksum of everything between. What ends it is a line end or the end of the piece.
+struct Sentence {
+    bool intact = false;
+    std::string type;  // the three letters after the talker
+    std::string body;  // between "$" and "*"
+};
+
+Sentence readSentence(const std::string& piece) {
+    Sentence sentence;
+    size_t end = piece.find_first_of("\r\n");
+    end = end == std::string::npos ? piece.size() : end;
+    if (end < 10 || piece[0] != '$' || piece[end - 3] != '*') {
+        return sentence;
+    }
+    for (size_t i = 1; i <= 5; ++i) {
+        if (!isUpper(piece[i])) {
+            return sentence;
+        }
+    }
+    if (piece[6] != ',') {
+        return sentence;
+    }
+    const int high = hexDigit(piece[end - 2]);
+    const int low = hexDigit(piece[end - 1]);
+    unsigned char sum = 0;
+    for (size_t i = 1; i < end - 3; ++i) {
+        sum ^= static_cast<unsigned char>(piece[i]);
+    }
+    if (high < 0 || low < 0 || sum != high * 16 + low) {
+        return sentence;
+    }
+    sentence.intact = true;
+    sentence.type = piece.substr(3, 3);
+    sentence.body = piece.substr(1, end - 4);
+    return sentence;
+}
+
+// Milliseconds of the day of an intact sentence's time, or -1. GGA, RMC, ZDA and GNS carry
+// it in field 1, GLL in field 5: "hhmmss" with an optional fraction.
+int64_t sentenceTime(const Sentence& sentence) {
     size_t field = 0;
-    if (type == "GGA" || type == "RMC" || type == "ZDA" || type == "GNS") {
+    if (sentence.type == "GGA" || sentence.type == "RMC" || sentence.type == "ZDA" ||
+        sentence.type == "GNS") {
         field = 1;
-    } else if (type == "GLL") {
+    } else if (sentence.type == "GLL") {
         field = 5;
     } else {
         return -1;
     }
+    const std::string& b = sentence.body;
     size_t start = 0;
     for (size_t i = 0; i < field; ++i) {
-        start = sentence.find(',', start);
+        start = b.find(',', start);
         if (start == std::string::npos) {
             return -1;
         }
         ++start;
     }
-    if (sentence.size() < start + 6) {
-        return -1;
-    }
-    int digits[6];
-    for (int i = 0; i < 6; ++i) {
-        const char c = sentence[start + i];
-        if (c < '0' || c > '9') {
+    int64_t digits[6];
+    for (size_t i = 0; i < 6; ++i) {
+        if (start + i >= b.size() || b[start + i] < '0' || b[start + i] > '9') {
             return -1;
         }
-        digits[i] = c - '0';
+        digits[i] = b[start + i] - '0';
     }
     const int64_t hour = digits[0] * 10 + digits[1];
     const int64_t minute = digits[2] * 10 + digits[3];
@@ -54,52 +112,85 @@ int64_t sentenceSecondOfDay(const std::string& sentence) {
     if (hour > 23 || minute > 59 || second > 60) {
         return -1;
     }
-    return hour * 3600 + minute * 60 + second;
+    int64_t milliseconds = 0;
+    size_t at = start + 6;
+    if (at < b.size() && b[at] == '.') {
+        int64_t scale = 100;
+        for (++at; at < b.size() && b[at] >= '0' && b[at] <= '9'; ++at, scale /= 10) {
+            milliseconds += (b[at] - '0') * scale;
+        }
+    }
+    return ((hour * 60 + minute) * 60 + second) * 1000 + milliseconds;
+}
+
+struct Cycle {
+    std::string bytes;
+    uint32_t sentences = 0;
+    int64_t time = -1;  // of its first timed sentence
+    std::vector<std::string> types;
+};
+
+// The log cut before every "$"; each piece after a "$" that repeats a fix sentence of the
+// current cycle opens the next one.
+std::vector<Cycle> cutCycles(const std::string& logText) {
+    std::vector<Cycle> cycles(1);
+    size_t start = 0;
+    while (start < logText.size()) {
+        size_t end = logText.find('$', start + 1);
+        end = end == std::string::npos ? logText.size() : end;
+        const std::string piece = logText.substr(start, end - start);
+        start = end;
+        const Sentence sentence = readSentence(piece);
+        if (sentence.intact && isCycleType(sentence.type)) {
+            std::vector<std::string>& seen = cycles.back().types;
+            if (std::find(seen.begin(), seen.end(), sentence.type) != seen.end()) {
+                cycles.emplace_back();
+            }
+            cycles.back().types.push_back(sentence.type);
+        }
+        Cycle& cycle = cycles.back();
+        cycle.bytes += piece;
+        cycle.sentences += piece[0] == '$' ? 1 : 0;
+        if (cycle.time < 0 && sentence.intact) {
+            cycle.time = sentenceTime(sentence);
+        }
+    }
+    if (cycles.back().bytes.empty()) {
+        cycles.pop_back();
+    }
+    return cycles;
 }
 
 }  // namespace
 
-std::vector<FeedSecond> scheduleLog(const std::string& logText, uint64_t firstDueMicroseconds) {
-    std::vector<FeedSecond> schedule;
-    std::istringstream lines(logText);
-    std::string line;
-    int64_t firstTime = -1;
-    int64_t lastTime = -1;
-    int64_t dayOffset = 0;
-    while (std::getline(lines, line)) {
-        const size_t dollar = line.find('$');
-        if (dollar == std::string::npos) {
-            continue;
-        }
-        std::string sentence = line.substr(dollar);
-        while (!sentence.empty() && (sentence.back() == '\r' || sentence.back() == '\n')) {
-            sentence.pop_back();
-        }
-        const int64_t time = sentenceSecondOfDay(sentence);
-        if (time >= 0 && time != lastTime) {
-            if (firstTime < 0) {
-                firstTime = time;
-            } else if (time < lastTime - kSecondsPerDay / 2) {
-                dayOffset += kSecondsPerDay;  // the log crossed midnight
+std::vector<FeedCycle> scheduleLog(const std::string& logText, uint64_t firstDueMicroseconds) {
+    std::vector<FeedCycle> schedule;
+    int64_t lastTime = -1;  // of the last timed cycle
+    uint64_t lastTimedDue = 0;
+    for (Cycle& cycle : cutCycles(logText)) {
+        uint64_t due = firstDueMicroseconds;
+        if (!schedule.empty()) {
+            const uint64_t previous = schedule.back().dueMicroseconds;
+            due = previous + kCycleMicroseconds;
+            if (cycle.time >= 0 && lastTime >= 0) {
+                const int64_t step =
+                    (cycle.time - lastTime + kMillisecondsPerDay) % kMillisecondsPerDay;
+                const uint64_t paced = lastTimedDue + static_cast<uint64_t>(step) * 1000u;
+                if (paced > previous && paced - previous <= kLongestGapMicroseconds) {
+                    due = paced;
+                }
             }
-            const int64_t offset = std::max<int64_t>(time + dayOffset - firstTime, 0);
-            const uint64_t due = firstDueMicroseconds + static_cast<uint64_t>(offset) * 1000000u;
-            // A receiver that steps back a second keeps its sentences in the current group.
-            if (schedule.empty() || due > schedule.back().dueMicroseconds) {
-                schedule.push_back(FeedSecond{due, {}, 0});
-            }
-            lastTime = time;
         }
-        if (schedule.empty()) {
-            schedule.push_back(FeedSecond{firstDueMicroseconds, {}, 0});
+        if (cycle.time >= 0) {
+            lastTime = cycle.time;
+            lastTimedDue = due;
         }
-        schedule.back().bytes += sentence + "\r\n";
-        schedule.back().sentences += 1;
+        schedule.push_back(FeedCycle{due, std::move(cycle.bytes), cycle.sentences});
     }
     return schedule;
 }
 
-GpsReplay::GpsReplay(std::string fifoPath, std::vector<FeedSecond> schedule)
+GpsReplay::GpsReplay(std::string fifoPath, std::vector<FeedCycle> schedule)
     : fifoPath_(std::move(fifoPath)), schedule_(std::move(schedule)) {}
 
 GpsReplay::~GpsReplay() {
@@ -175,10 +266,10 @@ void GpsReplay::writePending() {
         if (written <= 0) {
             return;
         }
-        // Sentences are counted when their last byte is in the feed.
+        // Sentences are counted when their "$" is in the feed.
         size_t counted = 0;
         for (ssize_t i = 0; i < written; ++i) {
-            if (pending_[static_cast<size_t>(i)] == '\n') {
+            if (pending_[static_cast<size_t>(i)] == '$') {
                 ++counted;
             }
         }

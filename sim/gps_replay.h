@@ -1,5 +1,5 @@
-// The GPS side of the simulated world: replays an NMEA log into the feed FIFO, one second
-// of log per second of virtual time, as the navigator publishes the receiver's output.
+// The GPS side of the simulated world: replays an NMEA log into the feed FIFO, one receiver
+// cycle at a time in virtual time, as the navigator publishes the receiver's output.
 #pragma once
 
 #include <cstdint>
@@ -8,31 +8,35 @@
 
 namespace kelvaro::sim {
 
-// The sentences of one GPS second, due at one virtual time.
-struct FeedSecond {
+// One burst of the receiver, due at one virtual time.
+struct FeedCycle {
     uint64_t dueMicroseconds = 0;
-    std::string bytes;  // the sentences, each ended by CR LF
+    std::string bytes;  // the log's bytes as they stand
     uint32_t sentences = 0;
 };
 
-// Groups a log's sentences by their UTC times. The first second is due at firstDue; each
-// later one as many seconds after it as its time is after the first (across midnight too).
-// Sentences without a time travel with the one before; lines without "$" are skipped.
-std::vector<FeedSecond> scheduleLog(const std::string& logText, uint64_t firstDueMicroseconds);
+// Cuts a log into the receiver's cycles and paces them. A receiver sends its fix sentences
+// (GGA, RMC, VTG, GLL, ZDA, GNS) once a cycle, so a new cycle begins where one of them
+// repeats, and a sentence without a time stays in the cycle it came in. The first cycle is
+// due at firstDue; a later one as much after the one before as its time is, across
+// midnight too. A cycle without a time, and one whose time goes back or jumps ahead by
+// more than ten minutes, follows a second after the one before. Only sentences with a
+// valid checksum start cycles or give times; every byte, garbage included, is fed.
+std::vector<FeedCycle> scheduleLog(const std::string& logText, uint64_t firstDueMicroseconds);
 
 class GpsReplay {
   public:
     // fifoPath is the host path of the feed; no log means no feed at all.
-    GpsReplay(std::string fifoPath, std::vector<FeedSecond> schedule);
+    GpsReplay(std::string fifoPath, std::vector<FeedCycle> schedule);
     ~GpsReplay();
     GpsReplay(const GpsReplay&) = delete;
     GpsReplay& operator=(const GpsReplay&) = delete;
 
     // Makes the FIFO and holds its write end, so that the program's open succeeds.
     [[nodiscard]] bool start();
-    // Writes what fell due by now; closes and removes the FIFO after the last second.
+    // Writes what fell due by now; closes and removes the FIFO after the last cycle.
     void advanceTo(uint64_t nowMicroseconds);
-    // Closes and removes the FIFO until the given time; the seconds due meanwhile are lost.
+    // Closes and removes the FIFO until the given time; the cycles due meanwhile are lost.
     void breakUntil(uint64_t nowMicroseconds, uint64_t endMicroseconds);
 
     uint64_t sentencesFed() const { return sentencesFed_; }
@@ -43,7 +47,7 @@ class GpsReplay {
     void writePending();
 
     std::string fifoPath_;
-    std::vector<FeedSecond> schedule_;
+    std::vector<FeedCycle> schedule_;
     size_t next_ = 0;
     int fd_ = -1;
     bool finished_ = false;

@@ -9,7 +9,7 @@ namespace kelvaro::sim {
 const char* const usageText =
     "usage: kelvaro-sim --root DIR [--nmea FILE] [--screen WxH] [--events FILE]\n"
     "                   [--frames DIR] [--frame-every SECONDS] [--realtime] [--max-seconds N]\n"
-    "                   [--touch ts|event]\n";
+    "                   [--touch ts|event] [--window [--scale N]]\n";
 
 namespace {
 
@@ -59,6 +59,8 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
         auto value = [&]() { return argv[++i]; };
         if (name == "--realtime") {
             options->realtime = true;
+        } else if (name == "--window") {
+            options->window = true;
         } else if (!hasValue) {
             *error = "missing value after " + name;
             return false;
@@ -89,6 +91,14 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
                 return false;
             }
             options->touchEvents = mode == "event";
+        } else if (name == "--scale") {
+            const char* text = value();
+            int64_t scale = 0;
+            if (!parseCount(text, &scale) || scale < 1 || scale > 8) {
+                *error = std::string("--scale wants 1 to 8, not '") + text + "'";
+                return false;
+            }
+            options->windowScale = static_cast<uint32_t>(scale);
         } else if (name == "--max-seconds") {
             const char* text = value();
             if (!parseCount(text, &options->maxSeconds)) {

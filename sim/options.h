@@ -19,6 +19,8 @@ struct Options {
     bool touchEvents = false;
     // --frame-every SECONDS: a numbered frame at the end of every period; 0 = none
     uint64_t frameEveryMicroseconds = 0;
+    bool window = false;       // --window: show the panel live and take the mouse and keys
+    uint32_t windowScale = 2;  // --scale N: window pixels per panel pixel
 };
 
 extern const char* const usageText;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "sim/card.h"
 #include "sim/events.h"
 #include "sim/options.h"
+#include "sim/window.h"
 #include "sim/world.h"
 
 namespace kelvaro::sim {
@@ -53,16 +55,28 @@ int simMain(int argc, const char* const* argv) {
     config.root = options.root;
     config.screenWidth = options.screenWidth;
     config.screenHeight = options.screenHeight;
-    config.realtime = options.realtime;
+    // The window keeps the pace itself.
+    config.realtime = options.realtime && !options.window;
     platform::sim::configure(config);
 
     World world(options, std::move(events));
     if (!world.start(&error)) {
         return refuse(error);
     }
-    platform::sim::setSleepHook([&world](uint64_t now) {
+    Application app;
+    std::unique_ptr<Window> window;
+    if (options.window) {
+        window = openWindow(world, app, &error);
+        if (!window) {
+            return refuse(error);
+        }
+    }
+    platform::sim::setSleepHook([&world, &window](uint64_t now) {
         world.step(now);
-        if (world.outOfTime(now)) {
+        if (window) {
+            window->afterSleep(now);
+        }
+        if (world.outOfTime(now) || (window && window->overdue(now))) {
             world.writeReport(kOutOfTime, now);
             std::exit(kOutOfTime);
         }
@@ -71,15 +85,19 @@ int simMain(int argc, const char* const* argv) {
         [&world](int status) { world.writeReport(status, platform::sim::virtualMicroseconds()); });
     world.step(0);
 
-    // One argument: the program keeps its default skin root, as when the device starts it.
-    char programName[] = "kelvaro";
-    char* programArgv[] = {programName, nullptr};
-    const int status = programEntry(1, programArgv);
+    // The program as its entry runs it with one argument, which keeps the default skin root
+    // as when the device starts it; the application stays at hand for the window's title.
+    startApplication(app);
+    while (app.trip->page != Page::Stopped) {
+        runTurn(app);
+    }
+    finishApplication(app);
+    window.reset();
 
     platform::sim::setSleepHook(nullptr);
     platform::sim::setExitHook(nullptr);
-    world.writeReport(status, platform::sim::virtualMicroseconds());
-    return status;
+    world.writeReport(0, platform::sim::virtualMicroseconds());
+    return 0;
 }
 
 }  // namespace kelvaro::sim

@@ -150,17 +150,18 @@ bool TouchInjector::start(std::string* error) {
 }
 
 void TouchInjector::tap(int32_t x, int32_t y, uint64_t atMicroseconds) {
-    const auto push = [this](const auto& bytes) {
-        queue_.emplace_back(bytes.begin(), bytes.end());
-    };
+    press(x, y, atMicroseconds);
+    lift(x, y, atMicroseconds);
+}
+
+void TouchInjector::press(int32_t x, int32_t y, uint64_t atMicroseconds) {
     if (!eventDevice_) {
         push(encodeTouchRecord(kPenDownPressure, static_cast<int16_t>(x), static_cast<int16_t>(y)));
-        push(encodeTouchRecord(0, static_cast<int16_t>(x), static_cast<int16_t>(y)));
     } else {
         const Calibration cal = simulatedCalibration(xres_, yres_);
         const auto xres = static_cast<int32_t>(xres_);
         const auto yres = static_cast<int32_t>(yres_);
-        // What a panel sends: touch down with pressure and position, a report, the lift.
+        // What a panel sends: touch down with pressure and position, a report.
         push(encodeInputEvent(kEvKey, kBtnTouch, 1, atMicroseconds));
         push(encodeInputEvent(kEvAbs, kAbsPressure, kPenDownPressure, atMicroseconds));
         push(encodeInputEvent(kEvAbs, kAbsX, rawForPixel(x, cal.xMin, cal.xMax, xres),
@@ -168,6 +169,14 @@ void TouchInjector::tap(int32_t x, int32_t y, uint64_t atMicroseconds) {
         push(encodeInputEvent(kEvAbs, kAbsY, rawForPixel(y, cal.yMin, cal.yMax, yres),
                               atMicroseconds));
         push(encodeInputEvent(kEvSyn, kSynReport, 0, atMicroseconds));
+    }
+    pump();
+}
+
+void TouchInjector::lift(int32_t x, int32_t y, uint64_t atMicroseconds) {
+    if (!eventDevice_) {
+        push(encodeTouchRecord(0, static_cast<int16_t>(x), static_cast<int16_t>(y)));
+    } else {
         push(encodeInputEvent(kEvKey, kBtnTouch, 0, atMicroseconds));
         push(encodeInputEvent(kEvAbs, kAbsPressure, 0, atMicroseconds));
         push(encodeInputEvent(kEvSyn, kSynReport, 0, atMicroseconds));

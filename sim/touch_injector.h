@@ -37,11 +37,20 @@ class TouchInjector {
     [[nodiscard]] bool start(std::string* error);
     // A press and a lift at (x, y), device coordinates.
     void tap(int32_t x, int32_t y, uint64_t atMicroseconds);
+    // The finger goes down at (x, y) and stays there until the lift. The input-event
+    // reader keeps the position of the press, the driver's record carries the lift's.
+    void press(int32_t x, int32_t y, uint64_t atMicroseconds);
+    void lift(int32_t x, int32_t y, uint64_t atMicroseconds);
     // Writes what is queued, one whole record at a time, as far as the FIFO takes it.
     void pump();
     size_t queuedRecords() const { return queue_.size(); }
 
   private:
+    template <size_t N>
+    void push(const std::array<uint8_t, N>& bytes) {
+        queue_.emplace_back(bytes.begin(), bytes.end());
+    }
+
     std::string root_;
     bool eventDevice_;
     uint32_t xres_;

@@ -1,6 +1,7 @@
 #include "sim/world.h"
 
 #include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -67,6 +68,12 @@ void World::step(uint64_t nowMicroseconds) {
     requestsAnswered = navigator_.requestsAnswered();
     if (frameClock_) {
         framesWritten += frameClock_->catchUp(now_);
+    }
+}
+
+void World::endFeed() {
+    if (gps_) {
+        gps_->breakUntil(now_, UINT64_MAX);
     }
 }
 

@@ -27,6 +27,8 @@ class World {
     [[nodiscard]] bool start(std::string* error);
     // Fires the events due by now, then lets every device catch up.
     void step(uint64_t nowMicroseconds);
+    // The feed goes away for good, as at the end of the log.
+    void endFeed();
     // True once the run has gone past --max-seconds.
     bool outOfTime(uint64_t nowMicroseconds) const;
 

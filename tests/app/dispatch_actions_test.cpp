@@ -17,6 +17,7 @@
 #include "app/dispatch.h"
 #include "app/settings.h"
 #include "app/ui_owner.h"
+#include "display/dashboard.h"
 #include "display/screen.h"
 #include "display/touch.h"
 #include "navlink/example_handler.h"
@@ -326,6 +327,31 @@ TEST_F(Dispatch, ThePickerSetsTheLimitAndAnyLiftClosesIt) {
         << "the limit in force is not a setting";
 }
 
+TEST_F(Dispatch, ThePickerClosingWithTheMinutesSchemeCheckStillRedrawsEverything) {
+    startRunning();
+    feedFix(2);
+    runTurn(app_);
+    ASSERT_NE(app_.trip->lat, 0.0);
+    liveSettings.colorscheme = ColorScheme::Auto;
+    app_.trip->schemeMinute = -1;
+    dispatchDashboardTouch(app_, 200, 100);
+    app_.loop.pickerCountdown = 0;
+    feedFix(3);
+    runTurn(app_);
+    EXPECT_EQ(app_.trip->schemeMinute, 35) << "the scheme was judged in this turn";
+    EXPECT_EQ(page(), Page::Running);
+    EXPECT_TRUE(app_.loop.fullRedraw) << "the picker's picture is to be painted over";
+}
+
+TEST_F(Dispatch, ANewLimitRedrawsTheSpeedZoneOnce) {
+    startRunning();
+    runTurn(app_);
+    app_.trip->speedLimitNow = 90;
+    EXPECT_TRUE(redrawFlags(*app_.trip, false).speed);
+    runTurn(app_);
+    EXPECT_FALSE(redrawFlags(*app_.trip, false).speed);
+}
+
 TEST_F(Dispatch, ThePickerTogglesAndClearsTheMaximumSpeedInBothCopies) {
     startRunning();
     liveSettings.maxspeedvalue = 143;
@@ -404,6 +430,26 @@ TEST_F(Dispatch, ShowComesForwardWithoutRestartingTheTrip) {
     EXPECT_EQ(app_.trip->tripStart, started);
 }
 
+TEST_F(Dispatch, HiddenByTheNavigatorAndLeftByTheFeedItNeverDrawsOverTheNavigator) {
+    startRunning();
+    testing::internal::CaptureStdout();
+    request({"Paris hide"});
+    testing::internal::GetCapturedStdout();
+    ASSERT_EQ(page(), Page::RunningHidden);
+    ASSERT_NE(screen.mapping, nullptr) << "a navigator's hide leaves the screen mapped";
+    const std::string navigatorScreen(root_.read("/dev/fb").size(), '\x5A');
+    root_.write("/dev/fb", navigatorScreen);
+
+    ::close(writer_);
+    writer_ = -1;
+    ::unlink(root_.path("/var/run/gpsfeed").c_str());
+    for (int turn = 0; turn < 200 && page() != Page::Stopped; ++turn) {
+        runTurn(app_);
+    }
+    EXPECT_EQ(page(), Page::Stopped);
+    EXPECT_TRUE(root_.read("/dev/fb") == navigatorScreen);
+}
+
 TEST_F(Dispatch, TheZeroRequestClearsTheOwnerWordOnlyWhileHidden) {
     startRunning();
     root_.write(kOwnerFile, ownerBytes(5));
@@ -467,6 +513,34 @@ TEST_F(Dispatch, SaveMakesGpxLogsNewAndComesBackToTheDashboard) {
     EXPECT_NE(config().find("tracksaving new\n"), std::string::npos);
 }
 
+TEST_F(Dispatch, ChangingTheFormatOfAnOpenLogFinishesItAndGoesOnInANewOne) {
+    root_.write(kConfigFile, "trackformat gpx\ntracksaving new\n");
+    startRunning();
+    dispatchDashboardTouch(app_, 5, 5);
+    ASSERT_TRUE(app_.trip->logging);
+    const std::string gpx = "/mnt/sdcard/itn/" + liveSettings.logfilename;
+    enterSetup();
+    tapCode(100);
+    tapCode(kSetupCodeSave);
+    runTurn(app_);
+
+    // The GPX log is closed as a stop closes it: its stop marked, its parts joined.
+    const std::string closed = root_.read(gpx);
+    EXPECT_EQ(closed.substr(closed.size() - 7), "</gpx>\n");
+    EXPECT_NE(closed.find("<name>End : 08/12/2026 "), std::string::npos);
+    EXPECT_FALSE(root_.exists(gpx + ".trk"));
+    EXPECT_FALSE(root_.exists(gpx + ".rte"));
+    // Logging goes on in a CSV log, the GPX file gets no CSV lines.
+    EXPECT_TRUE(app_.trip->logging);
+    ASSERT_EQ(liveSettings.logfilename.substr(liveSettings.logfilename.size() - 4), ".csv");
+    EXPECT_NE(config().find("logfilename " + liveSettings.logfilename + "\n"), std::string::npos);
+    dispatchDashboardTouch(app_, 60, 100);
+    EXPECT_EQ(root_.read(gpx), closed);
+    const std::string csv = root_.read("/mnt/sdcard/itn/" + liveSettings.logfilename);
+    EXPECT_EQ(csv.rfind("\"longitude\",\"latitude\"", 0), 0u);
+    EXPECT_NE(csv.find("\"Start : 08/12/2026 "), std::string::npos);
+}
+
 TEST_F(Dispatch, CancelDropsTheEditsSinceTheLastApply) {
     startRunning();
     writeSettings(liveSettings);
@@ -489,6 +563,65 @@ TEST_F(Dispatch, CancelDropsTheEditsSinceTheLastApply) {
     EXPECT_EQ(workingSettings.records, liveSettings.records);
     EXPECT_EQ(workingSettings.trackformat, TrackFormat::Kml);
     EXPECT_EQ(config(), applied);
+}
+
+TEST_F(Dispatch, LeavingSetupKeepsTheTopSpeedOfTheTrip) {
+    const struct {
+        const char* legend;
+        bool byNavigator;
+    } rows[] = {{"cancel", false}, {"the navigator's hide", true}};
+    startRunning();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        app_.trip->page = Page::Running;
+        writeSettings(liveSettings);
+        // As the trip raises it, without a write.
+        liveSettings.maxspeedvalue = workingSettings.maxspeedvalue = 51;
+        enterSetup();
+        testing::internal::CaptureStdout();
+        if (row.byNavigator) {
+            request({"Paris hide"});
+        } else {
+            tapCode(kSetupCodeCancel);
+            runTurn(app_);
+        }
+        testing::internal::GetCapturedStdout();
+        EXPECT_TRUE(noScreens());
+        EXPECT_EQ(liveSettings.maxspeedvalue, 51);
+        EXPECT_EQ(workingSettings.maxspeedvalue, 51);
+    }
+}
+
+TEST_F(Dispatch, LeavingSetupShowsTheSchemeInForceWhereTheTripIs) {
+    const struct {
+        const char* legend;
+        std::vector<int32_t> codes;  // on screen 3, then what leaves setup
+    } rows[] = {
+        {"save under auto at night", {302, kSetupCodeSave}},
+        {"apply night, then cancel", {301, kSetupCodeApply, kSetupCodeCancel}},
+    };
+    startRunning();
+    feedFix(2);
+    runTurn(app_);
+    const Color565 night = toColor565(liveSettings.topbackgroundcolors[1]);
+    ASSERT_NE(night, toColor565(liveSettings.topbackgroundcolors[0]));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        liveSettings.colorscheme = workingSettings.colorscheme = ColorScheme::Day;
+        writeSettings(liveSettings);
+        ASSERT_TRUE(
+            app_.dashboard->applyColorScheme(ColorScheme::Day, app_.trip->now, 0, 0, 1, true));
+        app_.trip->now.hour = 23;  // a winter night in Freiburg
+        enterSetup();
+        tapCode(6);
+        runTurn(app_);
+        for (const int32_t code : row.codes) {
+            tapCode(code);
+        }
+        runTurn(app_);
+        EXPECT_EQ(page(), Page::Running);
+        EXPECT_EQ(app_.dashboard->colours().topBackground, night);
+    }
 }
 
 TEST_F(Dispatch, TabsOpenScreensAndListsStopAtBothEnds) {

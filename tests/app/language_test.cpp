@@ -86,7 +86,7 @@ TEST(Language, AMissingFileKeepsThePreviousTexts) {
     EXPECT_STREQ(text(texts, 1), "");
 }
 
-TEST(Language, ScanListsLanguageFilesWithoutTheirExtension) {
+TEST(Language, ScanListsTheFilesEndingInTheExtensionWithoutIt) {
     test::TempRoot root;
     LanguageTexts texts;
     scanLanguages(texts, kFolder);  // no folder at all
@@ -100,6 +100,8 @@ TEST(Language, ScanListsLanguageFilesWithoutTheirExtension) {
     root.write("/mnt/sdcard/kelvaro/french.lng", "");
     root.write("/mnt/sdcard/kelvaro/config.txt", "");
     root.write("/mnt/sdcard/kelvaro/speed_alarm.ogg", "");
+    root.write("/mnt/sdcard/kelvaro/english.lng.bak", "");
+    test::makeFolders(root.path("/mnt/sdcard/kelvaro/old.lng"));
     scanLanguages(texts, kFolder);
     std::vector<std::string> handed;
     while (const auto name = nextLanguageName(texts)) {

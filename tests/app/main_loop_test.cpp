@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/application.h"
 #include "app/settings.h"
@@ -99,11 +102,17 @@ TEST_F(MainLoop, ALostFeedIsReopenedAndThePageRestored) {
     runTurn(app_);
     ASSERT_EQ(page(), Page::Running);
 
+    feed(fixSentences(2, "081226"));
+    runTurn(app_);
+    const FixTime lastFix = app_.trip->lastSecond;
+    ASSERT_EQ(lastFix.second, 2);
+
     closeFeed();
     runTurn(app_);
     EXPECT_EQ(page(), Page::FeedLost);
     EXPECT_EQ(app_.loop.returnPage, Page::Running);
     EXPECT_FALSE(gpsFix.feedOpen);
+    EXPECT_EQ(app_.trip->fixLostAt, lastFix) << "the bridge after the break starts there";
 
     runTurn(app_);
     EXPECT_EQ(page(), Page::FeedLost) << "no feed to reopen yet";
@@ -115,6 +124,35 @@ TEST_F(MainLoop, ALostFeedIsReopenedAndThePageRestored) {
     EXPECT_EQ(page(), Page::Running);
     EXPECT_EQ(app_.trip->feedFailures, 0);
     EXPECT_TRUE(app_.loop.fullRedraw);
+}
+
+TEST_F(MainLoop, AFixThatNoSentenceRenewsIsLostAfterThreeSeconds) {
+    makeFeed();
+    startApplication(app_);
+    runTurn(app_);
+    feed(fixSentences(1, "081226"));
+    runTurn(app_);
+    ASSERT_EQ(page(), Page::Running);
+    // Sentences keep coming, but a NUL in each ends the collector's text.
+    std::string broken = fixSentences(2, "081226");
+    broken[20] = '\0';
+    broken[100] = '\0';
+    // Six turns of 500 ms are three seconds.
+    for (int turn = 1; turn <= 6; ++turn) {
+        feed(broken);
+        runTurn(app_);
+        ASSERT_TRUE(app_.trip->fixValid) << "turn " << turn;
+    }
+    feed(broken);
+    runTurn(app_);
+    EXPECT_FALSE(app_.trip->fixValid);
+    EXPECT_FALSE(gpsFix.valid);
+    EXPECT_EQ(app_.trip->fixLostAt.second, 1);
+
+    feed(fixSentences(9, "081226"));
+    runTurn(app_);
+    EXPECT_TRUE(app_.trip->fixValid) << "the next good GGA renews it";
+    EXPECT_EQ(app_.trip->lastSecond.second, 9);
 }
 
 TEST_F(MainLoop, GivesUpAfterMoreFailuresThanThirtySecondsOfTurns) {
@@ -176,6 +214,26 @@ TEST(SimulatedRun, TwoRunsOfTheSameDriveLeaveTheSameFiles) {
     }
 }
 
+// Distance in metres and moving seconds of a run's trip summary: the moving average over
+// the moving time.
+std::pair<double, int> distanceAndMoving(const test::TempRoot& root) {
+    const std::string summary = root.read("/mnt/sdcard/kelvaro/tripsummary.log");
+    std::vector<std::string> f;
+    size_t from = 0;
+    for (size_t comma = 0; (comma = summary.find(',', from)) != std::string::npos;
+         from = comma + 1) {
+        f.push_back(summary.substr(from, comma - from));
+    }
+    f.push_back(summary.substr(from));
+    int h = 0, m = 0, s = 0;
+    if (f.size() != 15 || std::sscanf(f[3].c_str(), "%d:%d:%d", &h, &m, &s) != 3) {
+        ADD_FAILURE() << summary;
+        return {0.0, 0};
+    }
+    const int moving = h * 3600 + m * 60 + s;
+    return {std::atof(f[14].c_str()) * moving / 3.6, moving};
+}
+
 TEST(SimulatedRun, AFeedBreakMidDriveIsBridgedAndTheDriveReplayedToItsEnd) {
     test::TempRoot root;
     const std::string events = root.root() + ".events";
@@ -185,21 +243,31 @@ TEST(SimulatedRun, AFeedBreakMidDriveIsBridgedAndTheDriveReplayedToItsEnd) {
         std::fputs("60 feed-break 10  # a tunnel\n", out);
         std::fclose(out);
     }
-    const test::SimRun whole =
-        test::runSimulator({"--nmea", test::dataFile("drives/town.nmea")}, root.root());
-    test::TempRoot brokenRoot;
-    const test::SimRun broken = test::runSimulator(
-        {"--nmea", test::dataFile("drives/town.nmea"), "--events", events}, brokenRoot.root());
+    for (const char* drive : {"drives/town.nmea", "drives/midnight.nmea"}) {
+        SCOPED_TRACE(drive);
+        test::TempRoot wholeRoot;
+        const test::SimRun whole =
+            test::runSimulator({"--nmea", test::dataFile(drive)}, wholeRoot.root());
+        test::TempRoot brokenRoot;
+        const test::SimRun broken = test::runSimulator(
+            {"--nmea", test::dataFile(drive), "--events", events}, brokenRoot.root());
+        ASSERT_EQ(whole.exitStatus, 0);
+        ASSERT_EQ(broken.exitStatus, 0);
+        // Had the program not come back to the feed it would have left 30 s after the break.
+        EXPECT_DOUBLE_EQ(test::reportValue(broken.report, "virtual_seconds"),
+                         test::reportValue(whole.report, "virtual_seconds"));
+        // The ten seconds due in the break are lost, three sentences each.
+        EXPECT_NEAR(test::reportValue(whole.report, "sentences_fed") -
+                        test::reportValue(broken.report, "sentences_fed"),
+                    30, 3);
+        // The bridge from the last fix before the break covers its distance and its time:
+        // a chord of some 150 m for the road, a few metres shorter on a bend.
+        const auto [wholeMetres, wholeMoving] = distanceAndMoving(wholeRoot);
+        const auto [brokenMetres, brokenMoving] = distanceAndMoving(brokenRoot);
+        EXPECT_NEAR(brokenMetres, wholeMetres, 10.0);
+        EXPECT_EQ(brokenMoving, wholeMoving);
+    }
     std::remove(events.c_str());
-    ASSERT_EQ(whole.exitStatus, 0);
-    ASSERT_EQ(broken.exitStatus, 0);
-    // Had the program not come back to the feed it would have left 30 s after the break.
-    EXPECT_DOUBLE_EQ(test::reportValue(broken.report, "virtual_seconds"),
-                     test::reportValue(whole.report, "virtual_seconds"));
-    // The ten seconds due in the break are lost, three sentences each.
-    EXPECT_NEAR(test::reportValue(whole.report, "sentences_fed") -
-                    test::reportValue(broken.report, "sentences_fed"),
-                30, 3);
 }
 
 }  // namespace

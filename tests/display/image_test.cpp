@@ -125,7 +125,7 @@ TEST(LoadBmp, MalformedFilesLoadSafely) {
         {"truncated_file_header.bmp", 0, 0},
         {"truncated_info_header.bmp", 0, 0},
         {"truncated_palette.bmp", 0, 0},
-        {"truncated_pixels.bmp", 5, 2},
+        {"truncated_pixels.bmp", 0, 0},
         {"missing_last_padding.bmp", 3, 2},
         {"zero_width.bmp", 0, 0},
         {"zero_height.bmp", 0, 0},
@@ -161,16 +161,19 @@ TEST(LoadBmp, MalformedFilesLoadSafely) {
     }
 }
 
-TEST(LoadBmp, TruncatedFileKeepsTheBottomRowsItHolds) {
+// A picture cut short is refused whole, so the dashboard draws its plain colours and its
+// buttons instead of the rows it holds moved up the screen.
+TEST(LoadBmp, TruncatedFileIsNoPicture) {
     const std::string truncated = sourceFile("truncated_pixels.bmp");
     ASSERT_FALSE(truncated.empty());
-    const std::optional<Image> part = decode(truncated);
-    // The same file made whole again: its missing bytes as zeros.
-    const std::optional<Image> whole = decode(truncated + std::string(4 * 16, '\0'));
-    ASSERT_TRUE(part && whole);
-    ASSERT_EQ(whole->height, 4);
-    ASSERT_EQ(part->height, 2);
-    EXPECT_TRUE(std::equal(part->pixels.begin(), part->pixels.end(), whole->pixels.begin()));
+    EXPECT_FALSE(decode(truncated).has_value());
+    // 5 x 4 pixels of 24 bits: three rows of 16 bytes and the top row's 15 after the
+    // 54 header bytes; the file holds 93.
+    const std::optional<Image> whole = decode(truncated + std::string(117 - 93, '\0'));
+    ASSERT_TRUE(whole.has_value());
+    EXPECT_EQ(whole->height, 4);
+    EXPECT_FALSE(decode(truncated + std::string(116 - 93, '\0')).has_value())
+        << "one pixel byte missing";
 }
 
 TEST(LoadBmp, PaletteIndexBeyondTheFilesPaletteIsBlack) {

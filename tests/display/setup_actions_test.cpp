@@ -137,7 +137,8 @@ class SetupLists : public testing::Test {
     void TearDown() override { destroySetupScreens(screens_); }
 
     // The names of a folder in the order readdir gives them, filtered as the lists are.
-    std::vector<std::string> folderOrder(const std::string& folder, const std::string& part) {
+    // The files whose names end in the suffix, in directory order.
+    std::vector<std::string> folderOrder(const std::string& folder, const std::string& suffix) {
         std::vector<std::string> names;
         DIR* directory = opendir(device_.root().path(folder).c_str());
         while (directory != nullptr) {
@@ -146,7 +147,8 @@ class SetupLists : public testing::Test {
                 break;
             }
             const std::string name = entry->d_name;
-            if (name.find(part) != std::string::npos) {
+            if (entry->d_type == DT_REG && name.size() >= suffix.size() &&
+                name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
                 names.push_back(name);
             }
         }
@@ -162,7 +164,8 @@ class SetupLists : public testing::Test {
 };
 
 TEST_F(SetupLists, LanguagesInFolderOrderSteppingStopsAtBothEnds) {
-    for (const char* name : {"german.lng", "english.lng", "french.lng", "notes.txt"}) {
+    for (const char* name :
+         {"german.lng", "english.lng", "french.lng", "notes.txt", "english.lng.bak"}) {
         device_.root().write(std::string("/mnt/sdcard/kelvaro/") + name, "1,x\n");
     }
     working_.language = "french.lng";
@@ -204,11 +207,12 @@ TEST_F(SetupLists, SoundsSetTheAlarmPathAndPreferTheExactName) {
     for (const char* name : {"max.ogg", "x.ogg", "readme.txt", "old.ogg.bak"}) {
         device_.root().write(std::string("/mnt/sdcard/kelvaro/") + name, "");
     }
+    test::makeFolders(device_.root().path("/mnt/sdcard/kelvaro/clips.ogg"));
     working_.alarmfilename = "/mnt/sdcard/kelvaro/max.ogg";
     SetupScreen* screen = openSetupScreen(screens_, 4, working_);
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(screen->entries, folderOrder("/mnt/sdcard/kelvaro", ".ogg"));
-    ASSERT_EQ(screen->entries.size(), 3u);
+    ASSERT_EQ(screen->entries.size(), 2u);
     EXPECT_EQ(screen->entries[static_cast<size_t>(screen->selected)], "max.ogg");
 
     screen->selected = 0;
@@ -217,11 +221,11 @@ TEST_F(SetupLists, SoundsSetTheAlarmPathAndPreferTheExactName) {
     for (int i = 0; i < 5; ++i) {
         (void)applySetupCode(*screen, 431, working_);
     }
-    EXPECT_EQ(working_.alarmfilename, "/mnt/sdcard/kelvaro/" + screen->entries[2]);
+    EXPECT_EQ(working_.alarmfilename, "/mnt/sdcard/kelvaro/" + screen->entries[1]);
 }
 
 TEST_F(SetupLists, PicturesStartWithNoPictureAndKeepTwoPlaces) {
-    for (const char* name : {"forest.bmp", "stars.bmp", "thumbs.db"}) {
+    for (const char* name : {"forest.bmp", "stars.bmp", "thumbs.db", "forest.bmp.orig"}) {
         device_.root().write(std::string("/mnt/sdcard/kelvaro/images/") + name, "");
     }
     working_.daybackground = "";

@@ -144,11 +144,29 @@ TEST(SetupEntry, KeypadStartsFromTheShownValue) {
         const char* expected;
     };
     const Row rows[] = {
-        {140, "-5"}, {160, "2.000"}, {220, "-3.2"}, {232, "48.0"}, {550, "255,007,000"},
+        {140, "-5"}, {160, "2.000"}, {220, "-3.25"}, {232, "48.0"}, {550, "255,007,000"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.code);
         EXPECT_EQ(entryText(row.code, s).value_or("none"), row.expected);
+    }
+    // Confirmed as it starts, the keypad gives back the value it was opened with.
+    const struct {
+        int32_t code;
+        double Settings::*field;
+        double value;
+    } exact[] = {
+        {220, &Settings::gmtoffset, 5.75},       {220, &Settings::gmtoffset, -9.5},
+        {232, &Settings::geoidSeparation, 0.1},  {232, &Settings::geoidSeparation, -123.456},
+        {160, &Settings::trackDistance, 0.0125},
+    };
+    for (const auto& row : exact) {
+        SCOPED_TRACE(row.value);
+        Settings opened;
+        opened.*row.field = row.value;
+        Settings confirmed;
+        ASSERT_TRUE(storeEntry(row.code, entryText(row.code, opened).value_or(""), confirmed));
+        EXPECT_EQ(confirmed.*row.field, row.value);
     }
     EXPECT_FALSE(entryText(100, s).has_value());
     EXPECT_FALSE(entryText(kNoZone, s).has_value());

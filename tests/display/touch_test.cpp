@@ -32,7 +32,8 @@ const Calibration kCalibration{100, 900, 200, 800};
 // A device root with the touch FIFO of one mode and the write end the test feeds it by.
 class TouchFifo {
   public:
-    explicit TouchFifo(bool eventDevice) {
+    explicit TouchFifo(bool eventDevice) : eventDevice_(eventDevice) {
+        screen.type = ScreenType::Landscape;
         screen.variableInfo.xres = 320;
         screen.variableInfo.yres = 240;
         test::makeFolders(root_.path("/dev/input"));
@@ -70,8 +71,25 @@ class TouchFifo {
         return static_cast<size_t>(count);
     }
     const test::TempRoot& root() const { return root_; }
+    // A press and a lift at a device pixel, as the simulator's panel of either kind sends.
+    void tap(int32_t x, int32_t y) const {
+        if (!eventDevice_) {
+            send(encodeTouchRecord(1, static_cast<int16_t>(x), static_cast<int16_t>(y)));
+            send(encodeTouchRecord(0, static_cast<int16_t>(x), static_cast<int16_t>(y)));
+            return;
+        }
+        const auto xres = static_cast<int32_t>(screen.variableInfo.xres);
+        const auto yres = static_cast<int32_t>(screen.variableInfo.yres);
+        const Calibration c =
+            sim::simulatedCalibration(screen.variableInfo.xres, screen.variableInfo.yres);
+        sendPressure(1);
+        sendEvent(kEvAbs, kAbsX, sim::rawForPixel(x, c.xMin, c.xMax, xres));
+        sendEvent(kEvAbs, kAbsY, sim::rawForPixel(y, c.yMin, c.yMax, yres));
+        sendPressure(0);
+    }
 
   private:
+    bool eventDevice_;
     test::TempRoot root_;
     int writer_ = -1;
 };
@@ -339,6 +357,43 @@ TEST(TouchEvents, ShortEventEndsThePoll) {
     fifo.send(std::vector<uint8_t>(press.begin(), press.begin() + 10));
     EXPECT_FALSE(pollTouch());
     EXPECT_EQ(touch.tapState, TapState::Idle);
+}
+
+TEST(TouchDevice, ComingForwardDiscardsEveryWaitingTapOfEitherDevice) {
+    for (const bool eventDevice : {false, true}) {
+        SCOPED_TRACE(eventDevice ? "event device" : "driver");
+        TouchFifo fifo(eventDevice);
+        fifo.writeCalibration(sim::simulatedCalibration(320, 240));
+        ASSERT_TRUE(openTouch());
+        for (int i = 0; i < 20; ++i) {
+            fifo.tap(300, 10);
+        }
+        discardPendingTouch();
+        EXPECT_EQ(fifo.pending(), 0u);
+        EXPECT_FALSE(pollTouch());
+    }
+}
+
+// The 240 x 320 panel holds the 320 x 240 picture a quarter turn round: the picture's exit
+// corner (300, 10) is the panel's pixel (229, 300).
+TEST(TouchDevice, APortraitPanelsTapLandsInThePicturesAxes) {
+    for (const bool eventDevice : {false, true}) {
+        SCOPED_TRACE(eventDevice ? "event device" : "driver");
+        TouchFifo fifo(eventDevice);
+        screen.type = ScreenType::Portrait;
+        screen.variableInfo.xres = 240;
+        screen.variableInfo.yres = 320;
+        fifo.writeCalibration(sim::simulatedCalibration(240, 320));
+        ASSERT_TRUE(openTouch());
+        fifo.tap(229, 300);
+        while (pollTouch() && touch.record.pressure != 0) {
+        }
+        EXPECT_EQ(touch.record.pressure, 0);
+        EXPECT_EQ(touch.record.x, 300);
+        EXPECT_EQ(touch.record.y, 10);
+        closeTouch();
+        screen.type = ScreenType::Landscape;
+    }
 }
 
 }  // namespace

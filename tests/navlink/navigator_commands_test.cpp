@@ -201,12 +201,20 @@ TEST_F(CommandsTest, SilentNavigatorGivesAMalformedAnswer) {
     EXPECT_EQ(result.number, 31);
     EXPECT_TRUE(root.exists("/var/run/kelvaro.TomTomNavigationServer.4242.1.message"));
 
-    // The next command counts on; the late answer to the first is not taken for it.
+    // Until the navigator answers again the next command is sent but not waited for.
     ScriptedNavigator navigator(root, zeroEnded("0|"));
+    const uint64_t before = platform::sim::virtualMicroseconds();
+    EXPECT_EQ(commands.ClearRoute(status), kMalformedAnswer);
+    EXPECT_EQ(platform::sim::virtualMicroseconds(), before);
+    EXPECT_TRUE(root.exists("/var/run/kelvaro.TomTomNavigationServer.4242.2.finished"));
+
+    // A late answer shows it is back (the poll takes it); the next command counts on and the
+    // late answers are not taken for its own.
+    EXPECT_TRUE(layer->TakeLateAnswer(1));
     EXPECT_EQ(commands.ClearRoute(status), 0);
-    EXPECT_EQ(navigator.requests.size(), 2u);
+    EXPECT_EQ(navigator.requests.size(), 3u);
     EXPECT_TRUE(root.exists("/var/run/TomTomNavigationServer.kelvaro.4242.1.finished"));
-    EXPECT_FALSE(root.exists("/var/run/TomTomNavigationServer.kelvaro.4242.2.finished"));
+    EXPECT_FALSE(root.exists("/var/run/TomTomNavigationServer.kelvaro.4242.3.finished"));
 }
 
 TEST(ReadInteger, SignedDecimalWithTheLeadingDigits) {

@@ -110,12 +110,11 @@ TEST_F(LinkTest, RequestsBeyondTheFixedBufferAreDiscarded) {
     }
 }
 
-TEST_F(LinkTest, MarkerWithoutMessageIsHandedOnEmpty) {
+TEST_F(LinkTest, MarkerWithoutMessageIsRemovedAndNotTakenForAShow) {
     root.write("/var/run/TomTomNavigationServer.kelvaro.1000.2.finished",
                std::string("finish\n\0", 8));
     pollNavigatorLink("kelvaro", &handler);
-    ASSERT_EQ(handler.messages.size(), 1u);
-    EXPECT_TRUE(handler.messages[0].empty());
+    EXPECT_TRUE(handler.messages.empty());
     EXPECT_FALSE(root.exists("/var/run/TomTomNavigationServer.kelvaro.1000.2.finished"));
 }
 
@@ -127,25 +126,33 @@ TEST_F(LinkTest, HandlerReplyKeepsTheRequestNumbers) {
     EXPECT_TRUE(root.exists("/var/run/kelvaro.TomTomNavigationServer.1000.3.finished"));
 }
 
-TEST_F(LinkTest, LateAnswerIsNotTakenForARequest) {
+TEST_F(LinkTest, LateAnswersAreNotTakenForRequestsHoweverManyThereAre) {
     ASSERT_EQ(startNavigatorLink(), 1);
+    constexpr int kUnanswered = 40;
     int32_t status = 0;
-    EXPECT_EQ(navigatorCommands()->ClearRoute(status), kMalformedAnswer);
+    for (int i = 0; i < kUnanswered; ++i) {
+        EXPECT_EQ(navigatorCommands()->ClearRoute(status), kMalformedAnswer);
+    }
+    // Only the first request was waited for.
+    EXPECT_EQ(platform::sim::virtualMicroseconds(), 100000u * CTomTomFileLayer::kAnswerWaitPolls);
 
-    // The navigator answers after the program gave up, and sends a request of its own
-    // in the same conversation.
-    writeMessagePair(root, "TomTomNavigationServer.kelvaro.4242.1", zeroEnded("0|"));
-    writeMessagePair(root, "TomTomNavigationServer.kelvaro.4242.9", zeroEnded("show|"));
+    // The navigator answers all of them late, and sends a request of its own.
+    for (int i = 1; i <= kUnanswered; ++i) {
+        writeMessagePair(root, "TomTomNavigationServer.kelvaro.4242." + std::to_string(i),
+                         zeroEnded("-1|"));
+    }
+    writeMessagePair(root, "TomTomNavigationServer.kelvaro.1000.9", zeroEnded("show|"));
+    pollNavigatorLink("kelvaro", &handler);
     pollNavigatorLink("kelvaro", &handler);
     const std::vector<std::vector<std::string>> expected = {{"show"}};
     EXPECT_EQ(handler.messages, expected);
-    EXPECT_FALSE(root.exists("/var/run/TomTomNavigationServer.kelvaro.4242.1.finished"));
-    EXPECT_FALSE(root.exists("/var/run/TomTomNavigationServer.kelvaro.4242.1.message"));
-
-    // Only once: the same numbers again are a request.
-    writeMessagePair(root, "TomTomNavigationServer.kelvaro.4242.1", zeroEnded("again|"));
-    pollNavigatorLink("kelvaro", &handler);
-    EXPECT_EQ(handler.messages.size(), 2u);
+    for (int i = 1; i <= kUnanswered; ++i) {
+        const std::string stem =
+            "/var/run/TomTomNavigationServer.kelvaro.4242." + std::to_string(i);
+        EXPECT_FALSE(root.exists(stem + ".finished")) << i;
+        EXPECT_FALSE(root.exists(stem + ".message")) << i;
+    }
+    EXPECT_FALSE(navigatorLayer()->PeerSilent());
 }
 
 TEST_F(LinkTest, ExampleHandlerReadsARequestAndSendsNothing) {

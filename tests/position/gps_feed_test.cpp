@@ -61,7 +61,7 @@ TEST(GpsDecoder, GgaWithoutFixQualityInvalidatesButKeepsPositionAndAltitude) {
     EXPECT_EQ(fix.second, 20);
 }
 
-TEST(GpsDecoder, GgaValidityNeedsQualityOneOrTwoAndOneToTwelveSatellites) {
+TEST(GpsDecoder, GgaValidityNeedsQualityOneOrTwoAndASatellite) {
     struct Row {
         const char* legend;
         const char* quality;
@@ -76,10 +76,11 @@ TEST(GpsDecoder, GgaValidityNeedsQualityOneOrTwoAndOneToTwelveSatellites) {
         {"dead reckoning", "6", "08", false, 8},
         {"empty quality", "", "08", false, 8},
         {"no satellites", "1", "00", false, 0},
-        {"thirteen stands for more than twelve", "1", "13", false, 13},
+        {"thirteen stands for more than twelve", "1", "13", true, 13},
+        {"fourteen in open sky is a fix", "1", "14", true, 13},
         {"a negative count counts its absolute value", "1", "-5", true, 5},
         {"an empty count keeps the previous one", "1", "", true, 8},
-        {"an overflowing count saturates", "1", "99999999999999999999", false, 13},
+        {"an overflowing count saturates", "1", "99999999999999999999", true, 13},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
@@ -147,6 +148,15 @@ TEST(GpsDecoder, TimeAndDateFieldsAreReadAsTwoDigitNumbers) {
         {"one field only leaves the date", "12", "23", 12, 35, 19, 1, 1, 2020},
         {"letters leave both", "ab1234", "xy0101", 12, 35, 19, 1, 1, 2020},
         {"blanks before a number are skipped", " 1 2 3", " 1 2 3", 1, 2, 3, 1, 2, 2003},
+        {"a leap second", "235960", "311224", 23, 59, 60, 31, 12, 2024},
+        {"hour 24: the sentence is not taken", "240000", "311224", 12, 35, 19, 1, 1, 2020},
+        {"hour 99: not taken", "995959", "311224", 12, 35, 19, 1, 1, 2020},
+        {"minute 60: not taken", "126000", "311224", 12, 35, 19, 1, 1, 2020},
+        {"second 61: not taken", "123561", "311224", 12, 35, 19, 1, 1, 2020},
+        {"a negative hour: not taken", "-10000", "311224", 12, 35, 19, 1, 1, 2020},
+        {"day 32: not taken", "000000", "321224", 12, 35, 19, 1, 1, 2020},
+        {"day 0: not taken", "000000", "001224", 12, 35, 19, 1, 1, 2020},
+        {"month 13: not taken", "000000", "311324", 12, 35, 19, 1, 1, 2020},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
@@ -183,7 +193,14 @@ TEST(GpsDecoder, CoordinatesAreDegreesAndMinutesTruncatedToHundredThousandths) {
         {"empty hemisphere keeps the old value", "5000.000", "", "00900.000", "", 4811730, 1151666},
         {"empty value keeps the old value", "", "N", "", "E", 4811730, 1151666},
         {"absurd minutes read as zero", "489999999", "N", "0119999999", "E", 4800000, 1100000},
-        {"a longitude beyond int32 keeps the old one", "5000.000", "N", "1e600.0", "E", 5000000,
+        {"a longitude beyond int32: the sentence is not taken", "5000.000", "N", "1e600.0", "E",
+         4811730, 1151666},
+        {"a latitude of 99 degrees: not taken", "9900.0000", "N", "00900.000", "E", 4811730,
+         1151666},
+        {"a latitude just over 90: not taken", "9000.0001", "S", "00900.000", "E", 4811730,
+         1151666},
+        {"the date line", "0000.000", "N", "18000.000", "W", 0, -18000000},
+        {"a longitude of 180.5 degrees: not taken", "5000.000", "N", "18030.000", "E", 4811730,
          1151666},
     };
     for (const Row& row : rows) {
@@ -262,6 +279,31 @@ TEST(GpsDecoder, VtgSpeedIsTakenOnlyWithAValidFix) {
     EXPECT_EQ(fix.lastVtg, "GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48");
 }
 
+TEST(GpsDecoder, GgaRmcAndVtgOfEverySatelliteTalkerAreDecoded) {
+    struct Row {
+        const char* talker;
+        bool decoded;
+    };
+    const Row rows[] = {
+        {"GP", true}, {"GN", true}, {"GL", true},  {"GA", true},
+        {"GB", true}, {"BD", true}, {"II", false}, {"P", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.talker);
+        const std::string t = std::string("$") + row.talker;
+        GpsFix fix;
+        decode(fix, t + "GGA,081836,3751.65,S,14507.36,W,1,14,0.9,12.5,M,1.0,M,,*00\r\n" + t +
+                        "RMC,081837,A,3751.65,S,14507.37,W,10.0,54.7,130998,,*00\r\n" + t +
+                        "VTG,54.7,T,,M,10.0,N,18.5,K*00\r\n");
+        EXPECT_EQ(fix.valid, row.decoded);
+        EXPECT_EQ(fix.latitude, row.decoded ? -3786083 : 0);
+        EXPECT_EQ(fix.second, row.decoded ? 37 : 0);
+        EXPECT_EQ(fix.day, row.decoded ? 13 : 0);
+        EXPECT_DOUBLE_EQ(fix.speedKmh, row.decoded ? 18.5 : 0.0);
+        EXPECT_EQ(fix.lastVtg.empty(), !row.decoded);
+    }
+}
+
 TEST(GpsDecoder, FieldsAreCutAtCommasAndAsterisksAndEndAtTwentyFourCharacters) {
     GpsFix fix;
     decode(fix, "$GPGGA,,a,*47\r");
@@ -306,8 +348,9 @@ TEST(GpsDecoder, ParserLibraryEdgeVectors) {
          "gps: $GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n", true,
          4811730, 1151666},
         {"all-empty GGA", "$GPGGA,,,,,,0,00,99.99,,,,,,*48\r\n", false, 0, 0},
-        {"GN talker is not ours",
-         "$GNGGA,181604.00,5106.94,N,01701.51,E,1,08,0.9,1.0,M,1.0,M,,*72\r\n", false, 0, 0},
+        {"GN talker: several constellations, one fix",
+         "$GNGGA,181604.00,5106.94,N,01701.51,E,1,08,0.9,1.0,M,1.0,M,,*72\r\n", true, 5111566,
+         1702516},
         {"byte 0xFF inside a VTG", "$GPVTG,,,,\xff,,,,,N*30\r\n", false, 0, 0},
         {"GGA with time but empty position", "$GPGGA,201716.684,,,,,0,00,,,M,0.0,M,,0000*5F\r\n",
          false, 0, 0},
@@ -675,7 +718,7 @@ TEST(ReceiverLogs, PositionsAndTimesAgreeWithGpsd) {
     }
 }
 
-TEST(ReceiverLogs, GnOnlyColdStartDecodesNothing) {
+TEST(ReceiverLogs, GnOnlyColdStartGivesTheTimeButNoFix) {
     const std::string log =
         readFile(std::string(KELVARO_SHARED_DIR) + "/nmea-edge/aerorust-nmea2.log");
     if (log.empty()) {
@@ -685,8 +728,9 @@ TEST(ReceiverLogs, GnOnlyColdStartDecodesNothing) {
     decode(fix, log);
     EXPECT_FALSE(fix.valid);
     EXPECT_EQ(fix.latitude, 0);
-    EXPECT_EQ(fix.hour, 0);
-    EXPECT_TRUE(fix.lastGga.empty());
+    EXPECT_EQ(fix.hour, 18);
+    EXPECT_EQ(fix.minute, 16);
+    EXPECT_EQ(fix.lastGga.rfind("GNGGA,", 0), 0u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 namespace kelvaro {
 namespace {
@@ -11,35 +12,39 @@ int32_t minutesOf(const HourMinute& time) {
     return time.hours * 60 + time.minutes;
 }
 
+struct Published {
+    const char* legend;
+    double lat;
+    double lon;
+    int32_t year, month, day;
+    double offsetHours;
+    int32_t sunriseMinutes;
+    int32_t sunsetMinutes;
+};
+
 // Published local sunrise and sunset times, rounded to the minute, as the almanac tables
 // of timeanddate.com give them for these dates (cross-checked with the NOAA solar
-// calculator's formulas, which agree within a minute). The almanac's low-precision
-// solar position and its fixed refraction term stay within 4 minutes of them at these
-// latitudes; the tolerance allows that. Its twilight is cruder (the depression is added
-// to the declination), so only its shape is checked.
+// calculator's formulas, which agree within a minute; Kathmandu and San Francisco from
+// those formulas). The almanac's low-precision solar position and its fixed refraction
+// term stay within 4 minutes of them at these latitudes; the tolerance allows that.
+const Published kPublished[] = {
+    {"London, summer solstice, BST", 51.5074, -0.1278, 2024, 6, 21, 1.0, 4 * 60 + 43, 21 * 60 + 21},
+    {"London, winter solstice, GMT", 51.5074, -0.1278, 2024, 12, 21, 0.0, 8 * 60 + 4, 15 * 60 + 53},
+    {"Paris, summer solstice, CEST", 48.8566, 2.3522, 2024, 6, 21, 2.0, 5 * 60 + 47, 21 * 60 + 58},
+    {"Sydney, southern winter, AEST", -33.8688, 151.2093, 2024, 6, 21, 10.0, 7 * 60 + 0,
+     16 * 60 + 54},
+    {"Kathmandu, summer solstice, UTC+5:45", 27.7172, 85.3240, 2024, 6, 21, 5.75, 5 * 60 + 8,
+     19 * 60 + 2},
+    {"New York, west of Greenwich, EDT", 40.7128, -74.0060, 2024, 6, 20, -4.0, 5 * 60 + 25,
+     20 * 60 + 31},
+    {"San Francisco, summer solstice, PDT", 37.7749, -122.4194, 2024, 6, 21, -7.0, 5 * 60 + 48,
+     20 * 60 + 35},
+};
+
+// Its twilight is cruder (the depression is added to the declination), so only its shape
+// is checked.
 TEST(SunTimes, MatchPublishedTimesWithinFourMinutes) {
-    struct Row {
-        const char* legend;
-        double lat;
-        double lon;
-        int32_t year, month, day;
-        double offsetHours;
-        int32_t sunriseMinutes;
-        int32_t sunsetMinutes;
-    };
-    const Row rows[] = {
-        {"London, summer solstice, BST", 51.5074, -0.1278, 2024, 6, 21, 1.0, 4 * 60 + 43,
-         21 * 60 + 21},
-        {"London, winter solstice, GMT", 51.5074, -0.1278, 2024, 12, 21, 0.0, 8 * 60 + 4,
-         15 * 60 + 53},
-        {"Paris, summer solstice, CEST", 48.8566, 2.3522, 2024, 6, 21, 2.0, 5 * 60 + 47,
-         21 * 60 + 58},
-        {"Sydney, southern winter, AEST", -33.8688, 151.2093, 2024, 6, 21, 10.0, 7 * 60 + 0,
-         16 * 60 + 54},
-        {"New York, west of Greenwich, EDT", 40.7128, -74.0060, 2024, 6, 20, -4.0, 5 * 60 + 25,
-         20 * 60 + 31},
-    };
-    for (const Row& row : rows) {
+    for (const Published& row : kPublished) {
         SCOPED_TRACE(row.legend);
         const SunTimes times =
             sunTimes(row.lat, row.lon, row.year, row.month, row.day, row.offsetHours);
@@ -52,6 +57,46 @@ TEST(SunTimes, MatchPublishedTimesWithinFourMinutes) {
         EXPECT_LT(before, 60);
         EXPECT_NEAR(before, after, 1);
         EXPECT_EQ(times.sunrise.unused, 0);
+    }
+}
+
+// The fix of a local time of the published day: its UTC time and UTC date.
+FixTime utcFixAt(const Published& place, int32_t localMinutes) {
+    const int32_t utcMinutes = localMinutes - static_cast<int32_t>(place.offsetHours * 60);
+    const int32_t dayShift = utcMinutes < 0 ? -1 : (utcMinutes >= 24 * 60 ? 1 : 0);
+    const int32_t minutes = utcMinutes - dayShift * 24 * 60;
+    FixTime utc;
+    utc.year = place.year;
+    utc.month = place.month;
+    utc.day = place.day + dayShift;
+    utc.hour = minutes / 60;
+    utc.minute = minutes % 60;
+    return utc;
+}
+
+// Ten minutes either side of the published times is clear of the almanac's error and of
+// the minute the sun moves between the local and the UTC date.
+TEST(SunTimes, DayAndNightFollowTheLocalSunInEveryTimeZone) {
+    struct Moment {
+        const char* legend;
+        int32_t fromSunrise;  // minutes after the published sunrise, or
+        int32_t fromSunset;   // after the published sunset, when fromSunrise is 0
+        bool day;
+    };
+    const Moment moments[] = {
+        {"before sunrise", -10, 0, false},      {"after sunrise", 10, 0, true},
+        {"before sunset", 0, -10, true},        {"after sunset", 0, 10, false},
+        {"an hour after sunset", 0, 60, false},
+    };
+    for (const Published& place : kPublished) {
+        for (const Moment& moment : moments) {
+            SCOPED_TRACE(std::string(place.legend) + ": " + moment.legend);
+            const int32_t local = moment.fromSunrise != 0
+                                      ? place.sunriseMinutes + moment.fromSunrise
+                                      : place.sunsetMinutes + moment.fromSunset;
+            EXPECT_EQ(isDaytime(utcFixAt(place, local), place.lat, place.lon, place.offsetHours),
+                      moment.day);
+        }
     }
 }
 

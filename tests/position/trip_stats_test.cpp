@@ -2,6 +2,7 @@
 // distances and times worked out independently in the tests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -29,22 +30,28 @@ struct TripRig {
         trip.now = trip.tripStart;
     }
 
-    static FixTime clock(int32_t hour, int32_t minute, int32_t second) {
-        FixTime t{2024, 6, 12, second, minute, hour, hour * 3600 + minute * 60 + second};
+    static FixTime clock(int32_t hour, int32_t minute, int32_t second, int32_t day = 12) {
+        FixTime t{2024, 6, day, second, minute, hour, hour * 3600 + minute * 60 + second};
         return t;
     }
 
-    // A fix at the seconds of the day, the position in units of 1e-5 degree north and east
-    // of the start.
-    void fixAt(int32_t secondOfDay, int32_t north, int32_t east, double kmh = 0.0,
-               double course = 0.0) {
+    // A fix at the seconds since midnight before 12 June 2024, the position in units of
+    // 1e-5 degree north and east of the start, the receiver's speed in km/h (negative: it
+    // reports none). Without `dated` the fix has no date, as after the feed was reopened and before
+    // an RMC.
+    void fixAt(int32_t second, int32_t north, int32_t east, double kmh = 0.0, double course = 0.0) {
         trip.prevFixValid = trip.fixValid;
         trip.fixValid = true;
-        trip.now = clock(secondOfDay / 3600, secondOfDay / 60 % 60, secondOfDay % 60);
+        const int32_t ofDay = second % 86400;
+        trip.now = clock(ofDay / 3600, ofDay / 60 % 60, ofDay % 60, 12 + second / 86400);
+        if (!dated) {
+            trip.now.year = trip.now.month = trip.now.day = 0;
+        }
         fix.valid = true;
         fix.latitude = static_cast<int32_t>(std::lround(kStartLat * 100000)) + north;
         fix.longitude = static_cast<int32_t>(std::lround(kStartLon * 100000)) + east;
-        fix.speedKmh = kmh;
+        fix.speedReported = kmh >= 0.0;
+        fix.speedKmh = std::max(kmh, 0.0);
         fix.course = course;
         computeTrip(trip, fix, live, working);
         trip.lastSecond = trip.now;
@@ -64,6 +71,7 @@ struct TripRig {
     Settings working;
     GpsFix fix;
     TripStats trip;
+    bool dated = true;
 };
 
 // The distance of a short step comes from an arc cosine close to 1, which is good to
@@ -104,19 +112,30 @@ TEST(TripComputation, EachStepIsJudgedByItsSpeed) {
         const char* legend;
         int32_t seconds;  // since the previous computation
         double metres;    // north
+        double kmh;       // what the receiver reports
         bool counted;
     } rows[] = {
-        {"town speed", 1, 14.0, true},        {"crawling below 1 m/s", 3, 2.2, false},
-        {"just above 1 m/s", 2, 2.3, true},   {"motorway speed", 1, 45.0, true},
-        {"339 m/s", 1, 339.0, true},          {"a jump of 341 m in a second", 1, 341.5, false},
-        {"a jump of 2 km", 1, 2000.0, false},
+        {"town speed", 1, 14.0, 50.0, true},
+        {"crawling below 1 m/s", 3, 2.2, 2.6, false},
+        {"just above 1 m/s", 2, 2.3, 4.1, true},
+        {"motorway speed", 1, 45.0, 162.0, true},
+        {"339 m/s", 1, 339.0, 1220.0, true},
+        {"a jump of 341 m in a second", 1, 341.5, 1229.0, false},
+        {"a jump of 2 km", 1, 2000.0, 1229.0, false},
+        {"walking", 1, 1.4, 5.0, true},
+        {"braking: the receiver is already slower", 1, 14.0, 25.0, true},
+        {"a phone lying still throws its fix 20 m", 1, 20.0, 0.5, false},
+        {"a throw of 12 m while walking", 1, 12.0, 4.0, false},
+        {"60 m in a second at 50 km/h", 1, 60.0, 50.0, false},
+        {"a receiver that reports no speed, at town speed", 1, 14.0, -1.0, true},
+        {"a receiver that reports no speed, a jump of 341 m", 1, 341.5, -1.0, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
         TripRig rig;
         rig.fixAt(kNoon + 10, 0, 0);
         const int32_t north = unitsNorth(row.metres);
-        rig.fixAt(kNoon + 10 + row.seconds, north, 0);
+        rig.fixAt(kNoon + 10 + row.seconds, north, 0, row.kmh);
         const double expected = row.counted ? northMetres(north) : 0.0;
         EXPECT_NEAR(rig.trip.tripDistance, expected, kStepTolerance);
         EXPECT_EQ(rig.trip.partialDistance, rig.trip.tripDistance);
@@ -146,9 +165,9 @@ TEST(TripComputation, TheFirstPositionIsTheStartAndNoStepFromNowhere) {
 TEST(TripComputation, AStepAcrossMidnightLastsTwentySeconds) {
     TripRig rig;
     rig.trip.tripStart = TripRig::clock(23, 59, 0);
-    rig.fixAt(86400 - 10, 0, 0);  // 23:59:50
+    rig.fixAt(86400 - 10, 0, 0, 72.0);  // 23:59:50
     const int32_t north = unitsNorth(400.0);
-    rig.fixAt(10, north, 0);  // 00:00:10
+    rig.fixAt(86400 + 10, north, 0, 72.0);  // 00:00:10 on 13 June
     EXPECT_NEAR(rig.trip.tripDistance, northMetres(north), kStepTolerance);
     EXPECT_EQ(rig.trip.moving.secondsOfDay, 20);
     EXPECT_EQ(rig.trip.elapsed.secondsOfDay, 70);
@@ -224,25 +243,65 @@ TEST(TripComputation, AFixComingBackBridgesTheGapOnlyUnderTheStricterTest) {
 }
 
 TEST(TripComputation, ElapsedTimeCountsWholeDays) {
-    TripRig rig;
-    rig.fixAt(kNoon + 1, 0, 0);
-    // Standing for 25 hours and 3 seconds, one fix an hour.
-    for (int32_t hour = 1; hour <= 25; ++hour) {
-        rig.fixAt((kNoon + hour * 3600) % 86400, 0, 0);
+    for (const bool dated : {true, false}) {
+        SCOPED_TRACE(dated ? "by the dates" : "without dates, by the times of day");
+        TripRig rig;
+        rig.dated = dated;
+        rig.fixAt(kNoon + 1, 0, 0);
+        // Standing for 25 hours and 3 seconds, one fix an hour.
+        for (int32_t hour = 1; hour <= 25; ++hour) {
+            rig.fixAt(kNoon + hour * 3600, 0, 0);
+        }
+        rig.fixAt(86400 + 13 * 3600 + 3, 0, 0);
+        EXPECT_EQ(rig.trip.elapsed.day, 1);
+        EXPECT_EQ(rig.trip.elapsed.hour, 1);
+        EXPECT_EQ(rig.trip.elapsed.second, 3);
+        EXPECT_EQ(rig.trip.elapsed.secondsOfDay, 3603);
     }
-    rig.fixAt(13 * 3600 + 3, 0, 0);
-    EXPECT_EQ(rig.trip.elapsed.day, 1);
-    EXPECT_EQ(rig.trip.elapsed.hour, 1);
-    EXPECT_EQ(rig.trip.elapsed.second, 3);
-    EXPECT_EQ(rig.trip.elapsed.secondsOfDay, 3603);
+}
+
+TEST(TripComputation, ALongLossOfFixCountsItsDaysFromTheDates) {
+    constexpr int32_t kEight = 8 * 3600;
+    constexpr int32_t kDay = 86400;
+    struct Row {
+        const char* legend;
+        int32_t backAt;  // seconds since midnight before the start day
+        bool dated;
+        double metresInGap;
+        double kmh;
+        int32_t elapsedDay;
+        int32_t elapsedSeconds;  // within the day
+        int32_t movingSeconds;
+    } rows[] = {
+        {"the next day at 08:30", kDay + kEight + 1800, true, 0.0, 0.0, 1, 1800, 0},
+        {"the next day at 07:30", kDay + kEight - 1800, true, 0.0, 0.0, 0, 84600, 0},
+        {"two days later at 08:30", 2 * kDay + kEight + 1800, true, 0.0, 0.0, 2, 1800, 0},
+        {"without dates the time of day is all there is", kDay + kEight + 1800, false, 0.0, 0.0, 0,
+         1800, 0},
+        {"900 km in 25 hours are bridged", kDay + kEight + 3602, true, 900000.0, 54.0, 1, 3602,
+         90000},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        TripRig rig;
+        rig.trip.tripStart = TripRig::clock(8, 0, 0);
+        rig.fixAt(kEight + 1, 0, 0, row.kmh);
+        rig.fixAt(kEight + 2, 0, 0, row.kmh);
+        rig.noFix();
+        rig.dated = row.dated;
+        rig.fixAt(row.backAt, unitsNorth(row.metresInGap), 0, row.kmh);
+        EXPECT_EQ(rig.trip.elapsed.day, row.elapsedDay);
+        EXPECT_EQ(rig.trip.elapsed.secondsOfDay, row.elapsedSeconds);
+        EXPECT_EQ(rig.trip.moving.secondsOfDay, row.movingSeconds);
+    }
 }
 
 TEST(TripComputation, AReceiverRepeatingAnEarlierSecondCountsNoDay) {
     TripRig rig;
-    rig.fixAt(kNoon + 100, 0, 0);
-    rig.fixAt(kNoon + 101, unitsNorth(20.0), 0);
-    rig.fixAt(kNoon + 100, unitsNorth(20.0), 0);  // a second out of order
-    rig.fixAt(kNoon + 102, unitsNorth(40.0), 0);
+    rig.fixAt(kNoon + 100, 0, 0, 72.0);
+    rig.fixAt(kNoon + 101, unitsNorth(20.0), 0, 72.0);
+    rig.fixAt(kNoon + 100, unitsNorth(20.0), 0, 72.0);  // a second out of order
+    rig.fixAt(kNoon + 102, unitsNorth(40.0), 0, 72.0);
     EXPECT_EQ(rig.trip.elapsed.day, 0);
     EXPECT_EQ(rig.trip.elapsed.secondsOfDay, 102);
     EXPECT_NEAR(rig.trip.averageSpeed, rig.trip.tripDistance / 1000.0 / 102 * 3600, 1e-9);
@@ -304,15 +363,15 @@ TEST(TripComputation, SpeedAccelerationExtremesAndCourse) {
 
 TEST(TripComputation, ResetPartialKeepsTheTripAndThePreviousValue) {
     TripRig rig;
-    rig.fixAt(kNoon, 0, 0);
-    rig.fixAt(kNoon + 1, unitsNorth(20.0), 0);
+    rig.fixAt(kNoon, 0, 0, 72.0);
+    rig.fixAt(kNoon + 1, unitsNorth(20.0), 0, 72.0);
     const double before = rig.trip.partialDistance;
     ASSERT_GT(before, 0.0);
     resetPartial(rig.trip);
     EXPECT_EQ(rig.trip.partialDistance, 0.0);
     EXPECT_EQ(rig.trip.prevPartialDistance, before);
     EXPECT_EQ(rig.trip.tripDistance, before);
-    rig.fixAt(kNoon + 2, unitsNorth(40.0), 0);
+    rig.fixAt(kNoon + 2, unitsNorth(40.0), 0, 72.0);
     EXPECT_NEAR(rig.trip.partialDistance, rig.trip.tripDistance - before, 1e-9);
 }
 

@@ -13,6 +13,7 @@
 #include "position/gps_feed.h"
 #include "position/trip_stats.h"
 #include "recording/track_log.h"
+#include "tests/support/host_readers.h"
 #include "tests/support/temp_root.h"
 
 namespace kelvaro::test {
@@ -23,18 +24,7 @@ inline void setText(LanguageTexts& texts, int32_t number, const char* value) {
 
 // The lines of a text, without their newlines; a last line without one is kept as well.
 inline std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
+    return textLines(text);
 }
 
 class TrackLogTest : public ::testing::Test {

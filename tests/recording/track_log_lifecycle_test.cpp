@@ -52,6 +52,21 @@ TEST_F(TrackLogLife, NamesFollowTheSavingModeAndTheFormat) {
     }
 }
 
+TEST_F(TrackLogLife, ALogBegunInTheSecondOfAnotherTakesANumberNotItsFile) {
+    for (const char* name :
+         {"tm20240612_074210.gpx", "tm20240612_074210_2.gpx", "tm20240612_074210_3.gpx"}) {
+        SCOPED_TRACE(name);
+        liveSettings.logfilename = "none";
+        startLog(TrackFormat::Gpx);
+        EXPECT_EQ(liveSettings.logfilename, name);
+        EXPECT_TRUE(finishTrackLog(trip_, texts_, nullptr));
+        const std::string log = logFile();
+        EXPECT_EQ(log.find("<?xml"), 0u);
+        EXPECT_EQ(log.find("<?xml", 1), std::string::npos);
+        EXPECT_EQ(log.find("</gpx>"), log.size() - 7);
+    }
+}
+
 TEST_F(TrackLogLife, AStoredNameIsResumedAndWritesNoHead) {
     liveSettings.logfilename = "tm20240611_180000.gpx";
     liveSettings.trackformat = TrackFormat::Gpx;
@@ -156,8 +171,8 @@ TEST_F(TrackLogLife, NonXmlFormatsHaveNothingToFinish) {
     EXPECT_EQ(logFile(), before);
 }
 
-// With a file size limit that stops the join half way, the main file goes back to what it
-// was and the parts stay, so the track is not lost.
+// With a file size limit that stops the join half way, the log stays as it was, parts and
+// all, so the track is not lost and a later stop can finish it.
 TEST_F(TrackLogLife, AJoinThatFailsKeepsThePartsAndLeavesTheMainFileWhole) {
     startLog(TrackFormat::Gpx);
     for (int i = 0; i < 20; ++i) {
@@ -165,6 +180,8 @@ TEST_F(TrackLogLife, AJoinThatFailsKeepsThePartsAndLeavesTheMainFileWhole) {
     }
     struct stat info {};
     ASSERT_EQ(::stat(root_.path(trip_.logMainPath).c_str(), &info), 0);
+    const std::string mainBefore = logFile();
+    const std::string waypointsBefore = logFile(".rte");
     const std::string trackBefore = logFile(".trk");
     ASSERT_LT(trackBefore.size() + 64, static_cast<size_t>(info.st_size));
 
@@ -174,14 +191,19 @@ TEST_F(TrackLogLife, AJoinThatFailsKeepsThePartsAndLeavesTheMainFileWhole) {
     rlimit tight = saved;
     tight.rlim_cur = static_cast<rlim_t>(info.st_size) + 64;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
-    finishTrackLog(trip_, texts_, nullptr);
+    EXPECT_FALSE(finishTrackLog(trip_, texts_, nullptr));
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
-    EXPECT_EQ(logFile().size(), static_cast<size_t>(info.st_size) + 7);  // and "</rte>\n"
-    EXPECT_EQ(logLines().back(), "</rte>");
-    EXPECT_EQ(logFile(".trk"), trackBefore + "\t</trkseg>\n</trk>\n</gpx>\n");
-    EXPECT_TRUE(root_.exists(trip_.logWaypointPath));
+    EXPECT_EQ(logFile(), mainBefore);
+    EXPECT_EQ(logFile(".rte"), waypointsBefore);
+    EXPECT_EQ(logFile(".trk"), trackBefore);
+    EXPECT_FALSE(root_.exists(trip_.logMainPath + ".new"));
+    // With room again the same log is finished whole.
+    EXPECT_TRUE(finishTrackLog(trip_, texts_, nullptr));
+    EXPECT_EQ(logFile(), mainBefore + "</rte>\n" + waypointsBefore + trackBefore +
+                             "\t</trkseg>\n</trk>\n</gpx>\n");
+    EXPECT_FALSE(root_.exists(trip_.logTrackPath));
 }
 
 }  // namespace

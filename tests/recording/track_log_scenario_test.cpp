@@ -1,11 +1,6 @@
 // Whole drives through the simulator with automatic logging: a log in each of the six
 // formats, the same on every run, read back by real readers (gpsbabel, xmllint) where the
 // host has them; and a GPX or KML log left open at the exit, resumed and finished later.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,80 +11,14 @@
 #include <vector>
 
 #include "tests/recording/track_log_fixture.h"
+#include "tests/support/host_readers.h"
 #include "tests/support/sim_runner.h"
 #include "tests/support/temp_root.h"
-
-extern char** environ;
 
 namespace kelvaro::test {
 namespace {
 
-constexpr const char* kGpsbabel = "/usr/bin/gpsbabel";
-constexpr const char* kXmllint = "/usr/bin/xmllint";
 constexpr const char* kItnFolder = "/mnt/sdcard/itn/";
-
-// The exit status of a host program, its output thrown away; nothing when it cannot run.
-// Spawned directly, without a shell, so that it also runs from a test under qemu-user.
-std::optional<int> runProgram(const std::vector<std::string>& words) {
-    std::vector<char*> argv;
-    for (const std::string& word : words) {
-        argv.push_back(const_cast<char*>(word.c_str()));
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t child = 0;
-    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    if (spawned != 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
-        return std::nullopt;
-    }
-    return WEXITSTATUS(status);
-}
-
-bool programRuns(const char* path, const char* versionFlag) {
-    if (::access(path, X_OK) != 0) {
-        return false;
-    }
-    const std::optional<int> status = runProgram({path, versionFlag});
-    return status && *status == 0;
-}
-
-struct Position {
-    double latitude = 0.0;
-    double longitude = 0.0;
-};
-
-// The positions gpsbabel reads from a file, through its unicsv writer: "No,Latitude,
-// Longitude,...". The selection is "-t", "-w" or "-r".
-std::optional<std::vector<Position>> readBack(const TempRoot& root, const std::string& format,
-                                              const std::string& selection,
-                                              const std::string& hostFile) {
-    const std::string out = root.root() + "/readback.csv";
-    const std::optional<int> status =
-        runProgram({kGpsbabel, selection, "-i", format, "-f", hostFile, "-o", "unicsv", "-F", out});
-    if (!status || *status != 0) {
-        return std::nullopt;
-    }
-    std::vector<Position> positions;
-    const std::vector<std::string> lines = linesOf(root.read("/readback.csv"));
-    for (size_t i = 1; i < lines.size(); ++i) {
-        const char* p = lines[i].c_str();
-        char* end = nullptr;
-        std::strtol(p, &end, 10);
-        if (*end != ',') {
-            continue;
-        }
-        Position position;
-        position.latitude = std::strtod(end + 1, &end);
-        position.longitude = std::strtod(end + 1, &end);
-        positions.push_back(position);
-    }
-    return positions;
-}
 
 // The points of a log as it wrote them: the coordinates of each point's line, the route
 // line of a KML log, the RMC sentences of an NMEA log.
@@ -220,7 +149,7 @@ TEST_P(TrackLogDrive, LeavesTheSameLogOnEveryRunAndRealReadersFindEveryPoint) {
         }
     }
 
-    if (!programRuns(kGpsbabel, "-V") || !programRuns(kXmllint, "--version")) {
+    if (!hostReadersRun()) {
         GTEST_SKIP() << "gpsbabel or xmllint cannot run here";
     }
     const std::string file = first.path(main);
@@ -283,7 +212,7 @@ TEST_P(ResumedDrive, ALogOpenAtTheExitIsResumedAndReadsBackWholeOnceFinished) {
     EXPECT_FALSE(root.exists(main + ".rte"));
     EXPECT_FALSE(root.exists(main + ".trk"));
 
-    if (!programRuns(kGpsbabel, "-V") || !programRuns(kXmllint, "--version")) {
+    if (!hostReadersRun()) {
         GTEST_SKIP() << "gpsbabel or xmllint cannot run here";
     }
     EXPECT_EQ(runProgram({kXmllint, "--noout", root.path(main)}), std::optional<int>(0));

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/sim_runner.h"
@@ -276,6 +277,25 @@ TEST(ZonesByTaps, HideRemovesTheHookFileAndZeroesTheOwnerWord) {
     EXPECT_EQ(root.read(kOwnerFile), ownerBytes(0));
 }
 
+TEST(ZonesByTaps, TapsOnTheNavigatorsScreenDoNothingWhenTheProgramComesBack) {
+    const struct {
+        const char* legend;
+        std::string hide;
+    } rows[] = {
+        {"hidden by its zone", tap(10, kHideZone)},
+        {"hidden by the navigator", "10 request x hide\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        test::TempRoot root;
+        const test::SimRun run = runTown(
+            root, "", row.hide + tap(15, kExitCorner) + tap(17, kExitCorner) + "20 request\n",
+            {"--max-seconds", "30"});
+        EXPECT_EQ(run.exitStatus, 3) << "still running after the show";
+        EXPECT_TRUE(root.exists(kHookFile));
+    }
+}
+
 TEST(ZonesByTaps, ExitEndsTheRunThroughTheExitSequence) {
     test::TempRoot root;
     const test::SimRun run = runTown(root, "", tap(15, kExitCorner));
@@ -286,14 +306,17 @@ TEST(ZonesByTaps, ExitEndsTheRunThroughTheExitSequence) {
     EXPECT_FALSE(root.exists(kHookFile));
 }
 
-TEST(Tour, VisitsEveryStepWithAFrameAndLeavesByTheExit) {
+// The tour of each screen size: its events file and the screen it is laid out for.
+class Tour : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
+
+TEST_P(Tour, VisitsEveryStepWithAFrameAndLeavesByTheExit) {
     test::TempRoot root;
     const std::string frames = root.root() + "/frames";
     ASSERT_TRUE(test::makeFolders(frames));
-    const test::SimRun run =
-        test::runSimulator({"--nmea", test::dataFile("drives/town.nmea"), "--events",
-                            test::dataFile("tour.events"), "--frames", frames},
-                           root.root());
+    const test::SimRun run = test::runSimulator(
+        {"--nmea", test::dataFile("drives/town.nmea"), "--events", test::dataFile(GetParam().first),
+         "--screen", GetParam().second, "--frames", frames},
+        root.root());
     ASSERT_EQ(run.exitStatus, 0);
     EXPECT_EQ(test::reportValue(run.report, "frames_written"), 23);
     EXPECT_LT(test::reportValue(run.report, "virtual_seconds"), 430.0) << "left by the exit";
@@ -315,6 +338,14 @@ TEST(Tour, VisitsEveryStepWithAFrameAndLeavesByTheExit) {
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, Tour,
+    ::testing::Values(std::make_pair("tour.events", "320x240"),
+                      std::make_pair("tour-480x272.events", "480x272")),
+    [](const ::testing::TestParamInfo<std::pair<const char*, const char*>>& info) {
+        return std::string("screen_") + info.param.second;
+    });
 
 }  // namespace
 }  // namespace kelvaro

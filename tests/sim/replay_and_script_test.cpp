@@ -2,7 +2,10 @@
 // read, and the command line.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "sim/events.h"
 #include "sim/gps_replay.h"
@@ -14,45 +17,94 @@ namespace {
 
 constexpr uint64_t kSecond = 1000000;
 
-TEST(ScheduleLog, GroupsSentencesBySecondAndPacesThemByTheirTimes) {
-    const std::string log =
-        "$GPGSV,3,1,12,01,40,083,46*70\r\n"  // before any time: travels with the first second
-        "$GPGGA,235958.000,4807.0380,N,01131.0000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n"
-        "$GPRMC,235958.000,A,4807.0380,N,01131.0000,E,0.0,0.0,311299,,,A*60\r\n"
-        "$GPVTG,0.0,T,,M,0.0,N,0.0,K,A*0D\r\n"
-        "$GPGGA,235959.000,4807.0380,N,01131.0000,E,1,08,0.9,545.4,M,46.9,M,,*46\n"
-        "garbage without a dollar\n"
-        "$GPGGA,000001.000,4807.0380,N,01131.0000,E,1,08,0.9,545.4,M,46.9,M,,*4F\n";
-    const std::vector<FeedSecond> schedule = scheduleLog(log, kSecond);
-    ASSERT_EQ(schedule.size(), 3u);
-    EXPECT_EQ(schedule[0].dueMicroseconds, 1 * kSecond);
-    EXPECT_EQ(schedule[0].sentences, 4u);
-    EXPECT_EQ(schedule[1].dueMicroseconds, 2 * kSecond);
-    EXPECT_EQ(schedule[1].sentences, 1u);
-    // Across midnight the time of day starts again; the pace does not.
-    EXPECT_EQ(schedule[2].dueMicroseconds, 4 * kSecond);
-    // Every sentence reaches the feed with a CR LF end, whatever the log had.
-    EXPECT_EQ(schedule[1].bytes,
-              "$GPGGA,235959.000,4807.0380,N,01131.0000,E,1,08,0.9,545.4,M,46.9,M,,*46\r\n");
+// "$" + body + "*" + its checksum.
+std::string sentence(const std::string& body) {
+    unsigned char sum = 0;
+    for (const char c : body) {
+        sum ^= static_cast<unsigned char>(c);
+    }
+    char checksum[8];
+    std::snprintf(checksum, sizeof checksum, "*%02X", sum);
+    return "$" + body + checksum;
 }
 
-TEST(ScheduleLog, ALogWithoutTimesIsOneSecondAndAnEmptyLogNothing) {
+std::string gga(const char* time) {
+    return sentence(std::string("GPGGA,") + time +
+                    ",4807.0380,N,01131.0000,E,1,08,0.9,545.4,M,,M,,");
+}
+std::string rmc(const char* time) {
+    return sentence(std::string("GPRMC,") + time +
+                    ",A,4807.0380,N,01131.0000,E,0.0,0.0,311299,,,A");
+}
+const std::string kVtg = sentence("GPVTG,0.0,T,,M,0.0,N,0.0,K,A");
+
+TEST(ScheduleLog, CutsTheLogIntoReceiverCyclesAndPacesThem) {
+    struct Row {
+        const char* legend;
+        std::string log;
+        std::vector<uint64_t> dueMilliseconds;
+        std::vector<uint32_t> sentences;
+    };
+    const Row rows[] = {
+        {"VTG before RMC and GGA stays in its own cycle",
+         kVtg + "\r\n" + rmc("120000") + "\r\n" + gga("120000") + "\r\n" + kVtg + "\r\n" +
+             rmc("120001") + "\r\n" + gga("120001") + "\r\n",
+         {1000, 2000},
+         {3, 3}},
+        {"untimed sentences before the first time travel with it; GSV parts repeat freely",
+         "$GPGSV,2,1,08*00\r\n$GPGSV,2,2,08*00\r\n" + gga("235958.000") + "\r\n" + kVtg + "\r\n" +
+             gga("235959.000") + "\n",
+         {1000, 2000},
+         {4, 1}},
+        {"across midnight the pace goes on",
+         gga("235959") + "\r\n" + gga("000001") + "\r\n",
+         {1000, 3000},
+         {1, 1}},
+        {"two cycles a second",
+         rmc("152505.00") + "\n" + rmc("152505.50") + "\n" + rmc("152506.00"),
+         {1000, 1500, 2000},
+         {1, 1, 1}},
+        {"cycles without a time after a gap follow a second apart",
+         gga("120000") + "\r\n" + sentence("GPGGA,,,,,,0,00,99.99,,,,,,") + "\r\n" +
+             sentence("GPGGA,,,,,,0,00,99.99,,,,,,") + "\r\n" + gga("120010") + "\r\n",
+         {1000, 2000, 3000, 11000},
+         {1, 1, 1, 1}},
+        {"a receiver stepping back a second or an hour goes on a second later",
+         gga("152508.50") + "\n" + gga("152507.50") + "\n" + gga("143306.00") + "\n" +
+             gga("143306.50") + "\n",
+         {1000, 2000, 3000, 3500},
+         {1, 1, 1, 1}},
+        {"a clock set hours ahead goes on a second later",
+         gga("000345") + "\r\n" + gga("193515") + "\r\n" + gga("193516") + "\r\n",
+         {1000, 2000, 3000},
+         {1, 1, 1}},
+        {"a time inside garbage neither starts a cycle nor paces one",
+         gga("000345") + "\r\n$GPGGA,235948.00,0000.0000,N*00\r\n" + rmc("000345") +
+             "\r\n$GPN,00000.0000,E,0,00,0.0,,M,,M,,*5C\r\n" + gga("000346") + "\r\n",
+         {1000, 2000},
+         {4, 1}},
+        {"bytes without a dollar, NULs and a last line without an end are fed as they stand",
+         std::string("junk\r\n") + gga("120000") + "\r\nno dollar here\n" +
+             std::string("\0\0\0", 3) + gga("120001") + "\r\n" + "$GPGGA,12",
+         {1000, 2000},
+         {1, 2}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        const std::vector<FeedCycle> schedule = scheduleLog(row.log, kSecond);
+        std::vector<uint64_t> due;
+        std::vector<uint32_t> sentences;
+        std::string bytes;
+        for (const FeedCycle& cycle : schedule) {
+            due.push_back(cycle.dueMicroseconds / 1000);
+            sentences.push_back(cycle.sentences);
+            bytes += cycle.bytes;
+        }
+        EXPECT_EQ(due, row.dueMilliseconds);
+        EXPECT_EQ(sentences, row.sentences);
+        EXPECT_EQ(bytes, row.log) << "every byte of the log, in order";
+    }
     EXPECT_TRUE(scheduleLog("", kSecond).empty());
-    EXPECT_TRUE(scheduleLog("no sentences here\n", kSecond).empty());
-    const std::vector<FeedSecond> untimed = scheduleLog("$GPGSA,A,3*00\n$GPGSV,1*00\n", kSecond);
-    ASSERT_EQ(untimed.size(), 1u);
-    EXPECT_EQ(untimed[0].sentences, 2u);
-}
-
-TEST(ScheduleLog, AReceiverSteppingBackKeepsThePaceMonotonic) {
-    const std::string log =
-        "$GPGGA,120005,,,,,0,00,,,,,,,*00\n"
-        "$GPGGA,120004,,,,,0,00,,,,,,,*00\n"
-        "$GPGGA,120006,,,,,0,00,,,,,,,*00\n";
-    const std::vector<FeedSecond> schedule = scheduleLog(log, 0);
-    ASSERT_EQ(schedule.size(), 2u);
-    EXPECT_EQ(schedule[0].sentences, 2u);
-    EXPECT_EQ(schedule[1].dueMicroseconds, 1 * kSecond);
 }
 
 class EventsScript : public ::testing::Test {
@@ -115,6 +167,12 @@ TEST(SimOptions, ParsesTheCommandLineAndRefusesWhatItDoesNotKnow) {
     EXPECT_TRUE(options.realtime);
     EXPECT_EQ(options.nmea, "d.nmea");
     EXPECT_EQ(options.maxSeconds, 90);
+    EXPECT_FALSE(options.window);
+
+    const char* window[] = {"kelvaro-sim", "--root", "r", "--window", "--scale", "3"};
+    ASSERT_TRUE(parseOptions(6, window, &options, &error)) << error;
+    EXPECT_TRUE(options.window);
+    EXPECT_EQ(options.windowScale, 3u);
 
     struct Row {
         const char* legend;
@@ -126,6 +184,9 @@ TEST(SimOptions, ParsesTheCommandLineAndRefusesWhatItDoesNotKnow) {
         {"bad screen", {"kelvaro-sim", "--root", "r", "--screen", "320by240"}},
         {"tiny screen", {"kelvaro-sim", "--root", "r", "--screen", "2x2"}},
         {"bad seconds", {"kelvaro-sim", "--root", "r", "--max-seconds", "-4"}},
+        {"scale 0", {"kelvaro-sim", "--root", "r", "--window", "--scale", "0"}},
+        {"scale beyond 8", {"kelvaro-sim", "--root", "r", "--window", "--scale", "9"}},
+        {"scale not a number", {"kelvaro-sim", "--root", "r", "--scale", "2x"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);

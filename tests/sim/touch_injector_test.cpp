@@ -87,6 +87,38 @@ TEST_F(SimulatedTouch, EventModeTapsLandOnTheScriptedPixel) {
     }
 }
 
+// The window's mouse: a held button is a finger that is down and no tap until the lift.
+TEST_F(SimulatedTouch, AHeldFingerIsNoTapUntilItIsLifted) {
+    struct Row {
+        const char* legend;
+        bool eventDevice;
+        int32_t liftX, liftY, expectedX, expectedY;
+    };
+    const Row rows[] = {
+        {"driver: the lift's record carries its own place", false, 70, 90, 70, 90},
+        {"event device: the reader keeps the place of the press", true, 70, 90, 30, 40},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        test::TempRoot root;
+        test::makeFolders(root.path("/dev/input"));
+        test::makeFolders(root.path("/mnt/flash/sysfile"));
+        TouchInjector injector(root.root(), row.eventDevice, 320, 240);
+        std::string error;
+        ASSERT_TRUE(injector.start(&error)) << error;
+        ASSERT_TRUE(openTouch());
+        injector.press(30, 40, 1000000);
+        int32_t x = 0;
+        int32_t y = 0;
+        EXPECT_FALSE(nextTap(&x, &y));
+        injector.lift(row.liftX, row.liftY, 1500000);
+        ASSERT_TRUE(nextTap(&x, &y));
+        EXPECT_EQ(x, row.expectedX);
+        EXPECT_EQ(y, row.expectedY);
+        closeTouch();
+    }
+}
+
 TEST_F(SimulatedTouch, EventModeRemovesAStaleDriverDevice) {
     root_.write("/dev/ts", "left by an earlier run");
     TouchInjector injector(root_.root(), true, 480, 272);

@@ -18,7 +18,6 @@ namespace {
 
 constexpr const char* kFontDir = "/usr/share/fonts/truetype/liberation/";
 constexpr Color565 kWhite = 0xFFFF;
-constexpr Color565 kBlack = 0x0000;
 constexpr Color565 kSignRed = toColor565(214, 0, 0);
 
 // The global screen as a bare drawing surface of the picture's size, with the fonts of

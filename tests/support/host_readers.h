@@ -1,0 +1,39 @@
+// The host's own readers of our log files (gpsbabel, xmllint), run directly without a
+// shell so that they also run from a test under qemu-user.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/temp_root.h"
+
+namespace kelvaro::test {
+
+constexpr const char* kGpsbabel = "/usr/bin/gpsbabel";
+constexpr const char* kXmllint = "/usr/bin/xmllint";
+
+// The exit status of a host program, its output thrown away; nothing when it cannot run.
+std::optional<int> runProgram(const std::vector<std::string>& words);
+
+// True when the program is there and answers its version flag.
+bool programRuns(const char* path, const char* versionFlag);
+
+// Both readers can run here.
+bool hostReadersRun();
+
+struct Position {
+    double latitude = 0.0;
+    double longitude = 0.0;
+};
+
+// The positions gpsbabel reads from a file, through its unicsv writer: "No,Latitude,
+// Longitude,...". The selection is "-t", "-w" or "-r"; nothing when gpsbabel fails.
+std::optional<std::vector<Position>> readBack(const TempRoot& root, const std::string& format,
+                                              const std::string& selection,
+                                              const std::string& hostFile);
+
+// The lines of a text, without their newlines; a last line without one is kept as well.
+std::vector<std::string> textLines(const std::string& text);
+
+}  // namespace kelvaro::test

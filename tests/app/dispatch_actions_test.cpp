@@ -347,9 +347,9 @@ TEST_F(Dispatch, ANewLimitRedrawsTheSpeedZoneOnce) {
     startRunning();
     runTurn(app_);
     app_.trip->speedLimitNow = 90;
-    EXPECT_TRUE(redrawFlags(*app_.trip, false).speed);
+    EXPECT_TRUE(redrawFlags(*app_.trip, app_.dashboard->shown(), false).speed);
     runTurn(app_);
-    EXPECT_FALSE(redrawFlags(*app_.trip, false).speed);
+    EXPECT_FALSE(redrawFlags(*app_.trip, app_.dashboard->shown(), false).speed);
 }
 
 TEST_F(Dispatch, ThePickerTogglesAndClearsTheMaximumSpeedInBothCopies) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "app/settings.h"
@@ -102,6 +103,11 @@ class DashboardLayout {
     // The speed-preset panel over the dashboard, then a flush.
     void drawSpeedPanel();
 
+    // Told the name of each item of a zone just before it is drawn, `background` for what
+    // clears a zone: what lets a layout check tell the items' pixels apart.
+    using ItemWatcher = std::function<void(const char* item, bool background)>;
+    void watchItems(ItemWatcher watcher) { watcher_ = std::move(watcher); }
+
     void showMessage(const std::string& text);
     // The text blinks in the message box for the next six calls of blinkMessage(): on,
     // off, on, off, on, off.
@@ -109,6 +115,11 @@ class DashboardLayout {
     void blinkMessage();
 
   private:
+    void item(const char* name, bool background = false) const {
+        if (watcher_) {
+            watcher_(name, background);
+        }
+    }
     const Image* picture() const;
     const char* label(int32_t number) const;
     int32_t messageWidth() const;
@@ -122,6 +133,7 @@ class DashboardLayout {
     bool colonShown_ = false;  // the next lost-fix clock shows "--:--"
     DashboardColours colours_;
     bool fixValid_ = false;
+    ItemWatcher watcher_;
     Application& app_;
 };
 

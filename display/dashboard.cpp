@@ -457,7 +457,12 @@ void DashboardLayout::drawSpeedZone(bool redraw) {
     if (s.speedalarm != SpeedAlarm::Audible && limit != 0 && trip.speed > limit) {
         const std::optional<Image>& sign = app_.speedLimitImage;
         if (sign) {
-            drawImage(*sign, centre.x - sign->width / 2, centre.y - sign->height / 2, true);
+            // One picture serves both screens: sized to hold the wide screen's figures, it
+            // is narrowed on the small one to the room the zone's other values leave.
+            const Rect& room = g.speedSignRoom;
+            drawImageShrunk(*sign, centre.x, centre.y,
+                            std::min(centre.x - room.x0, room.x1 - centre.x),
+                            std::min(centre.y - room.y0, room.y1 - centre.y), true);
         }
         // Without the sign a white box keeps the black figures readable on any scheme.
         drawText(centre.x, centre.y, speed, kBlack, kWhite, HAlign::Centre, VAlign::Centre, 0, 0, 0,

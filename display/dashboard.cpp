@@ -350,10 +350,12 @@ void DashboardLayout::drawTitle(double gmtOffset, bool fixValid, bool redraw) {
     }
     const DashboardGeometry& g = geometry_;
     const DashboardColours& c = colours_;
+    item("title bar", true);
     repaintRect(picture(), g.titleClear, c.bottomBackground);
     // The bar of "--|--" descends below the title bar; blended again every turn it would
     // darken the frame line and the rows under it.
     const KeptRows below(g.titleClear.y1 + 1, 12, keptRows_);
+    item("title");
     put(g.titleText, kTitle, c.label, c.bottomBackground, HAlign::Left, VAlign::Centre, 3);
     std::string clock;
     if (fixValid) {
@@ -362,6 +364,7 @@ void DashboardLayout::drawTitle(double gmtOffset, bool fixValid, bool redraw) {
         clock = colonShown_ ? "--:--" : "--|--";
         colonShown_ = !colonShown_;
     }
+    item("clock");
     put(g.clock, clock, c.label, c.bottomBackground, HAlign::Right, VAlign::Centre, 2);
 }
 
@@ -372,7 +375,9 @@ void DashboardLayout::showMessage(const std::string& text) {
 
 void DashboardLayout::showText(std::string_view text) const {
     const DashboardColours& c = colours_;
+    item("message box", true);
     repaintRect(picture(), geometry_.messageBox, c.topBackground);
+    item("message");
     put(geometry_.messageText, fitted(text, 3, messageWidth()), c.topValue, c.topBackground,
         HAlign::Left, VAlign::Centre, 3);
 }
@@ -399,8 +404,10 @@ void DashboardLayout::blinkMessage() {
     const DashboardColours& c = colours_;
     const Rect& box = geometry_.messageBox;
     shown_.messageLine = false;
+    item("message box", true);
     if (blinkOn_) {
         fillRoundRect(box.x0, box.y0, box.x1, box.y1, c.messageBox, 4);
+        item("message");
         put(geometry_.messageText, fitted(message_, 3, messageWidth()), c.messageText, c.messageBox,
             HAlign::Left, VAlign::Centre, 3);
     } else {
@@ -418,29 +425,36 @@ void DashboardLayout::drawInfoBox(Coordinates style, bool redraw) {
     const DashboardColours& c = colours_;
     const TripStats& trip = *app_.trip;
     const Settings& s = liveSettings;
+    item("information box", true);
     clearZone(g.infoBox, c.topBackground);
     // While waiting for the date with a log already open the log cannot be stopped here.
     const bool logLocked = trip.page == Page::AwaitingTime && s.logfilename != "none";
     if (picture() == nullptr && !logLocked) {
+        item("log button");
         const Rect& b = g.logButton;
         drawBevelButton(b.x0, b.y0, b.x1, b.y1, "0_0", c.lines, c.bottomBackground, 3, 6);
     }
 
     const bool feet = s.units == Units::English;
+    item("altitude unit");
     put(g.altitudeUnit, label(altitudeUnitText(s.units)), c.label, c.topBackground, HAlign::Right,
         VAlign::Top, 3);
     const double altitude = feet ? trip.altitude * kFeetPerMetre : trip.altitude;
     const int32_t shown =
         std::isfinite(altitude) && std::fabs(altitude) < 1e9 ? static_cast<int32_t>(altitude) : 0;
+    item("altitude");
     put(g.altitudeValue, format("%4d", shown), c.topValue, c.topBackground, HAlign::Right,
         VAlign::Top, 1);
 
     const PositionText position =
         formatPosition(style, trip.lat, trip.lon, label(56), label(57), label(58), label(59));
+    item("latitude");
     put(g.latitude, position.latitude, c.topValue, c.topBackground, HAlign::Left, VAlign::Top, 2);
+    item("longitude");
     put(g.longitude, position.longitude, c.topValue, c.topBackground, HAlign::Left, VAlign::Bottom,
         2);
 
+    item("slope");
     drawSlopeIndicator(g, InstrumentPaint{c.topValue, c.topBackground, picture()},
                        trip.inclinationSamples, displayUnitFactor(s.units));
 }
@@ -451,6 +465,7 @@ void DashboardLayout::drawCompass(CompassStyle style, bool redraw) {
     }
     static const LanguageTexts noTexts;
     const DashboardColours& c = colours_;
+    item("compass");
     drawCompassRose(geometry_, InstrumentPaint{c.topValue, c.topBackground, picture()}, style,
                     app_.trip->course, app_.texts ? *app_.texts : noTexts, app_.compassPoints);
 }
@@ -463,34 +478,48 @@ void DashboardLayout::drawSpeedZone(bool redraw) {
     const DashboardColours& c = colours_;
     const TripStats& trip = *app_.trip;
     Settings& s = liveSettings;
+    item("speed zone", true);
     clearZone(g.speedZone, c.topBackground);
 
+    item("average speed");
     put(g.averageSpeed, format("%.1f", trip.averageSpeed), c.topValue, c.topBackground,
         HAlign::Right, VAlign::Top, 1);
+    item("moving average speed");
     put(g.movingAverageSpeed, format("%.1f", trip.movingAverageSpeed), c.topValue, c.topBackground,
         HAlign::Right, VAlign::Bottom, 1);
+    item("speed unit");
     put(g.speedUnit, label(speedUnitText(s.units)), c.label, c.topBackground, HAlign::Right,
         VAlign::Centre, 3);
     const int32_t limit = trip.speedLimitNow;
     if (limit != 0) {
+        item("speed limit");
         drawText(g.speedLimit.x, g.speedLimit.y, format("> %d", limit), c.topValue, c.topBackground,
                  HAlign::Centre, VAlign::Bottom, 2, 1, c.label, false);
     }
     if (s.maxspeeddisplay) {
+        item("top speed");
         put(g.maxSpeed, format("%d", s.maxspeedvalue), c.topValue, c.topBackground, HAlign::Left,
             VAlign::Top, 1);
     }
 
     const InstrumentPaint paint{c.topValue, c.topBackground, picture()};
+    item("satellites");
     drawSatelliteBars(g, paint, trip.satellites);
+    item("acceleration");
     drawAccelerationArrow(g, paint, trip.acceleration, s.accelerometer);
 
+    item("speed");
     const std::string speed = format("%d", trip.speed);
     const Anchor& centre = g.speedCentre;
     if (s.speedalarm != SpeedAlarm::Audible && limit != 0 && trip.speed > limit) {
         const std::optional<Image>& sign = app_.speedLimitImage;
         if (sign) {
-            drawImage(*sign, centre.x - sign->width / 2, centre.y - sign->height / 2, true);
+            // One picture serves both screens: sized to hold the wide screen's figures, it
+            // is narrowed on the small one to the room the zone's other values leave.
+            const Rect& room = g.speedSignRoom;
+            drawImageShrunk(*sign, centre.x, centre.y,
+                            std::min(centre.x - room.x0, room.x1 - centre.x),
+                            std::min(centre.y - room.y0, room.y1 - centre.y), true);
         }
         // Without the sign a white box keeps the black figures readable on any scheme.
         drawText(centre.x, centre.y, speed, kBlack, kWhite, HAlign::Centre, VAlign::Centre, 0, 0, 0,
@@ -508,16 +537,21 @@ void DashboardLayout::drawDistanceZone(bool redraw) {
     const DashboardGeometry& g = geometry_;
     const DashboardColours& c = colours_;
     const TripStats& trip = *app_.trip;
+    item("distance zone", true);
     clearZone(g.distanceZone, c.bottomBackground);
+    item("trip distance");
     put(g.tripDistance, formatTripDistance(trip.tripDistance), c.bottomValue, c.bottomBackground,
         HAlign::Right, VAlign::Top, 1);
+    item("partial distance");
     put(g.partialDistance, formatPartialDistance(trip.partialDistance), c.bottomValue,
         c.bottomBackground, HAlign::Right, VAlign::Bottom, 1);
     // The unit lies right of the zone, outside what was cleared: blended again onto its
     // own pixels it would thicken with every redraw.
     const std::string unit = label(distanceUnitText(liveSettings.units));
+    item("distance unit");
     repaintRect(picture(), rightTopTextBox(g.distanceUnit, unit, 3), c.bottomBackground);
     put(g.distanceUnit, unit, c.label, c.bottomBackground, HAlign::Right, VAlign::Top, 3);
+    item("distance label");
     drawText(g.distanceLabel.x, g.distanceLabel.y, label(10), c.bottomBackground, c.bottomValue,
              HAlign::Left, VAlign::Top, 3, 0, 0, true);
 }
@@ -529,13 +563,17 @@ void DashboardLayout::drawTimeZone(bool redraw) {
     const DashboardGeometry& g = geometry_;
     const DashboardColours& c = colours_;
     const TripStats& trip = *app_.trip;
+    item("time zone", true);
     clearZone(g.timeZone, c.bottomBackground);
     if (picture() == nullptr) {
+        item("hide button");
         const Rect& b = g.hideButton;
         drawBevelButton(b.x0, b.y0, b.x1, b.y1, "_", c.lines, c.bottomBackground, 2, 6);
     }
+    item("elapsed time");
     put(g.elapsedTime, formatDuration(trip.elapsed), c.bottomValue, c.bottomBackground,
         HAlign::Right, VAlign::Top, 1);
+    item("moving time");
     put(g.movingTime, formatDuration(trip.moving), c.bottomValue, c.bottomBackground, HAlign::Right,
         VAlign::Bottom, 1);
 }
@@ -546,8 +584,10 @@ void DashboardLayout::drawButtons(bool redraw) {
     }
     const DashboardColours& c = colours_;
     const Rect& x = geometry_.exitButton;
+    item("exit button");
     drawBevelButton(x.x0, x.y0, x.x1, x.y1, "X", c.lines, c.bottomBackground, 2, 6);
     const Rect& s = geometry_.setupButton;
+    item("setup button");
     drawBevelButton(s.x0, s.y0, s.x1, s.y1, "][", c.lines, c.bottomBackground, 2, 6);
 }
 

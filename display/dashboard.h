@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -138,6 +139,11 @@ class DashboardLayout {
     // The speed-preset panel over the dashboard, then a flush.
     void drawSpeedPanel();
 
+    // Told the name of each item of a zone just before it is drawn, `background` for what
+    // clears a zone: what lets a layout check tell the items' pixels apart.
+    using ItemWatcher = std::function<void(const char* item, bool background)>;
+    void watchItems(ItemWatcher watcher) { watcher_ = std::move(watcher); }
+
     void showMessage(const std::string& text);
     // The text blinks in the message box for the next six calls of blinkMessage(): on,
     // off, on, off, on, off.
@@ -145,6 +151,11 @@ class DashboardLayout {
     void blinkMessage();
 
   private:
+    void item(const char* name, bool background = false) const {
+        if (watcher_) {
+            watcher_(name, background);
+        }
+    }
     const Image* picture() const;
     const char* label(int32_t number) const;
     int32_t messageWidth() const;
@@ -162,6 +173,7 @@ class DashboardLayout {
     bool fixValid_ = false;
     ShownValues shown_;
     std::vector<Color565> keptRows_;  // the rows under the title bar while it is drawn
+    ItemWatcher watcher_;
     Application& app_;
 };
 

@@ -19,6 +19,9 @@ DashboardGeometry dashboardGeometry(int32_t width, int32_t height) {
     const int32_t a = W == 320 ? 190 : 215;
     const int32_t c = (4 * W) / 10;
     const int32_t d = W == 320 ? 60 : 65;
+    // The small screen has no room to spare: several of its places below differ from the
+    // wide screen's so that the widest value of each item stays clear of its neighbours.
+    const bool small = W == 320;
 
     DashboardGeometry g;
     g.width = W;
@@ -36,32 +39,43 @@ DashboardGeometry dashboardGeometry(int32_t width, int32_t height) {
     g.messageBox = {c + 2, 22, W - 34, 48};
     g.speedZone = {c, 50, W - 1, a};
     g.timeZone = {0, a, W / 2, H - 1};
-    g.distanceZone = {W / 2, a, W - 40, H - 1};
+    // A four-digit trip distance beside the label needs the zone to reach closer to the
+    // setup button on the small screen.
+    g.distanceZone = {W / 2, a, small ? W - 33 : W - 40, H - 1};
     g.bottomBand = {0, a, W - 1, H - 1};
 
     const int32_t sx = (W - c - 1) / 2 + c;
-    const int32_t sy = (a - 50) / 2 + 50;
+    // On the small screen the speed sits midway between the row under the average speed
+    // (71) and the satellite bars (151), where the limit sign has room to hold it.
+    const int32_t sy = small ? 111 : (a - 50) / 2 + 50;
     g.titleText = {c + 8, 10};
     g.clock = {W - 34, 10};
     g.messageText = {c + 6, 35};
-    g.altitudeValue = {c - 43, 4};
-    g.altitudeUnit = {c - 33, 4};
-    g.latitude = {2, 32};
+    // A five-digit altitude in feet fills the small screen's row between the log button and
+    // the slope, so its unit goes under it; on the wide screen a gap of 3 clears "m".
+    g.altitudeValue = {small ? c - 32 : c - 46, 4};
+    g.altitudeUnit = small ? Anchor{c - 36, 21} : Anchor{c - 33, 4};
+    // Room for the slope's figures between the wedge and the latitude.
+    g.latitude = {2, small ? 34 : 32};
     g.longitude = {2, d - 2};
     g.speedCentre = {sx, sy};
     g.averageSpeed = {W - 3, 54};
     g.movingAverageSpeed = {W - 3, a - 2};
-    g.speedUnit = {W - 3, sy};
+    // On the small screen beside the speed the unit would meet three-digit figures.
+    g.speedUnit = {W - 3, small ? a - 25 : sy};
     g.speedLimit = {(W - 1 - c) / 2 + c, a - 4};
     g.maxSpeed = {c + 2, 52};
     g.elapsedTime = {W / 2 - 2, a + 4};
     g.movingTime = {W / 2 - 2, H - 3};
-    g.tripDistance = {W - 42, a + 4};
-    g.partialDistance = {W - 42, H - 3};
+    g.tripDistance = {g.distanceZone.x1 - 2, a + 4};
+    g.partialDistance = {g.distanceZone.x1 - 2, H - 3};
     g.distanceUnit = {W - 2, a + 4};
-    g.distanceLabel = {W / 2 + 4, a + 4};
+    g.distanceLabel = {small ? W / 2 + 3 : W / 2 + 4, a + 4};
 
-    g.slopeBox = {c - 31, 4, c, 25};
+    // The wedge's 19 lines end right under the frame on the small screen, so that its
+    // figures fit above the latitude.
+    g.slopeBox = small ? Rect{c - 31, 1, c, 20} : Rect{c - 31, 4, c, 25};
+    g.slopeText = {g.slopeBox.x1 - 4, g.slopeBox.y1 + (small ? 2 : 4)};
     g.satelliteBox = {c + 4, a - 38, c + 28, a - 14};
     g.compassCentre = {c / 2, (a - d) / 2 + d};
     g.compassRadius = std::min(a - d, c) / 2 - 15;
@@ -69,6 +83,10 @@ DashboardGeometry dashboardGeometry(int32_t width, int32_t height) {
     g.arrowHalfLength = (a - 50) / 6;
     g.arrowHead = g.arrowHalfLength / 3;
     g.arrowBaseline = 50 + g.arrowHead;
+    // The whole zone's width, in a band centred on the speed that ends above the satellite
+    // bars.
+    const int32_t signBottom = g.satelliteBox.y0 - 1;
+    g.speedSignRoom = {c + 1, 2 * sy - signBottom, W - 2, signBottom};
 
     g.exitButton = {W - 32, 1, W - 2, 31};
     g.setupButton = {W - 32, H - 32, W - 2, H - 2};

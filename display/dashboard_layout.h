@@ -76,6 +76,7 @@ struct DashboardGeometry {
     Anchor distanceLabel;
 
     Rect slopeBox;
+    Anchor slopeText;  // right and top of the slope's figures
     Rect satelliteBox;
     Anchor compassCentre;
     int32_t compassRadius = 0;
@@ -83,6 +84,7 @@ struct DashboardGeometry {
     int32_t arrowHalfLength = 0;
     int32_t arrowHead = 0;
     int32_t arrowBaseline = 0;
+    Rect speedSignRoom;  // what the speed-limit sign may cover around the speed centre
 
     Rect exitButton;   // "X"
     Rect setupButton;  // "]["

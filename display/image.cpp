@@ -199,4 +199,31 @@ void drawImage(const Image& image, int32_t dx, int32_t dy, bool transparent) {
     drawImageRegion(image, dx, dy, 0, 0, image.width - 1, image.height - 1, transparent);
 }
 
+void drawImageShrunk(const Image& image, int32_t cx, int32_t cy, int32_t halfWidth,
+                     int32_t halfHeight, bool transparent) {
+    if (halfWidth < 0 || halfHeight < 0) {
+        return;
+    }
+    // Shown columns: the first `left` of the picture, then its last `right`.
+    const auto width =
+        static_cast<int32_t>(std::min<int64_t>(image.width, 2 * int64_t{halfWidth} + 1));
+    const auto height =
+        static_cast<int32_t>(std::min<int64_t>(image.height, 2 * int64_t{halfHeight} + 1));
+    const int32_t left = width / 2;
+    const int32_t top = height / 2;
+    const int32_t right = width - left;
+    const int32_t bottom = height - top;
+    const int32_t x = cx - width / 2;
+    const int32_t y = cy - height / 2;
+    const int32_t skipX = image.width - width;
+    const int32_t skipY = image.height - height;
+    drawImageRegion(image, x, y, 0, 0, left - 1, top - 1, transparent);
+    drawImageRegion(image, x - skipX, y, image.width - right, 0, image.width - 1, top - 1,
+                    transparent);
+    drawImageRegion(image, x, y - skipY, 0, image.height - bottom, left - 1, image.height - 1,
+                    transparent);
+    drawImageRegion(image, x - skipX, y - skipY, image.width - right, image.height - bottom,
+                    image.width - 1, image.height - 1, transparent);
+}
+
 }  // namespace kelvaro

@@ -37,5 +37,10 @@ std::optional<Image> decodeBmp(const uint8_t* data, size_t size);
 void drawImageRegion(const Image& image, int32_t dx, int32_t dy, int32_t sx0, int32_t sy0,
                      int32_t sx1, int32_t sy1, bool transparent);
 void drawImage(const Image& image, int32_t dx, int32_t dy, bool transparent);
+// The picture centred on (cx, cy) as drawImage() places it, but no wider than 2 * halfWidth
+// + 1 and no taller than 2 * halfHeight + 1: what is too much is left out of its middle
+// columns and rows, so that its edges (a sign's rim) stay whole.
+void drawImageShrunk(const Image& image, int32_t cx, int32_t cy, int32_t halfWidth,
+                     int32_t halfHeight, bool transparent);
 
 }  // namespace kelvaro

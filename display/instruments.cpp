@@ -155,7 +155,7 @@ void drawSlopeIndicator(const DashboardGeometry& g, const InstrumentPaint& paint
                         const std::deque<std::pair<double, double>>& samples, double unitFactor) {
     const Rect& box = g.slopeBox;
     const int32_t t = textHeight(3, "0123456789");
-    repaint(paint, Rect{box.x0, box.y0, box.x1 - 1, box.y1 + t + 4});
+    repaint(paint, Rect{box.x0, box.y0, box.x1 - 1, g.slopeText.y + t});
 
     const int32_t n = static_cast<int32_t>(slopePercent(samples, unitFactor));
     const int32_t lines = std::min(2 * std::abs(n), 20);
@@ -172,8 +172,8 @@ void drawSlopeIndicator(const DashboardGeometry& g, const InstrumentPaint& paint
     }
     char percent[16];
     std::snprintf(percent, sizeof percent, "%d%%", n);
-    drawText(box.x1 - 4, box.y1 + 4, percent, paint.ink, paint.paper, HAlign::Right, VAlign::Top, 3,
-             0, 0, true);
+    drawText(g.slopeText.x, g.slopeText.y, percent, paint.ink, paint.paper, HAlign::Right,
+             VAlign::Top, 3, 0, 0, true);
 }
 
 int32_t filledSatelliteBars(int32_t count) {

@@ -44,14 +44,12 @@ DashboardScene::DashboardScene(uint32_t xres, uint32_t yres) : device_(xres, yre
     fonts_ = device_.installFonts();
     initFonts();
     clearRows(0, screenHeight(), 0);
-    device_.root().write("/mnt/sdcard/kelvaro/english.lng", projectFile("data/english.lng"));
     app_.trip = createTripStats(liveSettings);
     app_.screenWidth = screenWidth();
     app_.screenHeight = screenHeight();
     app_.dashboard = std::make_unique<DashboardLayout>(screenWidth(), screenHeight(), app_);
     app_.texts = std::make_unique<LanguageTexts>();
-    loadLanguage(*app_.texts, "/mnt/sdcard/kelvaro", "english.lng");
-    app_.compassPoints = buildCompassPoints(*app_.texts);
+    putLanguage("english.lng");
     app_.dashboard->applyColorScheme(ColorScheme::Day, FixTime{}, 0.0, 0.0, 1.0, false);
 }
 
@@ -64,6 +62,12 @@ std::string DashboardScene::putPicture(const std::string& name) const {
     const std::string devicePath = "/mnt/sdcard/kelvaro/images/" + name;
     device_.root().write(devicePath, projectFile("data/images/" + name));
     return devicePath;
+}
+
+void DashboardScene::putLanguage(const std::string& name) {
+    device_.root().write("/mnt/sdcard/kelvaro/" + name, projectFile("data/" + name));
+    loadLanguage(*app_.texts, "/mnt/sdcard/kelvaro", name);
+    app_.compassPoints = buildCompassPoints(*app_.texts);
 }
 
 void DashboardScene::loadSpeedPictures() {

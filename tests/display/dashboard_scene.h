@@ -28,6 +28,8 @@ class DashboardScene {
     // A file of data/images put on the card as /mnt/sdcard/kelvaro/images/NAME; its device
     // path.
     std::string putPicture(const std::string& name) const;
+    // A language file of data/ put on the card and loaded, the compass names built from it.
+    void putLanguage(const std::string& name);
     // The speed-preset panel and the limit sign, loaded as start-up loads them.
     void loadSpeedPictures();
 

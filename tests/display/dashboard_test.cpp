@@ -337,7 +337,7 @@ TEST_F(DashboardDrawTest, VisualAlarmShowsTheSign) {
     TripStats& t = scene_.trip();
     DashboardLayout& d = scene_.dashboard();
     const Anchor& centre = g().speedCentre;
-    const int32_t ringY = centre.y - 50;  // the sign's red rim, above the figures
+    const int32_t ringY = centre.y - 38;  // the sign's red rim, above the figures
     const auto at = [&](int32_t x, int32_t y) {
         return screen.offscreen[static_cast<size_t>(y) * screenWidth() + x];
     };

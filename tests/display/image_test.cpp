@@ -262,6 +262,45 @@ TEST_F(DrawImage, PartsBeyondThePictureOrTheScreenAreLeftOut) {
     EXPECT_EQ(at(319, 0), kSentinel) << "nothing wraps onto the row above";
 }
 
+// Picture row (from the top) and column of a numbered image.
+int32_t rowOf(Color565 p, int32_t height) {
+    return height - 1 - ((p >> 7) & 0x3F);
+}
+
+// A 7 x 5 picture centred on (100, 50): whole where there is room, else its middle columns
+// and rows are left out and its edges kept.
+TEST_F(DrawImage, ShrunkPictureKeepsItsEdges) {
+    const Image image = numberedImage(7, 5);
+    const struct Row {
+        int32_t halfWidth, halfHeight;
+        std::vector<int32_t> columns, rows;  // picture columns and rows, left to right
+    } rows[] = {
+        {3, 2, {0, 1, 2, 3, 4, 5, 6}, {0, 1, 2, 3, 4}},
+        {9, 9, {0, 1, 2, 3, 4, 5, 6}, {0, 1, 2, 3, 4}},
+        {1, 2, {0, 5, 6}, {0, 1, 2, 3, 4}},
+        {2, 1, {0, 1, 4, 5, 6}, {0, 3, 4}},
+        {0, 0, {6}, {4}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.halfWidth << " x " << row.halfHeight);
+        SetUp();
+        drawImageShrunk(image, 100, 50, row.halfWidth, row.halfHeight, false);
+        const auto w = static_cast<int32_t>(row.columns.size());
+        const auto h = static_cast<int32_t>(row.rows.size());
+        EXPECT_EQ(changed(), w * h);
+        for (int32_t j = 0; j < h; ++j) {
+            for (int32_t i = 0; i < w; ++i) {
+                const Color565 p = at(100 - w / 2 + i, 50 - h / 2 + j);
+                EXPECT_EQ(p & 0x7F, row.columns[i]) << i << ", " << j;
+                EXPECT_EQ(rowOf(p, 5), row.rows[j]) << i << ", " << j;
+            }
+        }
+    }
+    SetUp();
+    drawImageShrunk(image, 100, 50, -1, 2, false);
+    EXPECT_EQ(changed(), 0);
+}
+
 TEST_F(DrawImage, TransparentKeyIsSkippedOnlyWhenAsked) {
     Image image = numberedImage(3, 1);
     image.pixels[1] = kTransparentKey;

@@ -130,7 +130,12 @@ TEST_F(PicturesTest, SignOnTheTransparentKey) {
     EXPECT_EQ(at(sign, 0, 0), kTransparentKey);
     EXPECT_EQ(at(sign, sign.width - 1, sign.height - 1), kTransparentKey);
     EXPECT_EQ(at(sign, sign.width / 2, sign.height / 2), 0xFFFF);
-    EXPECT_EQ(at(sign, sign.width / 2, 6), toColor565(214, 0, 0));
+    EXPECT_EQ(at(sign, sign.width / 2, 3), toColor565(214, 0, 0));
+    EXPECT_EQ(at(sign, 3, sign.height / 2), toColor565(214, 0, 0));
+    // Three figures of the wide screen's speed are 169 x 74 pixels of ink.
+    for (const auto& [dx, dy] : {std::pair{-88, 0}, {88, 0}, {0, -38}, {0, 38}}) {
+        EXPECT_EQ(at(sign, sign.width / 2 + dx, sign.height / 2 + dy), 0xFFFF) << dx << ", " << dy;
+    }
     EXPECT_LT(sign.height, 190 - 50) << "smaller than the speed zone";
 }
 

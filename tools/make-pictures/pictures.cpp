@@ -144,10 +144,14 @@ Picture speedZonePanel() {
 }
 
 Picture speedLimitSign() {
-    // Smaller than the speed zone, so the limit and the arrow stay in sight around it.
-    const Canvas canvas(114, 114);
-    fillRect(0, 0, 113, 113, kTransparentKey);
-    limitSign(56, 56, 56, 10);
+    // A plate that holds three figures of the wide screen's speed, and fits between the
+    // arrow, the values and the satellite bars of its speed zone. The small screen draws it
+    // with a few middle rows and columns left out; the rim is whole there too.
+    const Canvas canvas(190, 88);
+    fillRect(0, 0, 189, 87, kTransparentKey);
+    fillRoundRect(0, 0, 189, 87, kWhite, 12);
+    fillRoundRect(1, 1, 188, 86, kSignRed, 11);
+    fillRoundRect(5, 5, 184, 82, kWhite, 8);
     return canvas.take("speed_limit.bmp");
 }
 

@@ -7,13 +7,14 @@
 #include "display/screen.h"
 #include "display/text.h"
 #include "position/gps_feed.h"
+#include "tests/support/sim_runner.h"
 
 namespace kelvaro::test {
 
 namespace {
 
-std::string projectFile(const std::string& relative) {
-    std::ifstream in(std::string(KELVARO_SOURCE_DIR) + "/" + relative, std::ios::binary);
+std::string fileContent(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
@@ -44,7 +45,8 @@ DashboardScene::DashboardScene(uint32_t xres, uint32_t yres) : device_(xres, yre
     fonts_ = device_.installFonts();
     initFonts();
     clearRows(0, screenHeight(), 0);
-    device_.root().write("/mnt/sdcard/kelvaro/english.lng", projectFile("data/english.lng"));
+    device_.root().write("/mnt/sdcard/kelvaro/english.lng",
+                         fileContent(cardFile("kelvaro/english.lng")));
     app_.trip = createTripStats(liveSettings);
     app_.screenWidth = screenWidth();
     app_.screenHeight = screenHeight();
@@ -62,7 +64,7 @@ DashboardScene::~DashboardScene() {
 
 std::string DashboardScene::putPicture(const std::string& name) const {
     const std::string devicePath = "/mnt/sdcard/kelvaro/images/" + name;
-    device_.root().write(devicePath, projectFile("data/images/" + name));
+    device_.root().write(devicePath, fileContent(cardFile("kelvaro/images/" + name)));
     return devicePath;
 }
 

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -30,27 +29,6 @@ constexpr const char* kBootPrefix = "daemon|";
 // What the package holds besides the project's card content, as paths on the card.
 const char* const kPackageOwnFiles[] = {"/kelvaro/kelvaro", "/kelvaro/VERSION",
                                         "/kelvaro/INSTALL.txt"};
-
-std::string fileContent(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-// Every regular file under a folder, by its path below it, with its content.
-std::map<std::string, std::string> filesUnder(const std::string& folder) {
-    std::map<std::string, std::string> files;
-    std::error_code error;
-    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
-        if (it->is_regular_file()) {
-            files["/" + it->path().lexically_relative(folder).string()] =
-                fileContent(it->path().string());
-        }
-    }
-    return files;
-}
 
 // The line of INSTALL.txt that starts the program at boot, as the owner copies it.
 std::string bootLine(const std::string& install) {
@@ -174,11 +152,11 @@ TEST_F(Package, SimulatorRunsOnItsContentAsOnItsOwnCard) {
     EXPECT_NE(fromPackage.read("/mnt/sdcard/kelvaro/config.txt").find("\nbootstart yes\n"),
               std::string::npos);
 
-    std::map<std::string, std::string> packageFiles = filesUnder(fromPackage.root());
+    std::map<std::string, std::string> packageFiles = test::filesUnder(fromPackage.root());
     for (const char* extra : kPackageOwnFiles) {
         EXPECT_EQ(packageFiles.erase(std::string(kCard) + extra), 1u) << extra;
     }
-    const std::map<std::string, std::string> ownFiles = filesUnder(own.root());
+    const std::map<std::string, std::string> ownFiles = test::filesUnder(own.root());
     for (const auto& [path, content] : ownFiles) {
         SCOPED_TRACE(path);
         const auto other = packageFiles.find(path);

@@ -5,10 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 
 #include "app/settings.h"
@@ -18,38 +15,19 @@
 namespace kelvaro {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string fileContent(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-std::map<std::string, std::string> filesUnder(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file()) {
-            files[entry.path().lexically_relative(folder).string()] = fileContent(entry.path());
-        }
-    }
-    return files;
-}
-
 TEST(Card, FreshRootHoldsTheCardContentAndTheFonts) {
     test::TempRoot root;
     root.write("/mnt/sdcard/kelvaro/english.lng", "a card of the tester's own\r\n");
     std::string error;
     ASSERT_TRUE(sim::prepareRoot(root.root(), sim::projectCard(), 320, 240, &error)) << error;
 
-    const std::map<std::string, std::string> card = filesUnder(sim::projectCard());
-    ASSERT_GT(card.count("kelvaro/speed_alarm.ogg"), 0u);
+    const std::map<std::string, std::string> card = test::filesUnder(sim::projectCard());
+    ASSERT_GT(card.count("/kelvaro/speed_alarm.ogg"), 0u);
     for (const auto& [path, content] : card) {
         SCOPED_TRACE(path);
         const std::string expected =
-            path == "kelvaro/english.lng" ? "a card of the tester's own\r\n" : content;
-        EXPECT_TRUE(root.read("/mnt/sdcard/" + path) == expected);
+            path == "/kelvaro/english.lng" ? "a card of the tester's own\r\n" : content;
+        EXPECT_TRUE(root.read("/mnt/sdcard" + path) == expected);
     }
     for (const char* font : {"/mnt/sdcard/skin/Arial.ttf", "/mnt/sdcard/skin/Arialbd.ttf"}) {
         EXPECT_GT(root.read(font).size(), 10000u) << font;

@@ -22,10 +22,7 @@ namespace kelvaro {
 namespace {
 
 constexpr const char* kApplicationName = "kelvaro";
-constexpr const char* kApplicationFolder = "/mnt/sdcard/kelvaro";
 constexpr const char* kGpsFeedPath = "/var/run/gpsfeed";
-constexpr const char* kSpeedZoneImagePath = "/mnt/sdcard/kelvaro/images/speed_zone.bmp";
-constexpr const char* kSpeedLimitImagePath = "/mnt/sdcard/kelvaro/images/speed_limit.bmp";
 constexpr int kChunkSize = 1024;
 // Without the feed for this long the application gives up and leaves.
 constexpr int32_t kFeedTimeoutMilliseconds = 30000;

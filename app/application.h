@@ -15,6 +15,12 @@
 
 namespace kelvaro {
 
+// The application's folder on the card, with its language files, and the two pictures
+// that start-up loads from it.
+inline constexpr const char* kApplicationFolder = "/mnt/sdcard/kelvaro";
+inline constexpr const char* kSpeedZoneImagePath = "/mnt/sdcard/kelvaro/images/speed_zone.bmp";
+inline constexpr const char* kSpeedLimitImagePath = "/mnt/sdcard/kelvaro/images/speed_limit.bmp";
+
 // The main function's own variables for its whole run.
 struct LoopState {
     bool fullRedraw = false;              // redraw every dashboard group in this turn

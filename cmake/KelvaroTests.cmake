@@ -19,7 +19,7 @@ target_compile_definitions(kelvaro_test_support PUBLIC
     KELVARO_SHARED_DIR="${CMAKE_SOURCE_DIR}/../shared")
 kelvaro_warnings(kelvaro_test_support)
 
-foreach(module app position display recording navlink sim tools)
+foreach(module app position display recording navlink sim tools packaging)
     file(GLOB module_tests CONFIGURE_DEPENDS tests/${module}/*.cpp)
     if(module_tests)
         add_executable(test_${module} ${module_tests})

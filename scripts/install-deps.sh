@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the host build, the tests, fuzzing and the benches
-# need; with --device also the cross compiler and qemu for the device build. Does not
-# touch apt at all when everything is installed already.
+# need; with --device also the cross compiler and qemu for the device build, with --sound
+# the audio tools that make the card's alarm sound. Does not touch apt at all when
+# everything is installed already.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -13,12 +14,14 @@ packages+=(libsdl2-dev xvfb xdotool x11-apps)
 # The device build also unpacks and builds Debian source packages (dpkg-dev, bzip2, xz-utils,
 # make) and checks the binary it made with file.
 device_packages=(crossbuild-essential-armel qemu-user dpkg-dev bzip2 xz-utils make file)
+sound_packages=(sox vorbis-tools)
 
 for arg in "$@"; do
     case "$arg" in
     --device) packages+=("${device_packages[@]}") ;;
+    --sound) packages+=("${sound_packages[@]}") ;;
     *)
-        echo "usage: $0 [--device]" >&2
+        echo "usage: $0 [--device] [--sound]" >&2
         exit 2
         ;;
     esac

@@ -7,7 +7,7 @@
 namespace kelvaro::sim {
 
 const char* const usageText =
-    "usage: kelvaro-sim --root DIR [--nmea FILE] [--screen WxH] [--events FILE]\n"
+    "usage: kelvaro-sim --root DIR [--card DIR] [--nmea FILE] [--screen WxH] [--events FILE]\n"
     "                   [--frames DIR] [--frame-every SECONDS] [--realtime] [--max-seconds N]\n"
     "                   [--touch ts|event] [--window [--scale N]]\n";
 
@@ -66,6 +66,8 @@ bool parseOptions(int argc, const char* const* argv, Options* options, std::stri
             return false;
         } else if (name == "--root") {
             options->root = value();
+        } else if (name == "--card") {
+            options->card = value();
         } else if (name == "--nmea") {
             options->nmea = value();
         } else if (name == "--events") {

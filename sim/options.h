@@ -8,6 +8,7 @@ namespace kelvaro::sim {
 
 struct Options {
     std::string root;            // --root DIR: the device's file system
+    std::string card;            // --card DIR: the card's content; empty = the project's
     std::string nmea;            // --nmea FILE: the log replayed as the GPS feed; empty = no feed
     std::string events;          // --events FILE: scripted taps, requests, feed breaks, frames
     std::string frames;          // --frames DIR: where frames are written, else ROOT/frames

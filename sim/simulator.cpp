@@ -47,7 +47,8 @@ int simMain(int argc, const char* const* argv) {
     if (!options.events.empty() && !readEvents(options.events, &events, &error)) {
         return refuse(error);
     }
-    if (!prepareRoot(options.root, options.screenWidth, options.screenHeight, &error)) {
+    const std::string card = options.card.empty() ? projectCard() : options.card;
+    if (!prepareRoot(options.root, card, options.screenWidth, options.screenHeight, &error)) {
         return refuse(error);
     }
 

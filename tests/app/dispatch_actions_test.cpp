@@ -41,7 +41,7 @@ class Dispatch : public ::testing::Test {
     void SetUp() override {
         closeUiOwner();
         std::string error;
-        ASSERT_TRUE(sim::prepareRoot(root_.root(), 320, 240, &error)) << error;
+        ASSERT_TRUE(sim::prepareRoot(root_.root(), sim::projectCard(), 320, 240, &error)) << error;
         const std::string feedPath = root_.path("/var/run/gpsfeed");
         ASSERT_EQ(::mkfifo(feedPath.c_str(), 0644), 0);
         writer_ = ::open(feedPath.c_str(), O_RDWR | O_NONBLOCK);

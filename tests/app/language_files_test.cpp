@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/language.h"
+#include "tests/support/sim_runner.h"
 #include "tests/support/temp_root.h"
 
 namespace kelvaro {
@@ -97,7 +98,7 @@ const int32_t kUsedNumbers[] = {
 };
 
 std::string readShipped(const std::string& name) {
-    std::ifstream in(std::string(KELVARO_SOURCE_DIR) + "/data/" + name, std::ios::binary);
+    std::ifstream in(test::cardFile("kelvaro/" + name), std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();

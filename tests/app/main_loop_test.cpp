@@ -38,7 +38,7 @@ class MainLoop : public ::testing::Test {
     void SetUp() override {
         feedPath_ = root_.path("/var/run/gpsfeed");
         std::string error;
-        ASSERT_TRUE(sim::prepareRoot(root_.root(), 320, 240, &error)) << error;
+        ASSERT_TRUE(sim::prepareRoot(root_.root(), sim::projectCard(), 320, 240, &error)) << error;
     }
     void TearDown() override {
         closeFeed();

@@ -7,13 +7,14 @@
 #include "display/screen.h"
 #include "display/text.h"
 #include "position/gps_feed.h"
+#include "tests/support/sim_runner.h"
 
 namespace kelvaro::test {
 
 namespace {
 
-std::string projectFile(const std::string& relative) {
-    std::ifstream in(std::string(KELVARO_SOURCE_DIR) + "/" + relative, std::ios::binary);
+std::string fileContent(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
@@ -60,12 +61,12 @@ DashboardScene::~DashboardScene() {
 
 std::string DashboardScene::putPicture(const std::string& name) const {
     const std::string devicePath = "/mnt/sdcard/kelvaro/images/" + name;
-    device_.root().write(devicePath, projectFile("data/images/" + name));
+    device_.root().write(devicePath, fileContent(cardFile("kelvaro/images/" + name)));
     return devicePath;
 }
 
 void DashboardScene::putLanguage(const std::string& name) {
-    device_.root().write("/mnt/sdcard/kelvaro/" + name, projectFile("data/" + name));
+    device_.root().write("/mnt/sdcard/kelvaro/" + name, fileContent(cardFile("kelvaro/" + name)));
     loadLanguage(*app_.texts, "/mnt/sdcard/kelvaro", name);
     app_.compassPoints = buildCompassPoints(*app_.texts);
 }

@@ -25,8 +25,8 @@ class DashboardScene {
     TripStats& trip() { return *app_.trip; }
     DashboardLayout& dashboard() { return *app_.dashboard; }
 
-    // A file of data/images put on the card as /mnt/sdcard/kelvaro/images/NAME; its device
-    // path.
+    // A picture of the project's card content put on the card as
+    // /mnt/sdcard/kelvaro/images/NAME; its device path.
     std::string putPicture(const std::string& name) const;
     // A language file of data/ put on the card and loaded, the compass names built from it.
     void putLanguage(const std::string& name);

@@ -12,12 +12,13 @@
 #include "display/text.h"
 #include "tests/display/golden.h"
 #include "tests/display/screen_fixture.h"
+#include "tests/support/sim_runner.h"
 
 namespace kelvaro {
 namespace {
 
-std::string sourceFile(const std::string& relative) {
-    std::ifstream in(std::string(KELVARO_SOURCE_DIR) + "/" + relative, std::ios::binary);
+std::string fileContent(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
@@ -32,7 +33,7 @@ class SetupFrames : public testing::TestWithParam<std::pair<uint32_t, uint32_t>>
         initFonts();
         for (const char* language : {"english.lng", "french.lng", "german.lng"}) {
             device_.root().write(std::string("/mnt/sdcard/kelvaro/") + language,
-                                 sourceFile(std::string("data/") + language));
+                                 fileContent(test::cardFile(std::string("kelvaro/") + language)));
         }
         device_.root().write("/mnt/sdcard/kelvaro/speed_alarm.ogg", "");
         device_.root().write("/mnt/sdcard/kelvaro/chime.ogg", "");

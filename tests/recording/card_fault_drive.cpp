@@ -123,7 +123,7 @@ void prepareDriveCard(const TempRoot& root, const std::string& format) {
     root.write("/mnt/sdcard/kelvaro/config.txt",
                "trackformat " + format + "\ntrackperiod 0\ntrackcourse 0\ntrackdistance 0\n");
     std::string error;
-    if (!sim::prepareRoot(root.root(), 320, 240, &error)) {
+    if (!sim::prepareRoot(root.root(), sim::projectCard(), 320, 240, &error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
     }
 }

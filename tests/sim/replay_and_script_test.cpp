@@ -158,10 +158,12 @@ TEST_F(EventsScript, RefusesBadLinesNamingTheLine) {
 TEST(SimOptions, ParsesTheCommandLineAndRefusesWhatItDoesNotKnow) {
     Options options;
     std::string error;
-    const char* good[] = {"kelvaro-sim", "--root", "r",      "--screen",      "480x272",
-                          "--realtime",  "--nmea", "d.nmea", "--max-seconds", "90"};
-    ASSERT_TRUE(parseOptions(10, good, &options, &error)) << error;
+    const char* good[] = {"kelvaro-sim",   "--root",     "r",      "--screen",
+                          "480x272",       "--realtime", "--nmea", "d.nmea",
+                          "--max-seconds", "90",         "--card", "c"};
+    ASSERT_TRUE(parseOptions(12, good, &options, &error)) << error;
     EXPECT_EQ(options.root, "r");
+    EXPECT_EQ(options.card, "c");
     EXPECT_EQ(options.screenWidth, 480u);
     EXPECT_EQ(options.screenHeight, 272u);
     EXPECT_TRUE(options.realtime);

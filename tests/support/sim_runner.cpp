@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "sim/card.h"
 #include "sim/simulator.h"
 
 namespace kelvaro::test {
@@ -54,6 +55,10 @@ double reportValue(const std::string& report, const std::string& key) {
 
 std::string dataFile(const std::string& relativePath) {
     return std::string(KELVARO_SOURCE_DIR) + "/data/" + relativePath;
+}
+
+std::string cardFile(const std::string& relativePath) {
+    return sim::projectCard() + "/" + relativePath;
 }
 
 }  // namespace kelvaro::test

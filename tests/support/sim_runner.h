@@ -20,4 +20,7 @@ double reportValue(const std::string& report, const std::string& key);
 // A file of the project's data folder.
 std::string dataFile(const std::string& relativePath);
 
+// A file of the project's card content, laid out as the card is: "kelvaro/english.lng".
+std::string cardFile(const std::string& relativePath);
+
 }  // namespace kelvaro::test

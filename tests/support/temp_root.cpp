@@ -51,4 +51,25 @@ bool makeFolders(const std::string& hostPath) {
     return !error;
 }
 
+std::string hostFileContent(const std::string& hostPath) {
+    std::ifstream in(hostPath, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::map<std::string, std::string> filesUnder(const std::string& hostFolder) {
+    namespace fs = std::filesystem;
+    std::map<std::string, std::string> files;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(hostFolder, error), end; !error && it != end;
+         it.increment(error)) {
+        if (it->is_regular_file()) {
+            files["/" + it->path().lexically_relative(hostFolder).string()] =
+                hostFileContent(it->path().string());
+        }
+    }
+    return files;
+}
+
 }  // namespace kelvaro::test

@@ -2,6 +2,7 @@
 // in front of every device path, so the code under test reads and writes only there.
 #pragma once
 
+#include <map>
 #include <string>
 
 namespace kelvaro::test {
@@ -28,5 +29,12 @@ class TempRoot {
 
 // Makes every folder of a host path (like mkdir -p).
 bool makeFolders(const std::string& hostPath);
+
+// The whole content of a host file; empty when it cannot be read.
+std::string hostFileContent(const std::string& hostPath);
+
+// Every regular file under a host folder with its content, by its path below the folder
+// with a leading "/": "/mnt/sdcard/kelvaro/config.txt" for a root.
+std::map<std::string, std::string> filesUnder(const std::string& hostFolder);
 
 }  // namespace kelvaro::test

@@ -8,6 +8,7 @@
 
 #include "display/dashboard_layout.h"
 #include "display/image.h"
+#include "tests/support/sim_runner.h"
 #include "tests/support/temp_root.h"
 
 namespace kelvaro {
@@ -20,7 +21,7 @@ Color565 at(const Picture& p, int32_t x, int32_t y) {
 }
 
 std::vector<uint8_t> shipped(const std::string& name) {
-    std::ifstream in(std::string(KELVARO_SOURCE_DIR) + "/data/images/" + name, std::ios::binary);
+    std::ifstream in(test::cardFile("kelvaro/images/" + name), std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
@@ -60,7 +61,7 @@ TEST(PictureFileTest, BmpRoundTripIsExact) {
     }
 }
 
-// data/images holds what the maker draws now (text within the tolerance of the fonts).
+// The card's pictures are what the maker draws now (text within the tolerance of the fonts).
 TEST_F(PicturesTest, ShippedPicturesAreRemade) {
     for (const Picture& made : pictures::cardPictures()) {
         SCOPED_TRACE(made.fileName);

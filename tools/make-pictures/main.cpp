@@ -1,5 +1,5 @@
 // make-pictures: draws the memory card's pictures with the application's drawing code and
-// writes them as BMP files into a folder (data/images in the project).
+// writes them as BMP files into a folder (the card content's kelvaro/images in the project).
 #include <stdlib.h>
 
 #include <cstdio>

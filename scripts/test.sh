@@ -14,6 +14,12 @@ cmake --build --preset sanitize -j "$jobs"
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 failed=0
 ctest --preset sanitize -j "$jobs" --no-tests=error || failed=1
+# The tests over real receiver logs skip without the shared logs beside the checkout.
+if [[ -d ../shared/nmea ]]; then
+    echo "test: the receiver-log tests ran over ../shared/nmea"
+else
+    echo "test: ../shared/nmea is not beside this checkout; the receiver-log tests were skipped"
+fi
 
 # The format check runs even when a test failed, so that one run reports both.
 unformatted=()

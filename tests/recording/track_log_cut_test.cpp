@@ -50,7 +50,7 @@ std::multiset<int> readLogs(const TempRoot& root, const Format& format) {
         SCOPED_TRACE(name);
         const std::string file = root.path(kItnFolder + name);
         if (format.name != std::string("csv")) {
-            EXPECT_EQ(runProgram({kXmllint, "--noout", file}), std::optional<int>(0));
+            EXPECT_EQ(runHostProgram({kXmllint, "--noout", file}), std::optional<int>(0));
         }
         const std::optional<std::vector<Position>> read =
             readBack(root, format.reader, format.selection, file);

@@ -154,7 +154,7 @@ TEST_P(TrackLogDrive, LeavesTheSameLogOnEveryRunAndRealReadersFindEveryPoint) {
     }
     const std::string file = first.path(main);
     if (std::string(run.format) == "gpx" || std::string(run.format) == "kml") {
-        EXPECT_EQ(runProgram({kXmllint, "--noout", file}), std::optional<int>(0));
+        EXPECT_EQ(runHostProgram({kXmllint, "--noout", file}), std::optional<int>(0));
     }
     const std::optional<std::vector<Position>> read = readBack(first, run.reader, run.points, file);
     ASSERT_TRUE(read);
@@ -215,7 +215,7 @@ TEST_P(ResumedDrive, ALogOpenAtTheExitIsResumedAndReadsBackWholeOnceFinished) {
     if (!hostReadersRun()) {
         GTEST_SKIP() << "gpsbabel or xmllint cannot run here";
     }
-    EXPECT_EQ(runProgram({kXmllint, "--noout", root.path(main)}), std::optional<int>(0));
+    EXPECT_EQ(runHostProgram({kXmllint, "--noout", root.path(main)}), std::optional<int>(0));
     const std::optional<std::vector<Position>> read =
         readBack(root, run.reader, run.points, root.path(main));
     ASSERT_TRUE(read);

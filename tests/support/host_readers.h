@@ -6,15 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/host_program.h"
 #include "tests/support/temp_root.h"
 
 namespace kelvaro::test {
 
 constexpr const char* kGpsbabel = "/usr/bin/gpsbabel";
 constexpr const char* kXmllint = "/usr/bin/xmllint";
-
-// The exit status of a host program, its output thrown away; nothing when it cannot run.
-std::optional<int> runProgram(const std::vector<std::string>& words);
 
 // True when the program is there and answers its version flag.
 bool programRuns(const char* path, const char* versionFlag);

@@ -240,7 +240,7 @@ ScreenFigures runScreen(uint32_t width, uint32_t height, uint32_t warmupTurns,
     figures.height = height;
     const std::string root = freshRoot();
     std::string error;
-    if (!kelvaro::sim::prepareRoot(root, width, height, &error)) {
+    if (!kelvaro::sim::prepareRoot(root, kelvaro::sim::projectCard(), width, height, &error)) {
         std::fprintf(stderr, "turn_costs: %s\n", error.c_str());
         std::exit(1);
     }

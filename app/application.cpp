@@ -3,13 +3,13 @@
 #include <cstdio>
 
 #include "app/dispatch.h"
+#include "app/example_handler.h"
 #include "app/housekeeping.h"
 #include "app/settings.h"
 #include "display/draw.h"
 #include "display/screen.h"
 #include "display/text.h"
 #include "display/touch.h"
-#include "navlink/example_handler.h"
 #include "navlink/navigator_link.h"
 #include "platform/platform.h"
 #include "position/gps_feed.h"

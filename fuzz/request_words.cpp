@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "navlink/example_handler.h"
+#include "app/example_handler.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string argument(reinterpret_cast<const char*>(data), size);

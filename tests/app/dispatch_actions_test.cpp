@@ -15,12 +15,12 @@
 
 #include "app/application.h"
 #include "app/dispatch.h"
+#include "app/example_handler.h"
 #include "app/settings.h"
 #include "app/ui_owner.h"
 #include "display/dashboard.h"
 #include "display/screen.h"
 #include "display/touch.h"
-#include "navlink/example_handler.h"
 #include "position/trip_stats.h"
 #include "sim/card.h"
 #include "tests/support/temp_root.h"

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "app/dispatch.h"
+#include "app/example_handler.h"
 #include "display/dashboard_layout.h"
-#include "navlink/example_handler.h"
 
 namespace kelvaro {
 namespace {

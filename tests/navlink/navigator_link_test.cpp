@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "navlink/example_handler.h"
+#include "app/example_handler.h"
 #include "platform/simulated_platform.h"
 #include "tests/navlink/scripted_navigator.h"
 #include "tests/support/temp_root.h"

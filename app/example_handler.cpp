@@ -1,4 +1,4 @@
-#include "navlink/example_handler.h"
+#include "app/example_handler.h"
 
 #include "app/application.h"
 #include "app/dispatch.h"

@@ -12,8 +12,8 @@
 #include "display/touch.h"
 #include "navlink/navigator_link.h"
 #include "platform/platform.h"
+#include "position/geodesy.h"
 #include "position/gps_feed.h"
-#include "position/time_text.h"
 #include "recording/track_log.h"
 #include "recording/trip_summary.h"
 
@@ -21,7 +21,6 @@ namespace kelvaro {
 
 namespace {
 
-constexpr const char* kApplicationName = "kelvaro";
 constexpr const char* kGpsFeedPath = "/var/run/gpsfeed";
 constexpr int kChunkSize = 1024;
 // Without the feed for this long the application gives up and leaves.
@@ -189,17 +188,6 @@ void takeFix(Application& app) {
     }
 }
 
-// Degrees between two courses, 0-180.
-int32_t courseChange(int32_t course, int32_t reference) {
-    int32_t r = (course - reference) % 360;
-    if (r > 180) {
-        r -= 360;
-    } else if (r < -180) {
-        r += 360;
-    }
-    return r < 0 ? -r : r;
-}
-
 void writeLogPoint(Application& app, const std::string& label, bool isWaypoint) {
     writeTrackPoint(
         *app.trip, *app.texts,
@@ -221,7 +209,7 @@ void loggingTriggers(Application& app) {
         t.distanceSincePoint = 0.0;
         writeLogPoint(app, formatDistanceLabel(*app.texts, t.tripDistance / 1000.0), false);
     }
-    if (s.trackcourse != 0 && courseChange(t.course, t.lastLoggedCourse) >= s.trackcourse) {
+    if (s.trackcourse != 0 && courseDifference(t.lastLoggedCourse, t.course) >= s.trackcourse) {
         writeLogPoint(app, formatCourseLabel(*app.texts, t.course), false);
         t.lastLoggedCourse = t.course;
     }
@@ -244,17 +232,6 @@ void newGpsSecond(Application& app) {
     }
 }
 
-// "Started : 08/12/2026 14:05:09": the UTC date and the local time of the fix.
-std::string logStartLabel(const Application& app) {
-    const FixTime& now = app.trip->now;
-    const std::string localTime = formatTime(now.hour, now.minute, now.second,
-                                             static_cast<float>(liveSettings.gmtoffset), true);
-    char label[160];
-    std::snprintf(label, sizeof label, "%s : %02d/%02d/%04d %s", text(*app.texts, 5), now.day,
-                  now.month, now.year, localTime.c_str());
-    return label;
-}
-
 void automaticLogging(Application& app) {
     TripStats& t = *app.trip;
     const Settings& s = liveSettings;
@@ -262,10 +239,7 @@ void automaticLogging(Application& app) {
         isWaitingForTime(t.page) || (gpsFix.latitude == 0 && gpsFix.longitude == 0)) {
         return;
     }
-    nameTrackLog(t);
-    beginTrackLog(t, s.records);
-    writeLogPoint(app, logStartLabel(app), true);
-    t.logging = true;
+    startTrackLogging(app);
     app.loop.autologDone = true;
 }
 

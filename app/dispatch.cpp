@@ -16,8 +16,6 @@ namespace kelvaro {
 
 namespace {
 
-constexpr const char* kApplicationName = "kelvaro";
-
 // Texts of the language file.
 constexpr int32_t kTextLogStarted = 5;
 constexpr int32_t kTextLogStopped = 6;

@@ -10,6 +10,9 @@
 
 namespace kelvaro {
 
+// The program's name: its folder on the card and the addressee of the navigator's requests.
+inline constexpr const char* kApplicationName = "kelvaro";
+
 // Writes "/mnt/sdcard/plugins_hook/kelvaro.hook" (created or truncated).
 void writeHookFile();
 void removeHookFile();

@@ -12,8 +12,6 @@ namespace kelvaro {
 
 namespace {
 
-constexpr const char* kApplicationName = "kelvaro";
-
 // Setup1Open is 9, Setup1 10, Setup2Open 11, ... Setup6 20.
 int32_t screenNumber(Page page) {
     return (static_cast<int32_t>(page) - static_cast<int32_t>(Page::Setup1Open)) / 2 + 1;

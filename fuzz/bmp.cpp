@@ -1,46 +1,28 @@
 // Any bytes as a picture file. Decoding must stay within the bytes, give a consistent
 // image or none, and the file reader must give exactly what decoding the same bytes gives;
 // drawing the image anywhere must stay within the off-screen buffer.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
+#include <fstream>
 #include <string>
 
 #include "display/image.h"
-#include "display/screen.h"
-#include "platform/simulated_platform.h"
+#include "fuzz/device_root.h"
 
 namespace {
 
 constexpr uint32_t kWidth = 64;
 constexpr uint32_t kHeight = 48;
 
-void setUpOnce() {
-    static bool done = false;
-    if (done) {
-        return;
-    }
-    done = true;
-    platform::sim::configure(platform::sim::Config{});  // empty root: host paths
-    kelvaro::screen.type = kelvaro::ScreenType::Landscape;
-    kelvaro::screen.variableInfo.xres = kWidth;
-    kelvaro::screen.variableInfo.yres = kHeight;
-    kelvaro::screen.offscreen.reset(new uint16_t[kWidth * kHeight]);
-}
-
 // The bytes as a file, read back through the loader's own path.
 std::optional<kelvaro::Image> loadThroughFile(const uint8_t* data, size_t size) {
-    const int fd = memfd_create("fuzz-bmp", MFD_CLOEXEC);
-    if (fd < 0 || write(fd, data, size) != static_cast<ssize_t>(size)) {
+    std::ofstream file(kelvaro::fuzz::deviceRoot() + "/fuzz.bmp", std::ios::binary);
+    if (!file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size)) ||
+        !file.flush()) {
         std::abort();
     }
-    std::optional<kelvaro::Image> image = kelvaro::loadBmp("/proc/self/fd/" + std::to_string(fd));
-    close(fd);
-    return image;
+    return kelvaro::loadBmp("/fuzz.bmp");
 }
 
 int32_t signedByte(uint8_t byte) {
@@ -50,7 +32,7 @@ int32_t signedByte(uint8_t byte) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    setUpOnce();
+    kelvaro::fuzz::openFuzzScreen("bmp", kWidth, kHeight);
     const std::optional<kelvaro::Image> decoded = kelvaro::decodeBmp(data, size);
     const std::optional<kelvaro::Image> loaded = loadThroughFile(data, size);
     if (decoded.has_value() != loaded.has_value()) {

@@ -2,40 +2,29 @@
 // parser accepts, and scaling with an accepted calibration must give a coordinate inside the
 // screen that falls as the raw value rises.
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "display/touch.h"
-#include "platform/simulated_platform.h"
+#include "fuzz/device_root.h"
 
 namespace {
 
-std::string root;
+using kelvaro::fuzz::deviceRoot;
 
 void setUpOnce() {
-    if (!root.empty()) {
+    if (!deviceRoot().empty()) {
         return;
     }
-    char pattern[] = "/tmp/kelvaro-fuzz-cal-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) {
+    kelvaro::fuzz::makeDeviceRoot("cal", {"/dev/input", "/mnt/flash/sysfile"});
+    if (mkfifo((deviceRoot() + "/dev/input/event0").c_str(), 0600) != 0) {
         std::abort();
     }
-    root = pattern;
-    std::filesystem::create_directories(root + "/dev/input");
-    std::filesystem::create_directories(root + "/mnt/flash/sysfile");
-    if (mkfifo((root + "/dev/input/event0").c_str(), 0600) != 0) {
-        std::abort();
-    }
-    platform::sim::Config config;
-    config.root = root;
-    platform::sim::configure(config);
 }
 
 int32_t int32At(const uint8_t* bytes) {
@@ -52,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     setUpOnce();
     {
-        std::ofstream out(root + "/mnt/flash/sysfile/cal", std::ios::binary | std::ios::trunc);
+        std::ofstream out(deviceRoot() + "/mnt/flash/sysfile/cal",
+                          std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
     kelvaro::Calibration parsed;

@@ -12,7 +12,8 @@
 #include "display/dashboard.h"
 #include "display/screen.h"
 #include "display/text.h"
-#include "fuzz/fuzz_screen.h"
+#include "fuzz/byte_reader.h"
+#include "fuzz/device_root.h"
 #include "position/gps_feed.h"
 
 namespace {
@@ -35,47 +36,12 @@ void setUpOnce() {
         kelvaro::screenWidth(), kelvaro::screenHeight(), *application);
 }
 
-class Reader {
-  public:
-    Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    uint8_t byte() { return at_ < size_ ? data_[at_++] : 0; }
-    int32_t number() {
-        uint32_t value = 0;
-        for (int i = 0; i < 4; ++i) {
-            value = value << 8 | byte();
-        }
-        return static_cast<int32_t>(value);
-    }
-    // Any bit pattern: NaN, infinities, huge and tiny values.
-    double real() {
-        uint64_t bits = 0;
-        for (int i = 0; i < 8; ++i) {
-            bits = bits << 8 | byte();
-        }
-        double value = 0.0;
-        std::memcpy(&value, &bits, sizeof value);
-        return value;
-    }
-    std::string text(size_t longest) {
-        const size_t length =
-            std::min<size_t>(byte() % (longest + 1), size_ - std::min(at_, size_));
-        std::string value(reinterpret_cast<const char*>(data_ + at_), length);
-        at_ += length;
-        return value;
-    }
-
-  private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t at_ = 0;
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     setUpOnce();
     using namespace kelvaro;
-    Reader in(data, size);
+    fuzz::ByteReader in(data, size);
     Application& app = *application;
     TripStats& t = *app.trip;
     Settings& s = liveSettings;

@@ -1,8 +1,6 @@
 // Any bytes as the start-at-boot list and as the device's information file. Reading
 // must stay in bounds; after an edit of a list it was allowed to rewrite, the entry must
 // be in it (add) or in none of its lines (remove).
-#include <sys/stat.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -12,29 +10,9 @@
 #include <string>
 
 #include "app/housekeeping.h"
-#include "platform/simulated_platform.h"
+#include "fuzz/device_root.h"
 
 namespace {
-
-const std::string& deviceRoot() {
-    static const std::string root = [] {
-        char pattern[] = "/tmp/kelvaro-fuzz-housekeeping-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (made == nullptr) {
-            std::abort();
-        }
-        std::string partial = made;
-        for (const char* part : {"/mnt", "/sdcard"}) {
-            partial += part;
-            mkdir(partial.c_str(), 0755);
-        }
-        platform::sim::Config config;
-        config.root = made;
-        platform::sim::configure(config);
-        return std::string(made);
-    }();
-    return root;
-}
 
 void writeFile(const std::string& path, const uint8_t* data, size_t size) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -55,8 +33,10 @@ std::string readFile(const std::string& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string list = deviceRoot() + "/mnt/sdcard/cleanup.txt";
-    writeFile(deviceRoot() + "/mnt/sdcard/ttgo.bif", data, size);
+    kelvaro::fuzz::makeDeviceRoot("housekeeping", {"/mnt/sdcard"});
+    const std::string& root = kelvaro::fuzz::deviceRoot();
+    const std::string list = root + "/mnt/sdcard/cleanup.txt";
+    writeFile(root + "/mnt/sdcard/ttgo.bif", data, size);
     if (kelvaro::readHardwareVersion().find('\n') != std::string::npos) {
         std::abort();
     }

@@ -1,8 +1,6 @@
 // Any bytes as a language file. Loading must stay in bounds; every text must come out
 // NUL-terminated within 63 characters, and the track labels made from texts 12 and 13
 // must be formed without ever handing printf a format that does not fit its argument.
-#include <sys/stat.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -11,34 +9,11 @@
 #include <string>
 
 #include "app/language.h"
-#include "platform/simulated_platform.h"
-
-namespace {
-
-const std::string& deviceRoot() {
-    static const std::string root = [] {
-        char pattern[] = "/tmp/kelvaro-fuzz-language-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (made == nullptr) {
-            std::abort();
-        }
-        std::string partial = made;
-        for (const char* part : {"/mnt", "/sdcard", "/kelvaro"}) {
-            partial += part;
-            mkdir(partial.c_str(), 0755);
-        }
-        platform::sim::Config config;
-        config.root = made;
-        platform::sim::configure(config);
-        return std::string(made);
-    }();
-    return root;
-}
-
-}  // namespace
+#include "fuzz/device_root.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string path = deviceRoot() + "/mnt/sdcard/kelvaro/fuzz.lng";
+    kelvaro::fuzz::makeDeviceRoot("language", {"/mnt/sdcard/kelvaro"});
+    const std::string path = kelvaro::fuzz::deviceRoot() + "/mnt/sdcard/kelvaro/fuzz.lng";
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
         return 0;

@@ -10,11 +10,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "fuzz/device_root.h"
 #include "navlink/file_layer.h"
 #include "navlink/navigator_commands.h"
 #include "navlink/navigator_link.h"
@@ -28,28 +28,8 @@ using kelvaro::MArguments;
 std::string runFolder;
 
 void setUpOnce() {
-    static bool done = false;
-    if (done) {
-        return;
-    }
-    done = true;
-    // Memory-backed when the machine has it: every message is synced to storage.
-    std::string pattern =
-        access("/dev/shm", W_OK) == 0 ? "/dev/shm/kelvaro-fuzz-XXXXXX" : "/tmp/kelvaro-fuzz-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) {
-        std::abort();
-    }
-    platform::sim::Config config;
-    config.root = pattern;
-    platform::sim::configure(config);
-    static const std::string root = pattern;
-    std::atexit([] {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    });
-    runFolder = pattern + "/var/run/";
-    mkdir((pattern + "/var").c_str(), 0755);
-    mkdir(runFolder.c_str(), 0755);
+    kelvaro::fuzz::makeDeviceRoot("navigator", {"/var/run"});
+    runFolder = kelvaro::fuzz::deviceRoot() + "/var/run/";
 }
 
 void writeMessage(const std::string& stem, const uint8_t* data, size_t size) {

@@ -2,7 +2,6 @@
 // the trip. Whatever they hold, a point must stay one record: the XML texts hold no raw
 // markup character, the CSV field no lone quote, the itinerary no "|", and each file of the
 // log gains exactly the lines of one point.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -15,33 +14,14 @@
 #include <string>
 
 #include "app/settings.h"
-#include "platform/simulated_platform.h"
+#include "fuzz/device_root.h"
 #include "position/gps_feed.h"
 #include "recording/track_log.h"
 #include "recording/track_text.h"
 
 namespace {
 
-const std::string& deviceRoot() {
-    static const std::string root = [] {
-        char pattern[] = "/tmp/kelvaro-fuzz-track-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (made == nullptr) {
-            std::abort();
-        }
-        std::string partial = made;
-        for (const char* part : {"/mnt", "/sdcard", "/itn"}) {
-            partial += part;
-            mkdir(partial.c_str(), 0755);
-        }
-        mkdir((std::string(made) + "/mnt/sdcard/kelvaro").c_str(), 0755);
-        platform::sim::Config config;
-        config.root = made;
-        platform::sim::configure(config);
-        return std::string(made);
-    }();
-    return root;
-}
+using kelvaro::fuzz::deviceRoot;
 
 void require(bool condition) {
     if (!condition) {
@@ -109,7 +89,7 @@ T take(const uint8_t*& data, size_t& size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace kelvaro;
-    deviceRoot();
+    fuzz::makeDeviceRoot("track", {"/mnt/sdcard/itn", "/mnt/sdcard/kelvaro"});
     const uint8_t choice = take<uint8_t>(data, size);
     TripStats trip;
     trip.now.year = take<int32_t>(data, size);

@@ -17,6 +17,9 @@ namespace kelvaro {
 namespace {
 
 constexpr size_t kMaxTextLength = kLanguageTextSize - 1;
+// A label is a text of at most 63 characters with one number in it; "%f" of the largest
+// double takes 317 characters with its sign.
+constexpr size_t kLabelBytes = 512;
 
 // One line of a language file as it streams past: only the first 63 bytes after the
 // first comma are kept, so a line of any length costs no more than that.
@@ -199,7 +202,7 @@ bool isSingleIntFormat(const char* format) {
 
 std::string formatDistanceLabel(const LanguageTexts& texts, double distance) {
     const char* format = text(texts, 12);
-    char label[512];
+    char label[kLabelBytes];
     if (isSingleDoubleFormat(format)) {
         std::snprintf(label, sizeof label, format, distance);
         return label;
@@ -210,7 +213,7 @@ std::string formatDistanceLabel(const LanguageTexts& texts, double distance) {
 
 std::string formatCourseLabel(const LanguageTexts& texts, int32_t course) {
     const char* format = text(texts, 13);
-    char label[512];
+    char label[kLabelBytes];
     if (isSingleIntFormat(format)) {
         std::snprintf(label, sizeof label, format, static_cast<int>(course));
         return label;

@@ -32,6 +32,8 @@ class CSdkBase {
 
 class CCsvArguments : public MArguments, public CSdkBase {
   public:
+    // Held inline, without allocation: room for the most arguments of any command (the
+    // answer of a route's information, 14) and for all but long texts and lists.
     static constexpr uint32_t kInlineTextBytes = 1024;
     static constexpr int32_t kInlineTableEntries = 32;
 

@@ -16,6 +16,7 @@ namespace kelvaro {
 
 namespace {
 
+// Between two looks for an answer; kAnswerWaitPolls of them are the longest wait.
 constexpr uint32_t kAnswerPollMicroseconds = 100000;
 // The finished marker is written with its zero byte: eight bytes.
 constexpr char kFinishedContent[] = "finish\n";

@@ -17,7 +17,7 @@ namespace kelvaro {
 namespace {
 
 // Messages taken per poll; any beyond wait for the next turn, so a flood of files cannot
-// hold up the loop.
+// hold up the loop. The navigator sends one request at a time, so a turn finds far fewer.
 constexpr size_t kMessagesPerPoll = 32;
 
 struct NavigatorLink {

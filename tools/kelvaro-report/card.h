@@ -10,7 +10,8 @@
 
 namespace kelvaro::report {
 
-// Files larger than this are read only up to it.
+// Files larger than this are read only up to it: room for kMostPoints GPX points of about
+// 250 bytes each.
 constexpr size_t kMostFileBytes = 64u << 20;
 
 struct ReportInput {

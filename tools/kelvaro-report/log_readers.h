@@ -12,7 +12,8 @@
 
 namespace kelvaro::report {
 
-// A log holds at most this many points; the rest of a longer file is not read.
+// A log holds at most this many points; the rest of a longer file is not read. Two days
+// and more of the shortest period, one point a second.
 constexpr size_t kMostPoints = 200000;
 
 // GPX: the track points with their UTC times, altitudes and speeds; the route points and

@@ -184,6 +184,7 @@ std::vector<std::string_view> piecesOf(std::string_view text, std::string_view s
 }
 
 bool plausiblePoint(const LoggedPoint& p) {
+    // Far beyond any vehicle and any height a receiver reports; only garbage is past them.
     constexpr double kFastestKmh = 100000.0;
     constexpr double kHighestMetres = 1000000.0;
     return std::abs(p.lat) <= 90.0 && std::abs(p.lon) <= 180.0 &&

@@ -13,6 +13,7 @@ namespace kelvaro::report {
 
 namespace {
 
+// Trips read from the summary, one line a run: decades of runs several times a day.
 constexpr size_t kMostTrips = 100000;
 
 std::string joined(const std::vector<std::string_view>& f, size_t from, size_t to) {

@@ -33,8 +33,8 @@ constexpr const char* kBootEntryWithBar = "daemon|kelvaro/kelvaro|";
 constexpr const char* kBootEntry = "daemon|kelvaro/kelvaro";
 
 // The rest of a longer line is dropped rather than taken for a line of its own, so a
-// value's tail can never pose as a key. The longest line written, a key with a path of at
-// most 255 characters, fits many times over.
+// value's tail can never pose as a key. 4096 is the longest path Linux takes: far beyond
+// any line the program writes.
 constexpr std::size_t kMaxLineBytes = 4096;
 
 const Settings& defaults() {

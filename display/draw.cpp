@@ -10,7 +10,7 @@ namespace kelvaro {
 
 namespace {
 
-bool inside(int32_t x, int32_t y) {
+bool inside(int64_t x, int64_t y) {
     return screen.offscreen && x >= 0 && y >= 0 && x < screenWidth() && y < screenHeight();
 }
 
@@ -30,23 +30,15 @@ void fillSpan(int32_t left, int32_t y, int32_t width, Color565 color) {
     std::fill(pixel, pixel + width, color);
 }
 
-// Callers must do clipping.
-void copyRowDown(const ClippedRect& box) {
-    const uint16_t* first = rowStart(box.top) + box.left;
-    const size_t bytes = static_cast<size_t>(box.width) * 2;
-    for (int32_t y = box.top + 1; y <= box.bottom; ++y) {
-        std::memcpy(rowToDraw(y) + box.left, first, bytes);
-    }
-}
-
 int32_t clampInto(int64_t value, int32_t last) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, 0, last));
 }
 
-// Sums of a coordinate and a radius are made in 64 bits and saturated: far outside the
-// screen is far enough.
-int32_t saturate(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+// The one pixel of a line or a ring: what falls outside the screen is left out.
+void plot(int64_t x, int64_t y, Color565 color) {
+    if (inside(x, y)) {
+        rowToDraw(static_cast<int32_t>(y))[x] = color;
+    }
 }
 
 // The same bitwise method as isqrtRound, wide enough for any int32 radius squared.
@@ -78,13 +70,24 @@ void discRow(int32_t cx, int64_t cy, int64_t radius, int64_t y, Color565 color) 
 }  // namespace
 
 void putPixel(int32_t x, int32_t y, Color565 color) {
-    if (inside(x, y)) {
-        rowToDraw(y)[x] = color;
-    }
+    plot(x, y, color);
 }
 
 Color565 getPixel(int32_t x, int32_t y) {
     return inside(x, y) ? rowStart(y)[x] : 0;
+}
+
+Span clipSpan(int64_t from, int64_t to, int64_t low, int64_t high) {
+    const int64_t first = std::max(from, low);
+    const int64_t last = std::min(to, high);
+    if (first > last) {
+        return Span{};
+    }
+    return Span{static_cast<int32_t>(first), static_cast<int32_t>(last)};
+}
+
+int32_t saturate(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
 ClippedRect clipRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
@@ -104,13 +107,9 @@ ClippedRect clipRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
 }
 
 void clearRows(int32_t firstRow, int32_t rowCount, Color565 color) {
-    if (!screen.offscreen || rowCount <= 0) {
-        return;
-    }
-    const int64_t from = std::max<int64_t>(firstRow, 0);
-    const int64_t to = std::min<int64_t>(static_cast<int64_t>(firstRow) + rowCount, screenHeight());
-    for (int64_t y = from; y < to; ++y) {
-        fillSpan(0, static_cast<int32_t>(y), screenWidth(), color);
+    const Span rows = clipSpan(firstRow, int64_t{firstRow} + rowCount - 1, 0, screenHeight() - 1);
+    for (int32_t y = rows.first; screen.offscreen && y <= rows.last; ++y) {
+        fillSpan(0, y, screenWidth(), color);
     }
 }
 
@@ -119,8 +118,11 @@ void fillRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Color565 color) {
     if (box.width <= 0) {
         return;
     }
-    fillSpan(box.left, box.top, box.width, color);
-    copyRowDown(box);
+    uint16_t* first = rowToDraw(box.top) + box.left;
+    std::fill(first, first + box.width, color);
+    for (int32_t y = box.top + 1; y <= box.bottom; ++y) {
+        std::memcpy(rowToDraw(y) + box.left, first, static_cast<size_t>(box.width) * 2);
+    }
 }
 
 void drawHLine(int32_t x0, int32_t y, int32_t x1, Color565 color) {
@@ -131,10 +133,8 @@ void drawHLine(int32_t x0, int32_t y, int32_t x1, Color565 color) {
 }
 
 void drawVLine(int32_t x, int32_t y0, int32_t y1, Color565 color) {
+    // Without an off-screen buffer the clipped column is empty.
     const ClippedRect box = clipRect(x, y0, x, y1);
-    if (box.width <= 0) {
-        return;
-    }
     for (int32_t y = box.top; y <= box.bottom; ++y) {
         rowToDraw(y)[box.left] = color;
     }
@@ -156,10 +156,8 @@ void drawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Color565 color) {
         drawHLine(x0, y0, x1, color);
         return;
     }
-    // Bresenham along the major axis a, the minor axis b following. Step k plots
-    // (a0 + k sa, b0 + m sb) with m = floor((2 k db + da) / (2 da)): the walk starts at the
-    // first step on the screen with m and the error term made from k db = q da + r, so a
-    // line from far outside costs no more than one across the screen.
+    // Bresenham along the major axis a, the minor axis b following, over the steps that land
+    // on the screen only, so that a line from far outside costs no more than one across it.
     const bool steep =
         std::llabs(static_cast<int64_t>(x1) - x0) < std::llabs(static_cast<int64_t>(y1) - y0);
     const int64_t a0 = steep ? y0 : x0;
@@ -170,31 +168,30 @@ void drawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Color565 color) {
     const int64_t db = std::llabs(b1 - b0);
     const int64_t sa = a1 < a0 ? -1 : 1;
     const int64_t sb = b1 < b0 ? -1 : 1;
-    const int64_t last = (steep ? screenHeight() : screenWidth()) - 1;
-    const int64_t first = sa > 0 ? std::max<int64_t>(0, -a0) : std::max<int64_t>(0, a0 - last);
-    const int64_t end = std::min<int64_t>(da - 1, sa > 0 ? last - a0 : a0);
-    if (first <= end) {
-        const uint64_t walked = static_cast<uint64_t>(first) * static_cast<uint64_t>(db);
-        const int64_t q = static_cast<int64_t>(walked / static_cast<uint64_t>(da));
-        const int64_t r = static_cast<int64_t>(walked % static_cast<uint64_t>(da));
-        const bool roundedUp = 2 * r >= da;
-        int64_t b = b0 + sb * (q + (roundedUp ? 1 : 0));
-        int64_t e = 2 * db - da + 2 * r - (roundedUp ? 2 * da : 0);
-        for (int64_t k = first; k <= end; ++k) {
-            const int64_t a = a0 + k * sa;
-            putPixel(saturate(steep ? b : a), saturate(steep ? a : b), color);
-            if (e >= 0) {
-                b += sb;
-                e -= 2 * da;
-            }
-            e += 2 * db;
+    const Span steps = clipSpan(std::min(a0, a1 - sa), std::max(a0, a1 - sa), 0,
+                                (steep ? screenHeight() : screenWidth()) - 1);
+    // The walk enters k steps in with the b and the error term those steps leave: with
+    // k db = q da + r, b has moved q, or q + 1 when 2 r >= da.
+    int64_t a = sa > 0 ? steps.first : steps.last;
+    const uint64_t walked = static_cast<uint64_t>(std::llabs(a - a0)) * db;
+    const auto q = static_cast<int64_t>(walked / static_cast<uint64_t>(da));
+    const auto r = static_cast<int64_t>(walked % static_cast<uint64_t>(da));
+    const bool roundedUp = 2 * r >= da;
+    int64_t b = b0 + sb * (q + (roundedUp ? 1 : 0));
+    int64_t e = 2 * db - da + 2 * r - (roundedUp ? 2 * da : 0);
+    for (int32_t n = steps.count(); n > 0; --n, a += sa) {
+        plot(steep ? b : a, steep ? a : b, color);
+        if (e >= 0) {
+            b += sb;
+            e -= 2 * da;
         }
+        e += 2 * db;
     }
-    putPixel(x1, y1, color);
+    plot(x1, y1, color);
 }
 
 // Rows above the screen all land on row 0 and rows below on the last row; each such
-// group is drawn once, by its widest row, which covers the others.
+// group is drawn once, by its widest row, the one nearest the centre.
 void fillDisc(int32_t cx, int32_t cy, int32_t radius, Color565 color) {
     if (radius < 0 || !screen.offscreen) {
         return;
@@ -203,28 +200,26 @@ void fillDisc(int32_t cx, int32_t cy, int32_t radius, Color565 color) {
     const int64_t bottom = static_cast<int64_t>(cy) + radius;
     const int64_t lastRow = screenHeight() - 1;
     if (top < 0) {
-        const int64_t nearest = std::min<int64_t>(std::min<int64_t>(bottom, -1), cy);
-        discRow(cx, cy, radius, std::max(nearest, top), color);
+        discRow(cx, cy, radius, std::clamp<int64_t>(cy, top, std::min<int64_t>(bottom, -1)), color);
     }
-    for (int64_t y = std::max<int64_t>(top, 0); y <= std::min(bottom, lastRow); ++y) {
+    const Span rows = clipSpan(top, bottom, 0, lastRow);
+    for (int64_t y = rows.first; y <= rows.last; ++y) {
         discRow(cx, cy, radius, y, color);
     }
     if (bottom > lastRow) {
-        const int64_t nearest = std::max<int64_t>(std::max(top, lastRow + 1), cy);
-        discRow(cx, cy, radius, std::min(nearest, bottom), color);
+        discRow(cx, cy, radius, std::clamp<int64_t>(cy, std::max(top, lastRow + 1), bottom), color);
     }
 }
 
 void drawRingRows(int32_t cx, int32_t cy, int32_t radius, Color565 color) {
-    if (radius < 0 || !screen.offscreen) {
+    if (radius < 0) {
         return;
     }
-    const int64_t top = std::max<int64_t>(static_cast<int64_t>(cy) - radius, 0);
-    const int64_t bottom = std::min<int64_t>(static_cast<int64_t>(cy) + radius, screenHeight() - 1);
-    for (int64_t y = top; y <= bottom; ++y) {
+    const Span rows = clipSpan(int64_t{cy} - radius, int64_t{cy} + radius, 0, screenHeight() - 1);
+    for (int64_t y = rows.first; y <= rows.last; ++y) {
         const int64_t h = discHalfWidth(radius, y - cy);
-        putPixel(saturate(cx - h), static_cast<int32_t>(y), color);
-        putPixel(saturate(cx + h), static_cast<int32_t>(y), color);
+        plot(cx - h, y, color);
+        plot(cx + h, y, color);
     }
 }
 
@@ -240,15 +235,11 @@ void fillRoundRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Color565 colo
         fillRect(box.left, box.top, box.right, box.bottom, color);
         return;
     }
-    const auto span = [&box, color](int64_t from, int64_t to, int64_t y) {
-        if (from > to) {
-            std::swap(from, to);
-        }
-        from = std::max<int64_t>(from, box.left);
-        to = std::min<int64_t>(to, box.right);
-        if (y >= box.top && y <= box.bottom && from <= to) {
-            fillSpan(static_cast<int32_t>(from), static_cast<int32_t>(y),
-                     static_cast<int32_t>(to - from + 1), color);
+    // Spans are cut to the box, ends either way round as drawHLine takes them.
+    const auto span = [&box, color](int64_t from, int64_t to, int32_t y) {
+        const Span run = clipSpan(std::min(from, to), std::max(from, to), box.left, box.right);
+        if (!run.empty()) {
+            fillSpan(run.first, y, run.count(), color);
         }
     };
     const int64_t r = radius;
@@ -275,8 +266,8 @@ void fillRoundRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Color565 colo
     for (const auto& centre : centres) {
         const int64_t cx = centre[0];
         const int64_t cy = centre[1];
-        for (int64_t y = std::max<int64_t>(cy - r, box.top);
-             y <= std::min<int64_t>(cy + r, box.bottom); ++y) {
+        const Span rows = clipSpan(cy - r, cy + r, box.top, box.bottom);
+        for (int32_t y = rows.first; y <= rows.last; ++y) {
             const int64_t half = discHalfWidth(r, y - cy);
             span(cx - half, cx + half, y);
         }

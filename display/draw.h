@@ -13,6 +13,19 @@ void putPixel(int32_t x, int32_t y, Color565 color);
 // 0 outside the screen.
 Color565 getPixel(int32_t x, int32_t y);
 
+// The coordinates from..to that lie in low..high (none when from > to), reckoned in 64 bits
+// so that a coordinate plus a radius or an offset cannot wrap: the primitives that leave out
+// what falls outside, and the blits, clip through it once, before their loops.
+struct Span {
+    int32_t first = 0;
+    int32_t last = -1;
+    bool empty() const { return first > last; }
+    int32_t count() const { return last - first + 1; }
+};
+Span clipSpan(int64_t from, int64_t to, int64_t low, int64_t high);
+// For the primitives that clamp: far outside the screen is far enough.
+int32_t saturate(int64_t value);
+
 // A rectangle clamped into the screen. Width and height are at least 1 on a mapped screen
 // (a rectangle wholly outside is squeezed onto the nearest edge) and 0 when there is no
 // off-screen buffer.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "display/draw.h"
 #include "display/screen.h"
 #include "platform/platform.h"
 
@@ -172,24 +173,25 @@ void drawImageRegion(const Image& image, int32_t dx, int32_t dy, int32_t sx0, in
             static_cast<size_t>(image.width) * static_cast<size_t>(image.height)) {
         return;
     }
-    // The region is cut to the picture, then to the part that lands on the screen; in 64
-    // bits, as dx + i may leave the int32 range.
-    const int64_t width = screenWidth();
-    const int64_t height = screenHeight();
-    const int64_t left = std::max<int64_t>({sx0, 0, -int64_t{dx}});
-    const int64_t right = std::min<int64_t>({sx1, image.width - 1, width - 1 - dx});
-    const int64_t top = std::max<int64_t>({sy0, 0, -int64_t{dy}});
-    const int64_t bottom = std::min<int64_t>({sy1, image.height - 1, height - 1 - dy});
-    if (left > right || top > bottom) {
+    // The region is cut to the picture, then to the part that lands on the screen.
+    const Span columns =
+        clipSpan(int64_t{dx} + std::max(sx0, 0), int64_t{dx} + std::min(sx1, image.width - 1), 0,
+                 screenWidth() - 1);
+    const Span rows =
+        clipSpan(int64_t{dy} + std::max(sy0, 0), int64_t{dy} + std::min(sy1, image.height - 1), 0,
+                 screenHeight() - 1);
+    if (columns.empty() || rows.empty()) {
         return;
     }
     screen.drawnSinceFlush = true;
-    for (int64_t j = bottom; j >= top; --j) {
-        const Color565* from = image.pixels.data() + (image.height - 1 - j) * image.width;
-        Color565* to = screen.offscreen.get() + (dy + j) * width + dx;
-        for (int64_t i = left; i <= right; ++i) {
-            if (!transparent || from[i] != kTransparentKey) {
-                to[i] = from[i];
+    for (int32_t y = rows.first; y <= rows.last; ++y) {
+        const Color565* from =
+            image.pixels.data() + static_cast<size_t>(image.height - 1 - (y - dy)) * image.width;
+        Color565* to = screen.offscreen.get() + static_cast<size_t>(y) * screenWidth();
+        for (int32_t x = columns.first; x <= columns.last; ++x) {
+            const Color565 pixel = from[x - dx];
+            if (!transparent || pixel != kTransparentKey) {
+                to[x] = pixel;
             }
         }
     }

@@ -20,10 +20,6 @@ constexpr int32_t kFirstCode = 32;
 constexpr FT_UInt kDpi = 140;
 constexpr int64_t kMaxTextWidth = 1 << 24;
 
-int32_t saturate(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
-
 struct SlotFont {
     const char* path;
     FT_F26Dot6 wideHeight;   // 1/64 point, on a wide screen
@@ -121,19 +117,16 @@ void blendSpan(uint16_t* pixels, const uint8_t* coverage, int32_t count, Color56
 // part: text is drawn over what the buffer holds.
 void blendGlyph(const FontRecord& font, const CachedGlyph& glyph, int64_t gx, int64_t gy,
                 Color565 foreground) {
-    const int64_t width = screenWidth();
-    const int64_t left = std::max<int64_t>(gx, 0);
-    const int64_t right = std::min<int64_t>(gx + glyph.width, width);
-    const int64_t top = std::max<int64_t>(gy, 0);
-    const int64_t bottom = std::min<int64_t>(gy + glyph.rows, screenHeight());
-    if (!screen.offscreen || left >= right || top >= bottom) {
+    const Span columns = clipSpan(gx, gx + glyph.width - 1, 0, screenWidth() - 1);
+    const Span rows = clipSpan(gy, gy + glyph.rows - 1, 0, screenHeight() - 1);
+    if (!screen.offscreen || columns.empty() || rows.empty()) {
         return;
     }
     screen.drawnSinceFlush = true;
-    const uint8_t* coverage = font.coverage.data() + glyph.offset + (left - gx);
-    for (int64_t y = top; y < bottom; ++y) {
-        blendSpan(screen.offscreen.get() + y * width + left, coverage + (y - gy) * glyph.width,
-                  static_cast<int32_t>(right - left), foreground);
+    const uint8_t* coverage = font.coverage.data() + glyph.offset + (columns.first - gx);
+    for (int32_t y = rows.first; y <= rows.last; ++y) {
+        blendSpan(screen.offscreen.get() + static_cast<size_t>(y) * screenWidth() + columns.first,
+                  coverage + (y - gy) * glyph.width, columns.count(), foreground);
     }
 }
 

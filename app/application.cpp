@@ -77,7 +77,7 @@ void startApplication(Application& app) {
     readSettings();
     const Settings& settings = liveSettings;
 
-    touch = Touch{};
+    screen.touch = Touch{};
     openTouch();
     flushTouch();
     openScreen();
@@ -382,11 +382,11 @@ void tripTurn(Application& app) {
     } else {
         flush(isShown(t.page));
     }
-    if (loop.touched && touch.record.pressure == 0) {
+    if (loop.touched && screen.touch.record.pressure == 0) {
         if (t.page == Page::SpeedPicker) {
-            dispatchPickerTouch(app, touch.record.x, touch.record.y);
+            dispatchPickerTouch(app, screen.touch.record.x, screen.touch.record.y);
         } else {
-            dispatchDashboardTouch(app, touch.record.x, touch.record.y);
+            dispatchDashboardTouch(app, screen.touch.record.x, screen.touch.record.y);
         }
         flushTouch();
     }

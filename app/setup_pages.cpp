@@ -91,7 +91,7 @@ bool waitForLift() {
             left -= piece;
         }
         if (pollTouch()) {
-            return touch.record.pressure == 0;
+            return screen.touch.record.pressure == 0;
         }
     }
     return false;
@@ -106,7 +106,7 @@ void screenTurn(Application& app, int32_t number) {
     if (!waitForLift()) {
         return;
     }
-    const int32_t code = setupCodeAt(*setupScreen, touch.record.x, touch.record.y);
+    const int32_t code = setupCodeAt(*setupScreen, screen.touch.record.x, screen.touch.record.y);
     const SetupAction action = applySetupCode(*setupScreen, code, workingSettings);
     switch (action.outcome) {
         case SetupOutcome::Nothing:

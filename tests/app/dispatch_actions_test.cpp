@@ -150,14 +150,14 @@ TEST_F(Dispatch, HideGivesBackTheScreenTouchHookAndOwnerWord) {
     root_.write(kOwnerFile, ownerBytes(4321));
     startRunning();
     ASSERT_TRUE(root_.exists(kHookFile));
-    ASSERT_GE(touch.fd, 0);
+    ASSERT_GE(screen.touch.fd, 0);
     testing::internal::CaptureStdout();
     dispatchDashboardTouch(app_, 160, 200);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Opening in SLAVE mode\n");
     EXPECT_EQ(page(), Page::RunningHidden);
     EXPECT_EQ(app_.trip->altitudeCountdown, 2 * liveSettings.altitudeMessagePeriod);
     EXPECT_EQ(screen.mapping, nullptr);
-    EXPECT_EQ(touch.fd, -1);
+    EXPECT_EQ(screen.touch.fd, -1);
     EXPECT_FALSE(root_.exists(kHookFile));
     EXPECT_EQ(root_.read(kOwnerFile), ownerBytes(0));
 }
@@ -421,7 +421,7 @@ TEST_F(Dispatch, ShowComesForwardWithoutRestartingTheTrip) {
     EXPECT_EQ(page(), Page::Running);
     EXPECT_TRUE(root_.exists(kHookFile));
     EXPECT_NE(screen.mapping, nullptr);
-    EXPECT_GE(touch.fd, 0);
+    EXPECT_GE(screen.touch.fd, 0);
 
     request({});
     EXPECT_EQ(page(), Page::Running) << "a show while shown keeps the trip running";

@@ -456,7 +456,7 @@ void DashboardLayout::drawInfoBox(Coordinates style, bool redraw) {
 
     item("slope");
     drawSlopeIndicator(g, InstrumentPaint{c.topValue, c.topBackground, picture()},
-                       trip.inclinationSamples, displayUnitFactor(s.units));
+                       trip.inclinationSamples, s.units);
 }
 
 void DashboardLayout::drawCompass(CompassStyle style, bool redraw) {

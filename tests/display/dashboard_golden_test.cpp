@@ -197,7 +197,7 @@ TEST_P(DashboardGoldenTest, SlopesAtTheirEdges) {
     Montage montage(5);
     const Rect& box = g().slopeBox;
     for (const double percent : {-40.0, -30.0, -12.4, -1.0, -0.6, 0.6, 1.0, 9.9, 12.4, 30.0}) {
-        drawSlopeIndicator(g(), paint(), {{percent, 100.0}}, 1.0);
+        drawSlopeIndicator(g(), paint(), {{percent, 100.0}}, Units::Metric);
         montage.add(crop(test::offscreenPicture(), Rect{box.x0 - 12, 0, box.x1, box.y1 + 20}));
     }
     EXPECT_TRUE(test::matchesGolden(name("slopes"), montage.picture(), kTolerance));

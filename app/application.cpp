@@ -89,8 +89,6 @@ void startApplication(Application& app) {
     app.loop.returnPage = app.trip->page;
 
     app.dashboard = std::make_unique<DashboardLayout>(app.screenWidth, app.screenHeight, app);
-    app.loop.pickerOriginX = (app.screenWidth - 320) / 2;
-    app.loop.pickerOriginY = (app.screenHeight - 240) / 2;
 
     initFonts();
     clearRows(0, app.screenHeight, toColor565(0, 0, 0));

@@ -26,10 +26,8 @@ struct LoopState {
     bool fullRedraw = false;              // redraw every dashboard group in this turn
     Page returnPage = Page::OpeningFeed;  // after setup or after the feed is reopened
     int32_t pickerCountdown = 0;          // turns before the speed-limit picker closes
-    int32_t pickerOriginX = 0;
-    int32_t pickerOriginY = 0;
-    bool autologDone = false;            // automatic logging is tried once a run
-    double inclineRefAltitude = -999.9;  // -999.9: no sample taken yet
+    bool autologDone = false;             // automatic logging is tried once a run
+    double inclineRefAltitude = -999.9;   // -999.9: no sample taken yet
     double inclineRefDistance = 0.0;
     bool touched = false;
 };

@@ -270,7 +270,8 @@ void dispatchDashboardTouch(Application& app, int32_t x, int32_t y) {
 void dispatchPickerTouch(Application& app, int32_t x, int32_t y) {
     TripStats& trip = *app.trip;
     Settings& live = liveSettings;
-    const PickerAction action = pickerAction(app.loop.pickerOriginX, app.loop.pickerOriginY, x, y);
+    const Anchor& origin = app.dashboard->geometry().speedPanelOrigin;
+    const PickerAction action = pickerAction(origin.x, origin.y, x, y);
     switch (action) {
         case PickerAction::None:
             break;

@@ -39,21 +39,6 @@ bool isWaitingForTime(Page page) {
     return page == Page::AwaitingTime || page == Page::AwaitingTimeHidden;
 }
 
-// The day picture for the day and automatic schemes, the night picture for the night
-// scheme, when one is set and can be read.
-std::optional<Image> loadBackground(const Settings& settings, int32_t* kind) {
-    const bool dayish = settings.colorscheme != ColorScheme::Night;
-    const std::string& path = dayish ? settings.daybackground : settings.nightbackground;
-    if (path.empty()) {
-        return std::nullopt;
-    }
-    std::optional<Image> picture = loadBmp(path);
-    if (picture) {
-        *kind = dayish ? 0 : 1;
-    }
-    return picture;
-}
-
 // Periods come from the configuration file and may be far longer than one sleep can take.
 void sleepLong(uint64_t microseconds) {
     constexpr uint64_t kLongestSleep = 1000000;
@@ -69,6 +54,10 @@ void sleepMilliseconds(int32_t milliseconds) {
 }
 
 }  // namespace
+
+DashboardInputs dashboardInputs(Application& app) {
+    return DashboardInputs{*app.trip, liveSettings, gpsFix, *app.texts, app.compassPoints};
+}
 
 // Start-up, in the order the rest of the program relies on.
 void startApplication(Application& app) {
@@ -88,19 +77,17 @@ void startApplication(Application& app) {
     app.loop = LoopState{};
     app.loop.returnPage = app.trip->page;
 
-    app.dashboard = std::make_unique<DashboardLayout>(app.screenWidth, app.screenHeight, app);
+    app.dashboard = std::make_unique<DashboardLayout>(app.screenWidth, app.screenHeight);
 
     initFonts();
     clearRows(0, app.screenHeight, toColor565(0, 0, 0));
     app.dashboard->drawSplash();
     flush(true);
 
-    app.background = loadBackground(settings, &app.trip->backgroundKind);
-
-    app.dashboard->applyColorScheme(settings.colorscheme, app.trip->now, 0.0, 0.0,
-                                    settings.gmtoffset, false);
-    app.speedZoneImage = loadBmp(kSpeedZoneImagePath);
-    app.speedLimitImage = loadBmp(kSpeedLimitImagePath);
+    // Without a position yet "auto" starts with the day picture.
+    app.dashboard->applyColorScheme(settings, *app.trip, true);
+    app.dashboard->speedZoneImage = loadBmp(kSpeedZoneImagePath);
+    app.dashboard->speedLimitImage = loadBmp(kSpeedLimitImagePath);
     app.dashboard->drawFrame(true);
     app.loop.fullRedraw = false;
 
@@ -148,7 +135,8 @@ void openFeedTurn(Application& app) {
 
 // True when it flushed: a full redraw is shown at once.
 bool refreshDashboard(Application& app) {
-    app.dashboard->refresh(redrawFlags(*app.trip, app.dashboard->shown(), app.loop.fullRedraw));
+    const DashboardInputs in = dashboardInputs(app);
+    app.dashboard->refresh(in, redrawFlags(in, app.dashboard->shown(), app.loop.fullRedraw));
     const bool full = app.loop.fullRedraw;
     flush(full);
     app.loop.fullRedraw = false;
@@ -180,9 +168,7 @@ void takeFix(Application& app) {
         t.lon != 0.0 && isShown(t.page)) {
         // A full redraw asked for earlier in the turn (the picker closing) must survive an
         // unchanged scheme.
-        const bool changed =
-            app.dashboard->applyColorScheme(s.colorscheme, t.now, t.lat, t.lon, s.gmtoffset, false);
-        loop.fullRedraw = loop.fullRedraw || changed;
+        loop.fullRedraw = app.dashboard->applyColorScheme(s, t, false) || loop.fullRedraw;
         t.schemeMinute = t.now.minute;
     }
 }
@@ -343,7 +329,7 @@ void tripTurn(Application& app) {
     const bool refreshFlushed = isShown(t.page) && refreshDashboard(app);
     if (t.page == Page::SpeedPicker) {
         if (loop.pickerCountdown >= 1) {
-            app.dashboard->drawSpeedPanel();
+            app.dashboard->drawSpeedPanel(dashboardInputs(app));
             loop.pickerCountdown -= 1;
         } else {
             takeScreenshot(kApplicationName);
@@ -403,9 +389,6 @@ void exitSequence(Application& app) {
     app.texts.reset();
     destroySetupScreens(app.setupScreens);
     app.dashboard.reset();
-    app.background.reset();
-    app.speedZoneImage.reset();
-    app.speedLimitImage.reset();
     app.trip->page = Page::Stopped;
 }
 

@@ -79,9 +79,7 @@ void cycleColourScheme(Application& app) {
     }
     workingSettings.colorscheme = live.colorscheme;
     writeSettings(live);
-    const TripStats& trip = *app.trip;
-    const bool changed = app.dashboard->applyColorScheme(live.colorscheme, trip.now, trip.lat,
-                                                         trip.lon, live.gmtoffset, false);
+    const bool changed = app.dashboard->applyColorScheme(live, *app.trip, false);
     app.loop.fullRedraw = app.loop.fullRedraw || changed;
 }
 
@@ -339,7 +337,7 @@ void restoreDashboard(Application& app) {
     RedrawFlags all;
     all.frame = all.messageLine = all.infoBox = all.compass = all.title = true;
     all.distance = all.time = all.speed = all.buttons = true;
-    dashboard.refresh(all);
+    dashboard.refresh(dashboardInputs(app), all);
 }
 
 }  // namespace kelvaro

@@ -62,10 +62,7 @@ void reloadLanguage(Application& app) {
 // The colours of the settings now in force, judged where the trip is: an apply may have
 // changed them, a cancel may have put back the file's.
 void backToDashboard(Application& app) {
-    const TripStats& trip = *app.trip;
-    const Settings& live = liveSettings;
-    static_cast<void>(app.dashboard->applyColorScheme(live.colorscheme, trip.now, trip.lat,
-                                                      trip.lon, live.gmtoffset, true));
+    static_cast<void>(app.dashboard->applyColorScheme(liveSettings, *app.trip, true));
     app.trip->page = app.loop.returnPage;
     app.loop.fullRedraw = true;
     destroySetupScreens(app.setupScreens);

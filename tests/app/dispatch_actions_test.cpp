@@ -347,9 +347,9 @@ TEST_F(Dispatch, ANewLimitRedrawsTheSpeedZoneOnce) {
     startRunning();
     runTurn(app_);
     app_.trip->speedLimitNow = 90;
-    EXPECT_TRUE(redrawFlags(*app_.trip, app_.dashboard->shown(), false).speed);
+    EXPECT_TRUE(redrawFlags(dashboardInputs(app_), app_.dashboard->shown(), false).speed);
     runTurn(app_);
-    EXPECT_FALSE(redrawFlags(*app_.trip, app_.dashboard->shown(), false).speed);
+    EXPECT_FALSE(redrawFlags(dashboardInputs(app_), app_.dashboard->shown(), false).speed);
 }
 
 TEST_F(Dispatch, ThePickerTogglesAndClearsTheMaximumSpeedInBothCopies) {
@@ -609,8 +609,7 @@ TEST_F(Dispatch, LeavingSetupShowsTheSchemeInForceWhereTheTripIs) {
         SCOPED_TRACE(row.legend);
         liveSettings.colorscheme = workingSettings.colorscheme = ColorScheme::Day;
         writeSettings(liveSettings);
-        ASSERT_TRUE(
-            app_.dashboard->applyColorScheme(ColorScheme::Day, app_.trip->now, 0, 0, 1, true));
+        ASSERT_TRUE(app_.dashboard->applyColorScheme(liveSettings, *app_.trip, true));
         app_.trip->now.hour = 23;  // a winter night in Freiburg
         enterSetup();
         tapCode(6);

@@ -38,21 +38,6 @@ bool isWaitingForTime(Page page) {
     return page == Page::AwaitingTime || page == Page::AwaitingTimeHidden;
 }
 
-// The day picture for the day and automatic schemes, the night picture for the night
-// scheme, when one is set and can be read.
-std::optional<Image> loadBackground(const Settings& settings, int32_t* kind) {
-    const bool dayish = settings.colorscheme != ColorScheme::Night;
-    const std::string& path = dayish ? settings.daybackground : settings.nightbackground;
-    if (path.empty()) {
-        return std::nullopt;
-    }
-    std::optional<Image> picture = loadBmp(path);
-    if (picture) {
-        *kind = dayish ? 0 : 1;
-    }
-    return picture;
-}
-
 // Periods come from the configuration file and may be far longer than one sleep can take.
 void sleepLong(uint64_t microseconds) {
     constexpr uint64_t kLongestSleep = 1000000;
@@ -69,6 +54,10 @@ void sleepMilliseconds(int32_t milliseconds) {
 
 }  // namespace
 
+DashboardInputs dashboardInputs(Application& app) {
+    return DashboardInputs{*app.trip, liveSettings, gpsFix, *app.texts, app.compassPoints};
+}
+
 // Start-up, in the order the rest of the program relies on.
 void startApplication(Application& app) {
     writeHookFile();
@@ -76,7 +65,7 @@ void startApplication(Application& app) {
     readSettings();
     const Settings& settings = liveSettings;
 
-    touch = Touch{};
+    screen.touch = Touch{};
     openTouch();
     flushTouch();
     openScreen();
@@ -87,21 +76,17 @@ void startApplication(Application& app) {
     app.loop = LoopState{};
     app.loop.returnPage = app.trip->page;
 
-    app.dashboard = std::make_unique<DashboardLayout>(app.screenWidth, app.screenHeight, app);
-    app.loop.pickerOriginX = (app.screenWidth - 320) / 2;
-    app.loop.pickerOriginY = (app.screenHeight - 240) / 2;
+    app.dashboard = std::make_unique<DashboardLayout>(app.screenWidth, app.screenHeight);
 
     initFonts();
     clearRows(0, app.screenHeight, toColor565(0, 0, 0));
     app.dashboard->drawSplash();
     flush(true);
 
-    app.background = loadBackground(settings, &app.trip->backgroundKind);
-
-    app.dashboard->applyColorScheme(settings.colorscheme, app.trip->now, 0.0, 0.0,
-                                    settings.gmtoffset, false);
-    app.speedZoneImage = loadBmp(kSpeedZoneImagePath);
-    app.speedLimitImage = loadBmp(kSpeedLimitImagePath);
+    // Without a position yet "auto" starts with the day picture.
+    app.dashboard->applyColorScheme(settings, *app.trip, true);
+    app.dashboard->speedZoneImage = loadBmp(kSpeedZoneImagePath);
+    app.dashboard->speedLimitImage = loadBmp(kSpeedLimitImagePath);
     app.dashboard->drawFrame(true);
     app.loop.fullRedraw = false;
 
@@ -149,7 +134,8 @@ void openFeedTurn(Application& app) {
 
 // True when it flushed: a full redraw is shown at once.
 bool refreshDashboard(Application& app) {
-    app.dashboard->refresh(redrawFlags(*app.trip, app.dashboard->shown(), app.loop.fullRedraw));
+    const DashboardInputs in = dashboardInputs(app);
+    app.dashboard->refresh(in, redrawFlags(in, app.dashboard->shown(), app.loop.fullRedraw));
     const bool full = app.loop.fullRedraw;
     flush(full);
     app.loop.fullRedraw = false;
@@ -181,9 +167,7 @@ void takeFix(Application& app) {
         t.lon != 0.0 && isShown(t.page)) {
         // A full redraw asked for earlier in the turn (the picker closing) must survive an
         // unchanged scheme.
-        const bool changed =
-            app.dashboard->applyColorScheme(s.colorscheme, t.now, t.lat, t.lon, s.gmtoffset, false);
-        loop.fullRedraw = loop.fullRedraw || changed;
+        loop.fullRedraw = app.dashboard->applyColorScheme(s, t, false) || loop.fullRedraw;
         t.schemeMinute = t.now.minute;
     }
 }
@@ -319,7 +303,7 @@ void tripTurn(Application& app) {
     const bool refreshFlushed = isShown(t.page) && refreshDashboard(app);
     if (t.page == Page::SpeedPicker) {
         if (loop.pickerCountdown >= 1) {
-            app.dashboard->drawSpeedPanel();
+            app.dashboard->drawSpeedPanel(dashboardInputs(app));
             loop.pickerCountdown -= 1;
         } else {
             takeScreenshot(kApplicationName);
@@ -356,11 +340,11 @@ void tripTurn(Application& app) {
     } else {
         flush(isShown(t.page));
     }
-    if (loop.touched && touch.record.pressure == 0) {
+    if (loop.touched && screen.touch.record.pressure == 0) {
         if (t.page == Page::SpeedPicker) {
-            dispatchPickerTouch(app, touch.record.x, touch.record.y);
+            dispatchPickerTouch(app, screen.touch.record.x, screen.touch.record.y);
         } else {
-            dispatchDashboardTouch(app, touch.record.x, touch.record.y);
+            dispatchDashboardTouch(app, screen.touch.record.x, screen.touch.record.y);
         }
         flushTouch();
     }
@@ -379,9 +363,6 @@ void exitSequence(Application& app) {
     app.texts.reset();
     destroySetupScreens(app.setupScreens);
     app.dashboard.reset();
-    app.background.reset();
-    app.speedZoneImage.reset();
-    app.speedLimitImage.reset();
     app.trip->page = Page::Stopped;
 }
 

@@ -4,12 +4,10 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 
 #include "app/language.h"
 #include "app/page.h"
 #include "display/dashboard.h"
-#include "display/image.h"
 #include "display/setup_screens.h"
 #include "position/trip_stats.h"
 
@@ -26,10 +24,8 @@ struct LoopState {
     bool fullRedraw = false;              // redraw every dashboard group in this turn
     Page returnPage = Page::OpeningFeed;  // after setup or after the feed is reopened
     int32_t pickerCountdown = 0;          // turns before the speed-limit picker closes
-    int32_t pickerOriginX = 0;
-    int32_t pickerOriginY = 0;
-    bool autologDone = false;            // automatic logging is tried once a run
-    double inclineRefAltitude = -999.9;  // -999.9: no sample taken yet
+    bool autologDone = false;             // automatic logging is tried once a run
+    double inclineRefAltitude = -999.9;   // -999.9: no sample taken yet
     double inclineRefDistance = 0.0;
     bool touched = false;
 };
@@ -40,14 +36,14 @@ struct Application {
     std::unique_ptr<DashboardLayout> dashboard;
     std::unique_ptr<LanguageTexts> texts;
     CompassPoints compassPoints;
-    std::optional<Image> background;  // day or night, chosen at start-up
-    std::optional<Image> speedZoneImage;
-    std::optional<Image> speedLimitImage;
     SetupScreens setupScreens;  // the screens opened since setup was entered
     LoopState loop;
     int32_t screenWidth = 0;
     int32_t screenHeight = 0;
 };
+
+// What the dashboard draws from: the trip, the live settings, the fix and the texts.
+[[nodiscard]] DashboardInputs dashboardInputs(Application& app);
 
 // With at least two arguments the first is the skin root, otherwise "/mnt/sdcard/"; then
 // runs the application. Returns the process's exit status, 0.

@@ -77,9 +77,7 @@ void cycleColourScheme(Application& app) {
     }
     workingSettings.colorscheme = live.colorscheme;
     writeSettings(live);
-    const TripStats& trip = *app.trip;
-    const bool changed = app.dashboard->applyColorScheme(live.colorscheme, trip.now, trip.lat,
-                                                         trip.lon, live.gmtoffset, false);
+    const bool changed = app.dashboard->applyColorScheme(live, *app.trip, false);
     app.loop.fullRedraw = app.loop.fullRedraw || changed;
 }
 
@@ -268,7 +266,8 @@ void dispatchDashboardTouch(Application& app, int32_t x, int32_t y) {
 void dispatchPickerTouch(Application& app, int32_t x, int32_t y) {
     TripStats& trip = *app.trip;
     Settings& live = liveSettings;
-    const PickerAction action = pickerAction(app.loop.pickerOriginX, app.loop.pickerOriginY, x, y);
+    const Anchor& origin = app.dashboard->geometry().speedPanelOrigin;
+    const PickerAction action = pickerAction(origin.x, origin.y, x, y);
     switch (action) {
         case PickerAction::None:
             break;
@@ -336,7 +335,7 @@ void restoreDashboard(Application& app) {
     RedrawFlags all;
     all.frame = all.messageLine = all.infoBox = all.compass = all.title = true;
     all.distance = all.time = all.speed = all.buttons = true;
-    dashboard.refresh(all);
+    dashboard.refresh(dashboardInputs(app), all);
 }
 
 }  // namespace kelvaro

@@ -60,10 +60,7 @@ void reloadLanguage(Application& app) {
 // The colours of the settings now in force, judged where the trip is: an apply may have
 // changed them, a cancel may have put back the file's.
 void backToDashboard(Application& app) {
-    const TripStats& trip = *app.trip;
-    const Settings& live = liveSettings;
-    static_cast<void>(app.dashboard->applyColorScheme(live.colorscheme, trip.now, trip.lat,
-                                                      trip.lon, live.gmtoffset, true));
+    static_cast<void>(app.dashboard->applyColorScheme(liveSettings, *app.trip, true));
     app.trip->page = app.loop.returnPage;
     app.loop.fullRedraw = true;
     destroySetupScreens(app.setupScreens);
@@ -89,7 +86,7 @@ bool waitForLift() {
             left -= piece;
         }
         if (pollTouch()) {
-            return touch.record.pressure == 0;
+            return screen.touch.record.pressure == 0;
         }
     }
     return false;
@@ -104,7 +101,7 @@ void screenTurn(Application& app, int32_t number) {
     if (!waitForLift()) {
         return;
     }
-    const int32_t code = setupCodeAt(*setupScreen, touch.record.x, touch.record.y);
+    const int32_t code = setupCodeAt(*setupScreen, screen.touch.record.x, screen.touch.record.y);
     const SetupAction action = applySetupCode(*setupScreen, code, workingSettings);
     switch (action.outcome) {
         case SetupOutcome::Nothing:

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/application.h"
 #include "app/housekeeping.h"
 #include "display/buttons.h"
 #include "display/draw.h"
@@ -88,7 +87,8 @@ void put(const Anchor& at, std::string_view text, Color565 foreground, Color565 
 
 }  // namespace
 
-RedrawFlags redrawFlags(const TripStats& t, const ShownValues& shown, bool fullRedraw) {
+RedrawFlags redrawFlags(const DashboardInputs& in, const ShownValues& shown, bool fullRedraw) {
+    const TripStats& t = in.trip;
     RedrawFlags flags;
     if (t.page == Page::SpeedPicker) {
         return flags;
@@ -97,12 +97,12 @@ RedrawFlags redrawFlags(const TripStats& t, const ShownValues& shown, bool fullR
     flags.frame = full;
     flags.messageLine =
         full || (t.logging && (!shown.messageLine || t.pointsLogged != shown.pointsLogged ||
-                               liveSettings.logfilename != shown.logName));
+                               in.settings.logfilename != shown.logName));
     flags.infoBox = full || !shown.infoBox || t.altitude != shown.altitude || t.lat != shown.lat ||
                     t.lon != shown.lon;
     flags.compass = full || !shown.compass || t.course != shown.course;
-    flags.title = full || !t.fixValid || !shown.clock || gpsFix.hour != shown.clockHour ||
-                  gpsFix.minute != shown.clockMinute;
+    flags.title = full || !t.fixValid || !shown.clock || in.fix.hour != shown.clockHour ||
+                  in.fix.minute != shown.clockMinute;
     flags.distance = full || !shown.distance || t.tripDistance != shown.tripDistance ||
                      t.partialDistance != shown.partialDistance;
     flags.time = full || !shown.time || t.elapsed.second != shown.elapsedSecond ||
@@ -173,19 +173,11 @@ std::string formatDuration(const FixTime& time) {
     return format("%lld:%02d:%02d", hours, time.minute, time.second);
 }
 
-DashboardLayout::DashboardLayout(int32_t width, int32_t height, Application& app)
-    : geometry_(dashboardGeometry(width, height)), app_(app) {}
-
-const Image* DashboardLayout::picture() const {
-    return app_.background ? &*app_.background : nullptr;
-}
+DashboardLayout::DashboardLayout(int32_t width, int32_t height)
+    : geometry_(dashboardGeometry(width, height)) {}
 
 int32_t DashboardLayout::messageWidth() const {
     return geometry_.messageBox.x1 - 2 - geometry_.messageText.x;
-}
-
-const char* DashboardLayout::label(int32_t number) const {
-    return app_.texts ? text(*app_.texts, number) : "";
 }
 
 // With a picture the zone comes back from it whole; without, the zone's inside is filled
@@ -198,8 +190,7 @@ void DashboardLayout::clearZone(const Rect& zone, Color565 background) const {
     }
 }
 
-void DashboardLayout::fillColours(int32_t scheme) {
-    const Settings& s = liveSettings;
+void DashboardLayout::fillColours(const Settings& s, int32_t scheme) {
     DashboardColours& c = colours_;
     c.label = toColor565(s.labelcolors[scheme]);
     c.lines = toColor565(s.linescolors[scheme]);
@@ -214,28 +205,27 @@ void DashboardLayout::fillColours(int32_t scheme) {
     setFixColours(fixValid_);
 }
 
-bool DashboardLayout::applyColorScheme(ColorScheme scheme, const FixTime& now, double latitude,
-                                       double longitude, double gmtOffset, bool force) {
-    const bool night =
-        scheme == ColorScheme::Night ||
-        (scheme == ColorScheme::Auto && !isDaytime(now, latitude, longitude, gmtOffset));
+bool DashboardLayout::applyColorScheme(const Settings& settings, TripStats& trip, bool force) {
+    const ColorScheme scheme = settings.colorscheme;
+    const bool night = scheme == ColorScheme::Night ||
+                       (scheme == ColorScheme::Auto &&
+                        !isDaytime(trip.now, trip.lat, trip.lon, settings.gmtoffset));
     const int32_t kind = night ? 1 : 0;
-    fillColours(kind);
+    fillColours(settings, kind);
 
-    TripStats& trip = *app_.trip;
     bool changed = false;
     if (kind != trip.backgroundKind || force) {
-        app_.background.reset();
-        const std::string& path = night ? liveSettings.nightbackground : liveSettings.daybackground;
+        backgroundImage.reset();
+        const std::string& path = night ? settings.nightbackground : settings.daybackground;
         if (!path.empty()) {
-            app_.background = loadBmp(path);
+            backgroundImage = loadBmp(path);
         }
         trip.backgroundKind = kind;
         changed = true;
     }
-    const std::optional<Image>& loaded = app_.background;
-    if (loaded && loaded->width != geometry_.width && loaded->height != geometry_.height) {
-        app_.background.reset();
+    if (backgroundImage && backgroundImage->width != geometry_.width &&
+        backgroundImage->height != geometry_.height) {
+        backgroundImage.reset();
     }
     return changed;
 }
@@ -246,13 +236,13 @@ void DashboardLayout::setFixColours(bool fixValid) {
     colours_.topValue = fixValid ? colours_.topForeground : colours_.topThird;
 }
 
-void DashboardLayout::remember(const RedrawFlags& flags) {
-    const TripStats& t = *app_.trip;
+void DashboardLayout::remember(const DashboardInputs& in, const RedrawFlags& flags) {
+    const TripStats& t = in.trip;
     ShownValues& v = shown_;
     if (flags.messageLine && t.logging) {
         v.messageLine = true;
         v.pointsLogged = t.pointsLogged;
-        v.logName = liveSettings.logfilename;
+        v.logName = in.settings.logfilename;
     }
     if (flags.infoBox) {
         v.infoBox = true;
@@ -266,8 +256,8 @@ void DashboardLayout::remember(const RedrawFlags& flags) {
     }
     if (flags.title) {
         v.clock = t.fixValid;
-        v.clockHour = gpsFix.hour;
-        v.clockMinute = gpsFix.minute;
+        v.clockHour = in.fix.hour;
+        v.clockMinute = in.fix.minute;
     }
     if (flags.distance) {
         v.distance = true;
@@ -290,18 +280,18 @@ void DashboardLayout::remember(const RedrawFlags& flags) {
     }
 }
 
-void DashboardLayout::refresh(const RedrawFlags& flags) {
-    const TripStats& trip = *app_.trip;
-    const Settings& s = liveSettings;
-    remember(flags);
+void DashboardLayout::refresh(const DashboardInputs& in, const RedrawFlags& flags) {
+    const TripStats& trip = in.trip;
+    const Settings& s = in.settings;
+    remember(in, flags);
     drawFrame(flags.frame);
-    drawMessageLine(trip.logging, trip.pointsLogged, flags.messageLine);
-    drawInfoBox(s.coordinates, flags.infoBox);
-    drawCompass(s.compass, flags.compass);
-    drawTitle(s.gmtoffset, trip.fixValid, flags.title);
-    drawDistanceZone(flags.distance);
-    drawTimeZone(flags.time);
-    drawSpeedZone(flags.speed);
+    drawMessageLine(s.logfilename, trip.logging, trip.pointsLogged, flags.messageLine);
+    drawInfoBox(in, s.coordinates, flags.infoBox);
+    drawCompass(in, s.compass, flags.compass);
+    drawTitle(in.fix, s.gmtoffset, trip.fixValid, flags.title);
+    drawDistanceZone(in, flags.distance);
+    drawTimeZone(trip, flags.time);
+    drawSpeedZone(in, flags.speed);
     drawButtons(flags.buttons);
 }
 
@@ -344,7 +334,7 @@ void DashboardLayout::drawFrame(bool full) {
     drawVLine(W / 2, a, H - 1, c.lines);
 }
 
-void DashboardLayout::drawTitle(double gmtOffset, bool fixValid, bool redraw) {
+void DashboardLayout::drawTitle(const GpsFix& fix, double gmtOffset, bool fixValid, bool redraw) {
     if (!redraw) {
         return;
     }
@@ -359,7 +349,7 @@ void DashboardLayout::drawTitle(double gmtOffset, bool fixValid, bool redraw) {
     put(g.titleText, kTitle, c.label, c.bottomBackground, HAlign::Left, VAlign::Centre, 3);
     std::string clock;
     if (fixValid) {
-        clock = formatTime(gpsFix.hour, gpsFix.minute, 0, static_cast<float>(gmtOffset), false);
+        clock = formatTime(fix.hour, fix.minute, 0, static_cast<float>(gmtOffset), false);
     } else {
         clock = colonShown_ ? "--:--" : "--|--";
         colonShown_ = !colonShown_;
@@ -382,11 +372,12 @@ void DashboardLayout::showText(std::string_view text) const {
         HAlign::Left, VAlign::Centre, 3);
 }
 
-void DashboardLayout::drawMessageLine(bool recording, int32_t pointCount, bool redraw) {
+void DashboardLayout::drawMessageLine(const std::string& logName, bool recording,
+                                      int32_t pointCount, bool redraw) {
     if (!recording || !redraw) {
         return;
     }
-    const std::string name = liveSettings.logfilename.substr(0, kMessageSize);
+    const std::string name = logName.substr(0, kMessageSize);
     showText(format("%s (%ld)", name.c_str(), static_cast<long>(pointCount)));
 }
 
@@ -417,14 +408,14 @@ void DashboardLayout::blinkMessage() {
     blinkCounter_ -= 1;
 }
 
-void DashboardLayout::drawInfoBox(Coordinates style, bool redraw) {
+void DashboardLayout::drawInfoBox(const DashboardInputs& in, Coordinates style, bool redraw) {
     if (!redraw) {
         return;
     }
     const DashboardGeometry& g = geometry_;
     const DashboardColours& c = colours_;
-    const TripStats& trip = *app_.trip;
-    const Settings& s = liveSettings;
+    const TripStats& trip = in.trip;
+    const Settings& s = in.settings;
     item("information box", true);
     clearZone(g.infoBox, c.topBackground);
     // While waiting for the date with a log already open the log cannot be stopped here.
@@ -437,8 +428,8 @@ void DashboardLayout::drawInfoBox(Coordinates style, bool redraw) {
 
     const bool feet = s.units == Units::English;
     item("altitude unit");
-    put(g.altitudeUnit, label(altitudeUnitText(s.units)), c.label, c.topBackground, HAlign::Right,
-        VAlign::Top, 3);
+    put(g.altitudeUnit, text(in.texts, altitudeUnitText(s.units)), c.label, c.topBackground,
+        HAlign::Right, VAlign::Top, 3);
     const double altitude = feet ? trip.altitude * kFeetPerMetre : trip.altitude;
     const int32_t shown =
         std::isfinite(altitude) && std::fabs(altitude) < 1e9 ? static_cast<int32_t>(altitude) : 0;
@@ -446,8 +437,9 @@ void DashboardLayout::drawInfoBox(Coordinates style, bool redraw) {
     put(g.altitudeValue, format("%4d", shown), c.topValue, c.topBackground, HAlign::Right,
         VAlign::Top, 1);
 
-    const PositionText position =
-        formatPosition(style, trip.lat, trip.lon, label(56), label(57), label(58), label(59));
+    const LanguageTexts& t = in.texts;
+    const PositionText position = formatPosition(style, trip.lat, trip.lon, text(t, 56),
+                                                 text(t, 57), text(t, 58), text(t, 59));
     item("latitude");
     put(g.latitude, position.latitude, c.topValue, c.topBackground, HAlign::Left, VAlign::Top, 2);
     item("longitude");
@@ -456,28 +448,27 @@ void DashboardLayout::drawInfoBox(Coordinates style, bool redraw) {
 
     item("slope");
     drawSlopeIndicator(g, InstrumentPaint{c.topValue, c.topBackground, picture()},
-                       trip.inclinationSamples, displayUnitFactor(s.units));
+                       trip.inclinationSamples, s.units);
 }
 
-void DashboardLayout::drawCompass(CompassStyle style, bool redraw) {
+void DashboardLayout::drawCompass(const DashboardInputs& in, CompassStyle style, bool redraw) {
     if (!redraw) {
         return;
     }
-    static const LanguageTexts noTexts;
     const DashboardColours& c = colours_;
     item("compass");
     drawCompassRose(geometry_, InstrumentPaint{c.topValue, c.topBackground, picture()}, style,
-                    app_.trip->course, app_.texts ? *app_.texts : noTexts, app_.compassPoints);
+                    in.trip.course, in.texts, in.compassPoints);
 }
 
-void DashboardLayout::drawSpeedZone(bool redraw) {
+void DashboardLayout::drawSpeedZone(const DashboardInputs& in, bool redraw) {
     if (!redraw) {
         return;
     }
     const DashboardGeometry& g = geometry_;
     const DashboardColours& c = colours_;
-    const TripStats& trip = *app_.trip;
-    Settings& s = liveSettings;
+    const TripStats& trip = in.trip;
+    Settings& s = in.settings;
     item("speed zone", true);
     clearZone(g.speedZone, c.topBackground);
 
@@ -488,8 +479,8 @@ void DashboardLayout::drawSpeedZone(bool redraw) {
     put(g.movingAverageSpeed, format("%.1f", trip.movingAverageSpeed), c.topValue, c.topBackground,
         HAlign::Right, VAlign::Bottom, 1);
     item("speed unit");
-    put(g.speedUnit, label(speedUnitText(s.units)), c.label, c.topBackground, HAlign::Right,
-        VAlign::Centre, 3);
+    put(g.speedUnit, text(in.texts, speedUnitText(s.units)), c.label, c.topBackground,
+        HAlign::Right, VAlign::Centre, 3);
     const int32_t limit = trip.speedLimitNow;
     if (limit != 0) {
         item("speed limit");
@@ -512,7 +503,7 @@ void DashboardLayout::drawSpeedZone(bool redraw) {
     const std::string speed = format("%d", trip.speed);
     const Anchor& centre = g.speedCentre;
     if (s.speedalarm != SpeedAlarm::Audible && limit != 0 && trip.speed > limit) {
-        const std::optional<Image>& sign = app_.speedLimitImage;
+        const std::optional<Image>& sign = speedLimitImage;
         if (sign) {
             // One picture serves both screens: sized to hold the wide screen's figures, it
             // is narrowed on the small one to the room the zone's other values leave.
@@ -530,13 +521,13 @@ void DashboardLayout::drawSpeedZone(bool redraw) {
     }
 }
 
-void DashboardLayout::drawDistanceZone(bool redraw) {
+void DashboardLayout::drawDistanceZone(const DashboardInputs& in, bool redraw) {
     if (!redraw) {
         return;
     }
     const DashboardGeometry& g = geometry_;
     const DashboardColours& c = colours_;
-    const TripStats& trip = *app_.trip;
+    const TripStats& trip = in.trip;
     item("distance zone", true);
     clearZone(g.distanceZone, c.bottomBackground);
     item("trip distance");
@@ -547,22 +538,21 @@ void DashboardLayout::drawDistanceZone(bool redraw) {
         c.bottomBackground, HAlign::Right, VAlign::Bottom, 1);
     // The unit lies right of the zone, outside what was cleared: blended again onto its
     // own pixels it would thicken with every redraw.
-    const std::string unit = label(distanceUnitText(liveSettings.units));
+    const std::string unit = text(in.texts, distanceUnitText(in.settings.units));
     item("distance unit");
     repaintRect(picture(), rightTopTextBox(g.distanceUnit, unit, 3), c.bottomBackground);
     put(g.distanceUnit, unit, c.label, c.bottomBackground, HAlign::Right, VAlign::Top, 3);
     item("distance label");
-    drawText(g.distanceLabel.x, g.distanceLabel.y, label(10), c.bottomBackground, c.bottomValue,
-             HAlign::Left, VAlign::Top, 3, 0, 0, true);
+    drawText(g.distanceLabel.x, g.distanceLabel.y, text(in.texts, 10), c.bottomBackground,
+             c.bottomValue, HAlign::Left, VAlign::Top, 3, 0, 0, true);
 }
 
-void DashboardLayout::drawTimeZone(bool redraw) {
+void DashboardLayout::drawTimeZone(const TripStats& trip, bool redraw) {
     if (!redraw) {
         return;
     }
     const DashboardGeometry& g = geometry_;
     const DashboardColours& c = colours_;
-    const TripStats& trip = *app_.trip;
     item("time zone", true);
     clearZone(g.timeZone, c.bottomBackground);
     if (picture() == nullptr) {
@@ -591,20 +581,20 @@ void DashboardLayout::drawButtons(bool redraw) {
     drawBevelButton(s.x0, s.y0, s.x1, s.y1, "][", c.lines, c.bottomBackground, 2, 6);
 }
 
-void DashboardLayout::drawSpeedPanel() {
+void DashboardLayout::drawSpeedPanel(const DashboardInputs& in) {
     const Anchor& p = geometry_.speedPanelOrigin;
-    const std::optional<Image>& panel = app_.speedZoneImage;
+    const std::optional<Image>& panel = speedZoneImage;
     if (panel) {
         drawImage(*panel, p.x, p.y, true);
     }
     // Without the picture a white box keeps the black figures readable on any scheme.
     const bool fill = !panel;
-    const int32_t* presets = liveSettings.speedPresets;
+    const int32_t* presets = in.settings.speedPresets;
     for (int32_t i = 0; i < 4; ++i) {
         drawText(p.x + 40 + 80 * i, p.y + 50, format("%d", presets[i]), kBlack, kWhite,
                  HAlign::Centre, VAlign::Centre, 1, 0, 0, fill);
     }
-    drawText(p.x + 270, p.y + 170, format("%d", app_.trip->speed), kBlack, kWhite, HAlign::Centre,
+    drawText(p.x + 270, p.y + 170, format("%d", in.trip.speed), kBlack, kWhite, HAlign::Centre,
              VAlign::Centre, 1, 0, 0, fill);
     flush(true);
 }

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/language.h"
 #include "app/settings.h"
 #include "display/dashboard_layout.h"
 #include "position/fix_time.h"
@@ -15,7 +17,17 @@
 
 namespace kelvaro {
 
-struct Application;
+struct GpsFix;
+
+// What the dashboard draws from: the trip, the settings in force (whose acceleration scale
+// grows as the arrow is drawn), the fix's clock, the texts and the compass point names.
+struct DashboardInputs {
+    const TripStats& trip;
+    Settings& settings;
+    const GpsFix& fix;
+    const LanguageTexts& texts;
+    const CompassPoints& compassPoints;
+};
 
 struct DashboardColours {
     Color565 label = 0;
@@ -79,7 +91,7 @@ struct ShownValues {
 // log's name changed or the box was drawn over, the title when the fix's minute changed
 // and at every refresh while the fix is lost (its clock blinks). While the speed-preset
 // panel is up nothing is.
-[[nodiscard]] RedrawFlags redrawFlags(const TripStats& trip, const ShownValues& shown,
+[[nodiscard]] RedrawFlags redrawFlags(const DashboardInputs& in, const ShownValues& shown,
                                       bool fullRedraw);
 
 // The texts the dashboard shows for the units setting.
@@ -102,42 +114,41 @@ struct PositionText {
 [[nodiscard]] std::string formatPartialDistance(double thousandths);
 [[nodiscard]] std::string formatDuration(const FixTime& time);
 
-// The dashboard of one screen size. It reads the trip, the texts, the compass names and
-// the pictures of the application it is made for (which must outlive it), the live
-// settings and the fix; it loads and drops the background picture of the application.
+// The dashboard of one screen size and the pictures it shows.
 class DashboardLayout {
   public:
-    DashboardLayout(int32_t width, int32_t height, Application& app);
+    DashboardLayout(int32_t width, int32_t height);
 
     const DashboardGeometry& geometry() const { return geometry_; }
     const DashboardColours& colours() const { return colours_; }
 
-    // Day, night, or by the sun for "auto". Fills the colour slots; when the scheme differs
-    // from the one in force (or with force) the background picture of the new scheme is
-    // loaded and the result is true, so the caller redraws everything. A picture whose
-    // width and height both differ from the screen's is dropped.
-    bool applyColorScheme(ColorScheme scheme, const FixTime& now, double latitude, double longitude,
-                          double gmtOffset, bool force);
+    // Day, night, or by the sun at the trip's time and place for "auto". Fills the colour
+    // slots; when the scheme differs from the trip's scheme in force (or with force) the
+    // background picture of the new scheme is loaded and the result is true, so the caller
+    // redraws everything. A picture whose width and height both differ from the screen's is
+    // dropped.
+    bool applyColorScheme(const Settings& settings, TripStats& trip, bool force);
     void setFixColours(bool fixValid);
 
     // The refresh order of the loop, each group drawn when its flag is set; what a group
     // shows is remembered as it is drawn.
-    void refresh(const RedrawFlags& flags);
+    void refresh(const DashboardInputs& in, const RedrawFlags& flags);
     const ShownValues& shown() const { return shown_; }
 
     // White on black, for the caller to flush at once.
     void drawSplash();
     void drawFrame(bool full);
-    void drawTitle(double gmtOffset, bool fixValid, bool redraw);
-    void drawMessageLine(bool recording, int32_t pointCount, bool redraw);
-    void drawInfoBox(Coordinates style, bool redraw);
-    void drawCompass(CompassStyle style, bool redraw);
-    void drawDistanceZone(bool redraw);
-    void drawTimeZone(bool redraw);
-    void drawSpeedZone(bool redraw);
+    void drawTitle(const GpsFix& fix, double gmtOffset, bool fixValid, bool redraw);
+    void drawMessageLine(const std::string& logName, bool recording, int32_t pointCount,
+                         bool redraw);
+    void drawInfoBox(const DashboardInputs& in, Coordinates style, bool redraw);
+    void drawCompass(const DashboardInputs& in, CompassStyle style, bool redraw);
+    void drawDistanceZone(const DashboardInputs& in, bool redraw);
+    void drawTimeZone(const TripStats& trip, bool redraw);
+    void drawSpeedZone(const DashboardInputs& in, bool redraw);
     void drawButtons(bool redraw);
     // The speed-preset panel over the dashboard, then a flush.
-    void drawSpeedPanel();
+    void drawSpeedPanel(const DashboardInputs& in);
 
     // Told the name of each item of a zone just before it is drawn, `background` for what
     // clears a zone: what lets a layout check tell the items' pixels apart.
@@ -150,18 +161,23 @@ class DashboardLayout {
     void postMessage(const std::string& text);
     void blinkMessage();
 
+    // The background of the scheme in force, loaded and dropped by applyColorScheme; the
+    // speed-preset panel and the speed-limit sign, loaded at start-up.
+    std::optional<Image> backgroundImage;
+    std::optional<Image> speedZoneImage;
+    std::optional<Image> speedLimitImage;
+
   private:
     void item(const char* name, bool background = false) const {
         if (watcher_) {
             watcher_(name, background);
         }
     }
-    const Image* picture() const;
-    const char* label(int32_t number) const;
+    const Image* picture() const { return backgroundImage ? &*backgroundImage : nullptr; }
     int32_t messageWidth() const;
     void clearZone(const Rect& zone, Color565 background) const;
-    void fillColours(int32_t scheme);
-    void remember(const RedrawFlags& flags);
+    void fillColours(const Settings& settings, int32_t scheme);
+    void remember(const DashboardInputs& in, const RedrawFlags& flags);
     void showText(std::string_view text) const;
 
     const DashboardGeometry geometry_;
@@ -174,7 +190,6 @@ class DashboardLayout {
     ShownValues shown_;
     std::vector<Color565> keptRows_;  // the rows under the title bar while it is drawn
     ItemWatcher watcher_;
-    Application& app_;
 };
 
 }  // namespace kelvaro

@@ -8,6 +8,7 @@
 #include "display/draw.h"
 #include "display/text.h"
 #include "position/geodesy.h"
+#include "position/trip_stats.h"
 
 namespace kelvaro {
 
@@ -135,29 +136,13 @@ void drawCompassRose(const DashboardGeometry& g, const InstrumentPaint& paint, C
     drawCourseText(g, paint, style, course, points);
 }
 
-double slopePercent(const std::deque<std::pair<double, double>>& samples, double unitFactor) {
-    double climbed = 0.0;
-    double distance = 0.0;
-    for (const auto& [height, step] : samples) {
-        if (step > 0.0) {
-            climbed += height;
-            distance += step;
-        }
-    }
-    const double metres = unitFactor > 0.0 ? distance / unitFactor : distance;
-    if (!(metres > 0.0) || !std::isfinite(climbed)) {
-        return 0.0;
-    }
-    return std::clamp(climbed / metres * 100.0, -30.0, 30.0);
-}
-
 void drawSlopeIndicator(const DashboardGeometry& g, const InstrumentPaint& paint,
-                        const std::deque<std::pair<double, double>>& samples, double unitFactor) {
+                        const std::deque<std::pair<double, double>>& samples, Units units) {
     const Rect& box = g.slopeBox;
     const int32_t t = textHeight(3, "0123456789");
     repaint(paint, Rect{box.x0, box.y0, box.x1 - 1, g.slopeText.y + t});
 
-    const int32_t n = static_cast<int32_t>(slopePercent(samples, unitFactor));
+    const int32_t n = static_cast<int32_t>(inclinationPercent(samples, units));
     const int32_t lines = std::min(2 * std::abs(n), 20);
     if (n > 0) {
         for (int32_t k = 1; k < lines; ++k) {

@@ -30,13 +30,10 @@ void drawCompassRose(const DashboardGeometry& g, const InstrumentPaint& paint, C
 // remainder 360, negative for some courses.
 [[nodiscard]] int32_t compassTickAngle(int32_t k, int32_t course);
 
-// The climb steps are (metres climbed, distance in thousandths of the display unit);
-// unitFactor (1.0, 0.621371192237334 or 0.539) turns the distances back into metres, so
-// the percentage is metres over metres in every unit.
-[[nodiscard]] double slopePercent(const std::deque<std::pair<double, double>>& samples,
-                                  double unitFactor);
+// The slope of the climb steps (metres climbed, distance in thousandths of the display
+// unit), as inclinationPercent gives it.
 void drawSlopeIndicator(const DashboardGeometry& g, const InstrumentPaint& paint,
-                        const std::deque<std::pair<double, double>>& samples, double unitFactor);
+                        const std::deque<std::pair<double, double>>& samples, Units units);
 
 // 1-3 satellites fill one bar, 4-6 two, 7-9 three, 10-12 four, other counts none.
 [[nodiscard]] int32_t filledSatelliteBars(int32_t count);

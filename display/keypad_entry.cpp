@@ -1,5 +1,6 @@
 #include "display/keypad_entry.h"
 
+#include "display/screen.h"
 #include "display/touch.h"
 #include "platform/platform.h"
 
@@ -17,7 +18,7 @@ void append(std::string& text, char c, size_t maxLength) {
 
 // Waits for a lift; the press records before it are skipped.
 void awaitTap() {
-    while (!(pollTouch() && touch.record.pressure == 0)) {
+    while (!(pollTouch() && screen.touch.record.pressure == 0)) {
         platform::sleepMicroseconds(kPollMicroseconds);
     }
 }
@@ -55,14 +56,14 @@ KeyEffect applyKey(int32_t identifier, std::string& text, size_t maxLength) {
 }
 
 bool keypadEdit(Keypad& keypad, std::string& text, size_t maxLength) {
-    if (touch.fd == -1) {
+    if (screen.touch.fd == -1) {
         return false;
     }
     flushTouch();
     for (;;) {
         keypadDraw(keypad, text);
         awaitTap();
-        const int32_t key = hitZone(keypad.zones, touch.record.x, touch.record.y);
+        const int32_t key = hitZone(keypad.zones, screen.touch.record.x, screen.touch.record.y);
         flushTouch();
         const KeyEffect effect = applyKey(key, text, maxLength);
         if (effect != KeyEffect::Editing) {

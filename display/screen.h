@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "display/touch.h"
+
 struct FT_FaceRec_;
 struct FT_LibraryRec_;
 
@@ -60,6 +62,7 @@ struct Screen {
     int32_t bytesPerPixel = 0;
     FT_LibraryRec_* fontLibrary = nullptr;
     FontRecord fonts[kFontSlots];
+    Touch touch;
     // Set by every drawing into the off-screen buffer, cleared when it is shown.
     bool drawnSinceFlush = false;
 };

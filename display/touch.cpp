@@ -8,8 +8,6 @@
 
 namespace kelvaro {
 
-Touch touch;
-
 namespace {
 
 constexpr const char* kDriverPath = "/dev/ts";
@@ -42,8 +40,8 @@ void resetRecord(TouchRecord& record) {
 }
 
 void resetTouch() {
-    resetRecord(touch.record);
-    touch.tapState = TapState::Idle;
+    resetRecord(screen.touch.record);
+    screen.touch.tapState = TapState::Idle;
 }
 
 bool readCalibrationFile(Calibration* calibration) {
@@ -69,7 +67,7 @@ template <typename Handle>
 void readEvents(Handle handle) {
     for (int i = 0; i < kMaxEventsPerRead; ++i) {
         uint8_t bytes[kInputEventBytes];
-        if (read(touch.fd, bytes, sizeof bytes) != static_cast<ssize_t>(sizeof bytes)) {
+        if (read(screen.touch.fd, bytes, sizeof bytes) != static_cast<ssize_t>(sizeof bytes)) {
             return;
         }
         handle(decodeInputEvent(bytes));
@@ -131,8 +129,8 @@ void feedTapEvent(const InputEvent& event) {
     if (event.type != kEvAbs) {
         return;
     }
-    TouchRecord& record = touch.record;
-    const Calibration& cal = touch.calibration;
+    TouchRecord& record = screen.touch.record;
+    const Calibration& cal = screen.touch.calibration;
     const bool isX = event.code == kAbsX;
     const bool isY = event.code == kAbsY;
     const auto xres = static_cast<int32_t>(screen.variableInfo.xres);
@@ -144,24 +142,24 @@ void feedTapEvent(const InputEvent& event) {
             record.y = static_cast<int16_t>(scaleTouchAxis(event.value, cal.yMin, cal.yMax, yres));
         }
     };
-    switch (touch.tapState) {
+    switch (screen.touch.tapState) {
         case TapState::Idle:
             if (event.code == kAbsPressure && event.value != 0) {
                 resetRecord(record);
-                touch.tapState = TapState::Pressed;
+                screen.touch.tapState = TapState::Pressed;
             }
             break;
         case TapState::Pressed:
             if (isX || isY) {
                 storeCoordinate();
-                touch.tapState = TapState::Position;
+                screen.touch.tapState = TapState::Position;
             }
             break;
         case TapState::Position:
             if (isX || isY) {
                 storeCoordinate();
                 if (record.x != -1 && record.y != -1) {
-                    touch.tapState = TapState::Located;
+                    screen.touch.tapState = TapState::Located;
                 }
             }
             break;
@@ -169,7 +167,7 @@ void feedTapEvent(const InputEvent& event) {
             if (event.code == kAbsPressure && event.value == 0) {
                 record.pressure = 0;
                 turnToPicture(record);
-                touch.tapState = TapState::Complete;
+                screen.touch.tapState = TapState::Complete;
             }
             break;
         case TapState::Complete:
@@ -189,52 +187,52 @@ void turnToPicture(TouchRecord& record) {
 }
 
 bool openTouch() {
-    if (touch.fd == -1) {
-        touch.fd =
+    if (screen.touch.fd == -1) {
+        screen.touch.fd =
             open(platform::devicePath(kDriverPath).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        touch.eventMode = false;
-        if (touch.fd < 0) {
-            touch.fd =
+        screen.touch.eventMode = false;
+        if (screen.touch.fd < 0) {
+            screen.touch.fd =
                 open(platform::devicePath(kEventPath).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-            touch.eventMode = touch.fd >= 0;
-            if (touch.eventMode && !readCalibrationFile(&touch.calibration)) {
-                close(touch.fd);
-                touch.fd = -1;
-                touch.eventMode = false;
+            screen.touch.eventMode = screen.touch.fd >= 0;
+            if (screen.touch.eventMode && !readCalibrationFile(&screen.touch.calibration)) {
+                close(screen.touch.fd);
+                screen.touch.fd = -1;
+                screen.touch.eventMode = false;
             }
         }
     }
     resetTouch();
-    return touch.fd != -1;
+    return screen.touch.fd != -1;
 }
 
 void closeTouch() {
-    if (touch.fd == -1) {
+    if (screen.touch.fd == -1) {
         return;
     }
-    close(touch.fd);
-    touch.fd = -1;
+    close(screen.touch.fd);
+    screen.touch.fd = -1;
     resetTouch();
 }
 
 void flushTouch() {
-    if (touch.fd != -1) {
-        if (touch.eventMode) {
+    if (screen.touch.fd != -1) {
+        if (screen.touch.eventMode) {
             readEvents([](const InputEvent&) {});
         } else {
             uint8_t bytes[kTouchRecordBytes];
             // Whatever came is discarded; a short or failed read leaves nothing to undo.
-            [[maybe_unused]] const ssize_t ignored = read(touch.fd, bytes, sizeof bytes);
+            [[maybe_unused]] const ssize_t ignored = read(screen.touch.fd, bytes, sizeof bytes);
         }
     }
     resetTouch();
 }
 
 void discardPendingTouch() {
-    if (touch.fd != -1 && !touch.eventMode) {
+    if (screen.touch.fd != -1 && !screen.touch.eventMode) {
         uint8_t bytes[kTouchRecordBytes];
         for (int i = 0; i < kMaxEventsPerRead; ++i) {
-            if (read(touch.fd, bytes, sizeof bytes) != static_cast<ssize_t>(sizeof bytes)) {
+            if (read(screen.touch.fd, bytes, sizeof bytes) != static_cast<ssize_t>(sizeof bytes)) {
                 break;
             }
         }
@@ -243,19 +241,19 @@ void discardPendingTouch() {
 }
 
 bool pollTouch() {
-    if (touch.fd == -1) {
+    if (screen.touch.fd == -1) {
         return false;
     }
-    if (touch.eventMode) {
+    if (screen.touch.eventMode) {
         readEvents(feedTapEvent);
-        return touch.tapState == TapState::Complete;
+        return screen.touch.tapState == TapState::Complete;
     }
     uint8_t bytes[kTouchRecordBytes];
-    if (read(touch.fd, bytes, sizeof bytes) != static_cast<ssize_t>(sizeof bytes)) {
+    if (read(screen.touch.fd, bytes, sizeof bytes) != static_cast<ssize_t>(sizeof bytes)) {
         return false;
     }
-    touch.record = decodeTouchRecord(bytes);
-    turnToPicture(touch.record);
+    screen.touch.record = decodeTouchRecord(bytes);
+    turnToPicture(screen.touch.record);
     return true;
 }
 

@@ -50,9 +50,6 @@ struct Touch {
     TapState tapState = TapState::Idle;
 };
 
-// The touch screen of the process.
-extern Touch touch;
-
 // Opens "/dev/ts", else "/dev/input/event0" with its calibration, unless a device is
 // already open; resets the record and the tap state. True when a device is open.
 bool openTouch();

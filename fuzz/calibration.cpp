@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "display/screen.h"
 #include "display/touch.h"
 #include "fuzz/device_root.h"
 
@@ -47,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     kelvaro::Calibration parsed;
     const bool accepted = kelvaro::parseCalibration(data, size, &parsed);
-    if (kelvaro::openTouch() != accepted || kelvaro::touch.eventMode != accepted) {
+    if (kelvaro::openTouch() != accepted || kelvaro::screen.touch.eventMode != accepted) {
         std::abort();
     }
     kelvaro::closeTouch();

@@ -32,8 +32,8 @@ void setUpOnce() {
     application = new kelvaro::Application;
     application->trip = kelvaro::createTripStats(kelvaro::liveSettings);
     application->texts = std::make_unique<kelvaro::LanguageTexts>();
-    application->dashboard = std::make_unique<kelvaro::DashboardLayout>(
-        kelvaro::screenWidth(), kelvaro::screenHeight(), *application);
+    application->dashboard =
+        std::make_unique<kelvaro::DashboardLayout>(kelvaro::screenWidth(), kelvaro::screenHeight());
 }
 
 }  // namespace
@@ -95,11 +95,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const double offset = in.real();
 
     DashboardLayout& d = *app.dashboard;
+    const DashboardInputs inputs = dashboardInputs(app);
     d.setFixColours(t.fixValid);
-    d.refresh(redrawFlags(t, d.shown(), true));
-    d.drawTitle(offset, t.fixValid, true);
+    d.refresh(inputs, redrawFlags(inputs, d.shown(), true));
+    d.drawTitle(gpsFix, offset, t.fixValid, true);
     d.postMessage(in.text(300));
     d.blinkMessage();
-    d.drawSpeedPanel();
+    d.drawSpeedPanel(inputs);
     return 0;
 }

@@ -11,7 +11,7 @@
 #include "display/screen.h"
 #include "display/touch.h"
 
-using kelvaro::touch;
+static kelvaro::Touch& touch = kelvaro::screen.touch;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1 || size > 32768) {

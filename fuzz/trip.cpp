@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         turn(*trip, fix, live, working, referenceAltitude, referenceDistance);
 
         check(trip->inclinationSamples.size() <= kInclinationWindowCap);
-        const double percent = inclinationPercent(*trip, live);
+        const double percent = inclinationPercent(trip->inclinationSamples, live.units);
         check(percent >= -30.0 && percent <= 30.0);
         check(trip->tripDistance >= 0.0 && std::isfinite(trip->tripDistance));
         check(trip->moving.secondsOfDay >= 0 && trip->minSpeed <= 9999);

@@ -217,23 +217,20 @@ void addInclinationSample(TripStats& trip, double altitudeChange, double distanc
     }
 }
 
-double inclinationPercent(const TripStats& trip, const Settings& settings) {
+double inclinationPercent(const std::deque<std::pair<double, double>>& samples, Units units) {
     double climbed = 0.0;
     double distance = 0.0;
-    for (const auto& [metres, step] : trip.inclinationSamples) {
+    for (const auto& [metres, step] : samples) {
         if (step > 0.0) {
             climbed += metres;
             distance += step;
         }
     }
-    if (!(distance > 0.0)) {
+    const double metres = distance / displayUnitFactor(units);
+    if (!(metres > 0.0) || !std::isfinite(climbed)) {
         return 0.0;
     }
-    const double percent = 100.0 * climbed / (distance / displayUnitFactor(settings.units));
-    if (std::isnan(percent)) {
-        return 0.0;
-    }
-    return std::clamp(percent, -30.0, 30.0);
+    return std::clamp(climbed / metres * 100.0, -30.0, 30.0);
 }
 
 void resetPartial(TripStats& trip) {

@@ -109,9 +109,10 @@ void addInclinationSample(TripStats& trip, double altitudeChange, double distanc
                           const Settings& settings);
 constexpr size_t kInclinationWindowCap = 3600;
 
-// The slope over the window in percent, -30 ... 30, with the distances taken back to metres
-// so that miles and nautical miles give the same slope as kilometres.
-[[nodiscard]] double inclinationPercent(const TripStats& trip, const Settings& settings);
+// The slope over a window of climb steps in percent, -30 ... 30, with the distances taken
+// back to metres so that miles and nautical miles give the same slope as kilometres.
+[[nodiscard]] double inclinationPercent(const std::deque<std::pair<double, double>>& samples,
+                                        Units units);
 
 void resetPartial(TripStats& trip);
 

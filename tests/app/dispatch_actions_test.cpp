@@ -150,14 +150,14 @@ TEST_F(Dispatch, HideGivesBackTheScreenTouchHookAndOwnerWord) {
     root_.write(kOwnerFile, ownerBytes(4321));
     startRunning();
     ASSERT_TRUE(root_.exists(kHookFile));
-    ASSERT_GE(touch.fd, 0);
+    ASSERT_GE(screen.touch.fd, 0);
     testing::internal::CaptureStdout();
     dispatchDashboardTouch(app_, 160, 200);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Opening in SLAVE mode\n");
     EXPECT_EQ(page(), Page::RunningHidden);
     EXPECT_EQ(app_.trip->altitudeCountdown, 2 * liveSettings.altitudeMessagePeriod);
     EXPECT_EQ(screen.mapping, nullptr);
-    EXPECT_EQ(touch.fd, -1);
+    EXPECT_EQ(screen.touch.fd, -1);
     EXPECT_FALSE(root_.exists(kHookFile));
     EXPECT_EQ(root_.read(kOwnerFile), ownerBytes(0));
 }
@@ -347,9 +347,9 @@ TEST_F(Dispatch, ANewLimitRedrawsTheSpeedZoneOnce) {
     startRunning();
     runTurn(app_);
     app_.trip->speedLimitNow = 90;
-    EXPECT_TRUE(redrawFlags(*app_.trip, app_.dashboard->shown(), false).speed);
+    EXPECT_TRUE(redrawFlags(dashboardInputs(app_), app_.dashboard->shown(), false).speed);
     runTurn(app_);
-    EXPECT_FALSE(redrawFlags(*app_.trip, app_.dashboard->shown(), false).speed);
+    EXPECT_FALSE(redrawFlags(dashboardInputs(app_), app_.dashboard->shown(), false).speed);
 }
 
 TEST_F(Dispatch, ThePickerTogglesAndClearsTheMaximumSpeedInBothCopies) {
@@ -421,7 +421,7 @@ TEST_F(Dispatch, ShowComesForwardWithoutRestartingTheTrip) {
     EXPECT_EQ(page(), Page::Running);
     EXPECT_TRUE(root_.exists(kHookFile));
     EXPECT_NE(screen.mapping, nullptr);
-    EXPECT_GE(touch.fd, 0);
+    EXPECT_GE(screen.touch.fd, 0);
 
     request({});
     EXPECT_EQ(page(), Page::Running) << "a show while shown keeps the trip running";
@@ -609,8 +609,7 @@ TEST_F(Dispatch, LeavingSetupShowsTheSchemeInForceWhereTheTripIs) {
         SCOPED_TRACE(row.legend);
         liveSettings.colorscheme = workingSettings.colorscheme = ColorScheme::Day;
         writeSettings(liveSettings);
-        ASSERT_TRUE(
-            app_.dashboard->applyColorScheme(ColorScheme::Day, app_.trip->now, 0, 0, 1, true));
+        ASSERT_TRUE(app_.dashboard->applyColorScheme(liveSettings, *app_.trip, true));
         app_.trip->now.hour = 23;  // a winter night in Freiburg
         enterSetup();
         tapCode(6);

@@ -115,14 +115,13 @@ TEST_P(DashboardGoldenTest, RunningOverThePictures) {
     liveSettings.daybackground = scene_.putPicture("day_" + size + ".bmp");
     liveSettings.nightbackground = scene_.putPicture("night_" + size + ".bmp");
     scene_.startRunning();
-    ASSERT_TRUE(
-        scene_.dashboard().applyColorScheme(ColorScheme::Day, scene_.trip().now, 0, 0, 1, true));
-    ASSERT_TRUE(scene_.app().background);
+    ASSERT_TRUE(scene_.dashboard().applyColorScheme(liveSettings, scene_.trip(), true));
+    ASSERT_TRUE(scene_.dashboard().backgroundImage);
     scene_.drawAll();
     EXPECT_TRUE(test::matchesGolden(name("picture_day"), test::offscreenPicture(), kTolerance));
     liveSettings.colorscheme = ColorScheme::Night;
     scene_.drawAll();
-    ASSERT_TRUE(scene_.app().background);
+    ASSERT_TRUE(scene_.dashboard().backgroundImage);
     EXPECT_TRUE(test::matchesGolden(name("picture_night"), test::offscreenPicture(), kTolerance));
 }
 
@@ -148,7 +147,7 @@ TEST_P(DashboardGoldenTest, SpeedPresetPanel) {
     scene_.loadSpeedPictures();
     scene_.startRunning();
     scene_.drawAll();
-    scene_.dashboard().drawSpeedPanel();
+    scene_.dashboard().drawSpeedPanel(scene_.inputs());
     EXPECT_TRUE(test::matchesGolden(name("speed_panel"), test::offscreenPicture(), kTolerance));
 }
 
@@ -169,7 +168,7 @@ TEST_P(DashboardGoldenTest, CoordinateStyles) {
     for (const auto& row : rows) {
         t.lat = row.lat;
         t.lon = row.lon;
-        scene_.dashboard().drawInfoBox(row.style, true);
+        scene_.dashboard().drawInfoBox(scene_.inputs(), row.style, true);
         montage.add(crop(test::offscreenPicture(), g().infoBox));
     }
     EXPECT_TRUE(test::matchesGolden(name("coordinates"), montage.picture(), kTolerance));
@@ -184,7 +183,7 @@ TEST_P(DashboardGoldenTest, CompassStyles) {
          {CompassStyle::Numeric, CompassStyle::Litteral, CompassStyle::Both}) {
         for (const int32_t course : {0, 90, 200}) {
             scene_.trip().course = course;
-            scene_.dashboard().drawCompass(style, true);
+            scene_.dashboard().drawCompass(scene_.inputs(), style, true);
             montage.add(crop(test::offscreenPicture(), g().compassZone));
         }
     }
@@ -197,7 +196,7 @@ TEST_P(DashboardGoldenTest, SlopesAtTheirEdges) {
     Montage montage(5);
     const Rect& box = g().slopeBox;
     for (const double percent : {-40.0, -30.0, -12.4, -1.0, -0.6, 0.6, 1.0, 9.9, 12.4, 30.0}) {
-        drawSlopeIndicator(g(), paint(), {{percent, 100.0}}, 1.0);
+        drawSlopeIndicator(g(), paint(), {{percent, 100.0}}, Units::Metric);
         montage.add(crop(test::offscreenPicture(), Rect{box.x0 - 12, 0, box.x1, box.y1 + 20}));
     }
     EXPECT_TRUE(test::matchesGolden(name("slopes"), montage.picture(), kTolerance));

@@ -176,13 +176,14 @@ TEST_P(DashboardOverlapTest, WidestValuesOfEveryZoneStayClearOfEachOther) {
                     draw();
                     owners.settle();
                 };
-                zone("message", [&] { d.drawMessageLine(true, t.pointsLogged, true); });
-                zone("information", [&] { d.drawInfoBox(style, true); });
-                zone("compass", [&] { d.drawCompass(CompassStyle::Both, true); });
-                zone("title", [&] { d.drawTitle(s.gmtoffset, false, true); });
-                zone("distance", [&] { d.drawDistanceZone(true); });
-                zone("time", [&] { d.drawTimeZone(true); });
-                zone("speed", [&] { d.drawSpeedZone(true); });
+                zone("message",
+                     [&] { d.drawMessageLine(s.logfilename, true, t.pointsLogged, true); });
+                zone("information", [&] { d.drawInfoBox(scene.inputs(), style, true); });
+                zone("compass", [&] { d.drawCompass(scene.inputs(), CompassStyle::Both, true); });
+                zone("title", [&] { d.drawTitle(gpsFix, s.gmtoffset, false, true); });
+                zone("distance", [&] { d.drawDistanceZone(scene.inputs(), true); });
+                zone("time", [&] { d.drawTimeZone(t, true); });
+                zone("speed", [&] { d.drawSpeedZone(scene.inputs(), true); });
                 zone("buttons", [&] { d.drawButtons(true); });
                 d.watchItems(nullptr);
                 for (const std::string& clash : owners.clashes()) {

@@ -48,10 +48,10 @@ DashboardScene::DashboardScene(uint32_t xres, uint32_t yres) : device_(xres, yre
     app_.trip = createTripStats(liveSettings);
     app_.screenWidth = screenWidth();
     app_.screenHeight = screenHeight();
-    app_.dashboard = std::make_unique<DashboardLayout>(screenWidth(), screenHeight(), app_);
+    app_.dashboard = std::make_unique<DashboardLayout>(screenWidth(), screenHeight());
     app_.texts = std::make_unique<LanguageTexts>();
     putLanguage("english.lng");
-    app_.dashboard->applyColorScheme(ColorScheme::Day, FixTime{}, 0.0, 0.0, 1.0, false);
+    app_.dashboard->applyColorScheme(liveSettings, *app_.trip, false);
 }
 
 DashboardScene::~DashboardScene() {
@@ -72,8 +72,8 @@ void DashboardScene::putLanguage(const std::string& name) {
 }
 
 void DashboardScene::loadSpeedPictures() {
-    app_.speedZoneImage = loadBmp(putPicture("speed_zone.bmp"));
-    app_.speedLimitImage = loadBmp(putPicture("speed_limit.bmp"));
+    app_.dashboard->speedZoneImage = loadBmp(putPicture("speed_zone.bmp"));
+    app_.dashboard->speedLimitImage = loadBmp(putPicture("speed_limit.bmp"));
 }
 
 void DashboardScene::startRunning() {
@@ -103,11 +103,10 @@ void DashboardScene::startRunning() {
 }
 
 void DashboardScene::drawAll() {
-    const Settings& s = liveSettings;
-    TripStats& t = *app_.trip;
-    app_.dashboard->applyColorScheme(s.colorscheme, t.now, t.lat, t.lon, s.gmtoffset, false);
-    app_.dashboard->setFixColours(t.fixValid);
-    app_.dashboard->refresh(redrawFlags(t, app_.dashboard->shown(), true));
+    app_.dashboard->applyColorScheme(liveSettings, *app_.trip, false);
+    app_.dashboard->setFixColours(app_.trip->fixValid);
+    const DashboardInputs in = inputs();
+    app_.dashboard->refresh(in, redrawFlags(in, app_.dashboard->shown(), true));
 }
 
 }  // namespace kelvaro::test

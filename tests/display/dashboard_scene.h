@@ -24,6 +24,7 @@ class DashboardScene {
     Application& app() { return app_; }
     TripStats& trip() { return *app_.trip; }
     DashboardLayout& dashboard() { return *app_.dashboard; }
+    DashboardInputs inputs() { return dashboardInputs(app_); }
 
     // A picture of the project's card content put on the card as
     // /mnt/sdcard/kelvaro/images/NAME; its device path.

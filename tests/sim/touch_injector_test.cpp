@@ -28,9 +28,9 @@ class SimulatedTouch : public ::testing::Test {
     // Polls until the lift of a tap, as the main loop does; false when none comes.
     static bool nextTap(int32_t* x, int32_t* y) {
         for (int polls = 0; polls < 8; ++polls) {
-            if (pollTouch() && touch.record.pressure == 0) {
-                *x = touch.record.x;
-                *y = touch.record.y;
+            if (pollTouch() && screen.touch.record.pressure == 0) {
+                *x = screen.touch.record.x;
+                *y = screen.touch.record.y;
                 flushTouch();
                 return true;
             }
@@ -46,15 +46,15 @@ TEST_F(SimulatedTouch, DriverModeSendsAPressThenALift) {
     std::string error;
     ASSERT_TRUE(injector.start(&error)) << error;
     ASSERT_TRUE(openTouch());
-    ASSERT_FALSE(touch.eventMode);
+    ASSERT_FALSE(screen.touch.eventMode);
     injector.tap(12, 34, 0);
     ASSERT_TRUE(pollTouch());
-    EXPECT_GT(touch.record.pressure, 0);
-    EXPECT_EQ(touch.record.x, 12);
+    EXPECT_GT(screen.touch.record.pressure, 0);
+    EXPECT_EQ(screen.touch.record.x, 12);
     ASSERT_TRUE(pollTouch());
-    EXPECT_EQ(touch.record.pressure, 0);
-    EXPECT_EQ(touch.record.x, 12);
-    EXPECT_EQ(touch.record.y, 34);
+    EXPECT_EQ(screen.touch.record.pressure, 0);
+    EXPECT_EQ(screen.touch.record.x, 12);
+    EXPECT_EQ(screen.touch.record.y, 34);
     EXPECT_FALSE(pollTouch());
 }
 
@@ -75,7 +75,7 @@ TEST_F(SimulatedTouch, EventModeTapsLandOnTheScriptedPixel) {
     std::string error;
     ASSERT_TRUE(injector.start(&error)) << error;
     ASSERT_TRUE(openTouch());
-    ASSERT_TRUE(touch.eventMode);
+    ASSERT_TRUE(screen.touch.eventMode);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
         injector.tap(row.x, row.y, 1500000);
@@ -127,7 +127,7 @@ TEST_F(SimulatedTouch, EventModeRemovesAStaleDriverDevice) {
     EXPECT_FALSE(root_.exists("/dev/ts"));
     EXPECT_TRUE(root_.exists("/mnt/flash/sysfile/cal"));
     EXPECT_TRUE(openTouch());
-    EXPECT_TRUE(touch.eventMode);
+    EXPECT_TRUE(screen.touch.eventMode);
 }
 
 TEST_F(SimulatedTouch, AFullFifoQueuesInsteadOfBlocking) {
@@ -145,8 +145,8 @@ TEST_F(SimulatedTouch, AFullFifoQueuesInsteadOfBlocking) {
     for (int reads = 0; reads < 4 * kTaps && lifts < kTaps; ++reads) {
         if (!pollTouch()) {
             injector.pump();
-        } else if (touch.record.pressure == 0) {
-            EXPECT_EQ(touch.record.x, lifts % 320);
+        } else if (screen.touch.record.pressure == 0) {
+            EXPECT_EQ(screen.touch.record.x, lifts % 320);
             ++lifts;
         }
     }

@@ -50,7 +50,7 @@ void dispatchDashboardTouch(Application& app, int32_t x, int32_t y);
 // A lift at (x, y) while the speed-limit picker is shown; any lift closes it.
 void dispatchPickerTouch(Application& app, int32_t x, int32_t y);
 // One turn of a setup page (Setup1Open ... SetupSave). What the code of a tap does is
-// applySetupCode's table of codes (display/setup_screens.h).
+// applySetupCode's table of codes (app/setup_codes.h).
 void runSetupPage(Application& app);
 // Leaves setup without saving: the working copy is read again from the file, the screens
 // are dropped and the page before setup comes back.

@@ -3,6 +3,7 @@
 #include "app/dispatch.h"
 #include "app/housekeeping.h"
 #include "app/settings.h"
+#include "app/setup_codes.h"
 #include "display/screen.h"
 #include "display/setup_screens.h"
 #include "display/touch.h"

@@ -1,14 +1,12 @@
 // The six setup screens (1 log files, 2 setup, 3 display, 4 speed limit, 5 colours,
 // 6 backgrounds) that show and edit the working copy of the settings. A screen is drawn
-// from the working copy, a tap turns into the identifier of the widget under it, and the
-// identifier's action changes the working copy or tells the caller what to do next.
+// from the working copy and a tap turns into the identifier of the widget under it; what
+// each identifier does is app/setup_codes.h.
 #pragma once
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,42 +75,6 @@ int32_t drawSetupScreen(SetupScreen& screen, const Settings& working, const Lang
 // The identifier of the widget under a tap; kNoZone (2000) when none.
 [[nodiscard]] int32_t setupCodeAt(const SetupScreen& screen, int32_t x, int32_t y);
 
-// What the caller does after a code: the edits are already in the working copy.
-enum class SetupOutcome : int32_t {
-    Nothing,  // a position on no button, a code of no action, the tab of this screen
-    Edited,   // the working copy may have changed; redraw
-    Cancel,   // code 1: leave without saving
-    Save,     // code 2: save and leave
-    Apply,    // code 3: save and stay
-    Open,     // a tab: open screen `screen`
-};
-
-struct SetupAction {
-    SetupOutcome outcome = SetupOutcome::Nothing;
-    int32_t screen = 0;  // the screen to open, for Open
-};
-
-// Applies a code of the screen. Numeric and colour codes run the keypad (keypadEdit) and
-// store the entry only when it is confirmed.
-SetupAction applySetupCode(SetupScreen& screen, int32_t code, Settings& working);
-
 void destroySetupScreens(SetupScreens& screens);
-
-// The pieces of applySetupCode, for tests and the fuzz target.
-
-// The text the keypad starts from for a numeric or colour code; nothing for other codes.
-[[nodiscard]] std::optional<std::string> entryText(int32_t code, const Settings& working);
-// Converts a confirmed keypad text into the field of the code, under the field's rule.
-// False when the code is not an entry code or a colour text does not hold three numbers;
-// the working copy is then unchanged.
-bool storeEntry(int32_t code, const std::string& text, Settings& working);
-// The most characters the keypad lets an entry of the code grow to.
-[[nodiscard]] size_t entryLimit(int32_t code);
-
-// "%d,%d,%d" read without undefined overflow: each number saturates at the int32 limits.
-[[nodiscard]] bool scanColor(const std::string& text, int32_t* red, int32_t* green, int32_t* blue);
-
-// One step through a list of `count` entries, never past either end.
-[[nodiscard]] int32_t stepIndex(int32_t index, int32_t count, bool forward);
 
 }  // namespace kelvaro

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/settings.h"
+#include "app/setup_codes.h"
 #include "display/buttons.h"
 #include "display/keypad_entry.h"
 #include "display/setup_screens.h"

@@ -24,7 +24,6 @@ namespace {
 
 constexpr const char* kTitle = "Kelvaro v2.5";
 constexpr const char* kSplashNotice = "\xA9 2026 the Kelvaro developers";
-constexpr const char* kScreenshotName = "kelvaro";
 constexpr size_t kMessageSize = 255;
 constexpr int32_t kBlinkSteps = 6;
 constexpr Color565 kBlack = 0x0000;
@@ -515,7 +514,7 @@ void DashboardLayout::drawSpeedZone(const DashboardInputs& in, bool redraw) {
         // Without the sign a white box keeps the black figures readable on any scheme.
         drawText(centre.x, centre.y, speed, kBlack, kWhite, HAlign::Centre, VAlign::Centre, 0, 0, 0,
                  !sign);
-        takeScreenshot(kScreenshotName);
+        takeScreenshot(kApplicationName);
     } else {
         put(centre, speed, c.topValue, c.topBackground, HAlign::Centre, VAlign::Centre, 0);
     }

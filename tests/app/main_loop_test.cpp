@@ -185,16 +185,32 @@ TEST_F(MainLoop, GivesUpAfterMoreFailuresThanThirtySecondsOfTurns) {
     }
 }
 
-TEST(SimulatedRun, WithoutAFeedTheProgramLeavesAfterThirtySecondsAndSavesTheSettings) {
-    test::TempRoot root;
-    const test::SimRun run = test::runSimulator({}, root.root());
-    EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_DOUBLE_EQ(test::reportValue(run.report, "virtual_seconds"), 30.5);
-    EXPECT_EQ(test::reportValue(run.report, "sentences_fed"), 0);
-    const std::string config = root.read("/mnt/sdcard/kelvaro/config.txt");
-    EXPECT_EQ(config.rfind("[ Log files parameters", 0), 0u);
-    EXPECT_NE(config.find("processperiod 500\n"), std::string::npos);
-    EXPECT_FALSE(root.exists("/mnt/sdcard/plugins_hook/kelvaro.hook"));
+// 61 failed attempts of 500 ms to open the feed, from the start or from the turn after the
+// feed went away for good mid-drive (the break at 60 s is met by the turn up to 60.5 s).
+TEST(SimulatedRun, WithoutAFeedForThirtySecondsTheProgramLeavesAndSavesTheSettings) {
+    const struct {
+        const char* legend;
+        bool drive;
+        double leavesAt;
+    } rows[] = {{"never a feed", false, 30.5}, {"the feed gone mid-drive", true, 91.0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        test::TempRoot root;
+        root.write("/events.txt", "60 feed-break 100000\n");
+        const test::SimRun run = test::runSimulator(
+            row.drive ? std::vector<std::string>{"--nmea", test::dataFile("drives/town.nmea"),
+                                                 "--events", root.path("/events.txt")}
+                      : std::vector<std::string>{},
+            root.root());
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_DOUBLE_EQ(test::reportValue(run.report, "virtual_seconds"), row.leavesAt);
+        EXPECT_EQ(test::reportValue(run.report, "sentences_fed") > 0, row.drive);
+        const std::string config = root.read("/mnt/sdcard/kelvaro/config.txt");
+        EXPECT_EQ(config.rfind("[ Log files parameters", 0), 0u);
+        EXPECT_NE(config.find("processperiod 500\n"), std::string::npos);
+        EXPECT_FALSE(root.exists("/mnt/sdcard/plugins_hook/kelvaro.hook"));
+        EXPECT_TRUE(root.exists("/mnt/sdcard/kelvaro/tripsummary.log"));
+    }
 }
 
 TEST(SimulatedRun, TwoRunsOfTheSameDriveLeaveTheSameFiles) {

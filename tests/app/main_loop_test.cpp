@@ -23,14 +23,26 @@
 namespace kelvaro {
 namespace {
 
+// "$BODY*CS" and the line end, with the checksum a receiver gives.
+std::string sentence(const std::string& body) {
+    uint8_t sum = 0;
+    for (const char c : body) {
+        sum ^= static_cast<uint8_t>(c);
+    }
+    char checksum[8];
+    std::snprintf(checksum, sizeof checksum, "*%02X\r\n", sum);
+    return "$" + body + checksum;
+}
+
 // A fix at 12:35:SS on the given date (ddmmyy), four satellites, standing in Munich.
 std::string fixSentences(int second, const char* date) {
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "$GPGGA,1235%02d.000,4807.0380,N,01131.0000,E,1,04,0.9,545.4,M,46.9,M,,*00\r\n"
-                  "$GPRMC,1235%02d.000,A,4807.0380,N,01131.0000,E,0.0,0.0,%s,,,A*00\r\n",
-                  second, second, date);
-    return text;
+    char gga[128];
+    char rmc[128];
+    std::snprintf(gga, sizeof gga,
+                  "GPGGA,1235%02d.000,4807.0380,N,01131.0000,E,1,04,0.9,545.4,M,46.9,M,,", second);
+    std::snprintf(rmc, sizeof rmc, "GPRMC,1235%02d.000,A,4807.0380,N,01131.0000,E,0.0,0.0,%s,,,A",
+                  second, date);
+    return sentence(gga) + sentence(rmc);
 }
 
 class MainLoop : public ::testing::Test {
@@ -210,6 +222,50 @@ TEST(SimulatedRun, WithoutAFeedForThirtySecondsTheProgramLeavesAndSavesTheSettin
         EXPECT_NE(config.find("processperiod 500\n"), std::string::npos);
         EXPECT_FALSE(root.exists("/mnt/sdcard/plugins_hook/kelvaro.hook"));
         EXPECT_TRUE(root.exists("/mnt/sdcard/kelvaro/tripsummary.log"));
+    }
+}
+
+// Hidden by the navigator at 5 s, the program tells it the altitude of the standing fix
+// (545.4 m) every two seconds, in the unit of the settings; shown, it tells nothing.
+TEST(SimulatedRun, HiddenItSendsTheAltitudeInTheUnitOfTheSettings) {
+    const struct {
+        const char* legend;
+        const char* units;
+        const char* events;
+        const char* message;
+    } rows[] = {
+        {"metric", "metric", "5 request x hide\n", "Altitude : 545 m"},
+        {"english, truncated", "english", "5 request x hide\n", "Altitude : 1789 ft"},
+        {"nautic", "nautic", "5 request x hide\n", "Altitude : 545 m"},
+        {"shown", "metric", "", nullptr},
+    };
+    std::string drive;
+    for (int second = 0; second < 20; ++second) {
+        drive += fixSentences(second, "120624");
+    }
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        test::TempRoot root;
+        root.write("/drive.nmea", drive);
+        root.write("/events.txt", row.events);
+        root.write("/mnt/sdcard/kelvaro/config.txt",
+                   std::string("displayaltitude yes 2\nunits ") + row.units + "\n");
+        test::runSimulator({"--nmea", root.path("/drive.nmea"), "--events",
+                            root.path("/events.txt"), "--max-seconds", "15"},
+                           root.root());
+        const std::string log = root.read("/navigator.log");
+        const auto count = [&log](const std::string& part) {
+            size_t found = 0;
+            for (size_t at = log.find(part); at != std::string::npos; at = log.find(part, at + 1)) {
+                ++found;
+            }
+            return found;
+        };
+        const size_t sent = count("\"FlashMessageV01\"");
+        EXPECT_EQ(sent > 0, row.message != nullptr) << log;
+        if (row.message != nullptr) {
+            EXPECT_EQ(count(std::string("[\"") + row.message + "\", \"4000\"]"), sent) << log;
+        }
     }
 }
 

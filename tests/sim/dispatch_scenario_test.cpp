@@ -188,23 +188,28 @@ TEST(LogByTaps, OfPointsOfInterestGoesToTheNavigator) {
 }
 
 TEST(NavigatorRequests, MadridAndHideMarkAWaypointAndKeepTheProgramHidden) {
+    // A waypoint's message blinks when the request comes: every turn shows another picture.
+    const std::string drive = tap(6, kLogBox) + tap(28, kCompass) + "30.5 frame at-30.5\n";
     test::TempRoot root;
-    const std::string frames = root.root() + "/frames";
-    ASSERT_TRUE(test::makeFolders(frames));
-    const std::string script = tap(6, kLogBox) +
-                               "30 request Madrid hide\n"
-                               "33 frame hidden-a\n"
-                               "36 frame hidden-b\n"
-                               "40 request\n"
-                               "43 frame shown\n" +
-                               tap(50, kExitCorner);
-    const test::SimRun run = runTown(root, "", script, {"--frames", frames});
+    const test::SimRun run = runTown(root, "",
+                                     drive +
+                                         "30 request Madrid hide\n"
+                                         "33 frame hidden-a\n"
+                                         "36 frame hidden-b\n"
+                                         "40 request\n"
+                                         "43 frame shown\n" +
+                                         tap(50, kExitCorner));
     ASSERT_EQ(run.exitStatus, 0);
     const std::string log = root.read("/mnt/sdcard/itn/tm20240612.itn");
     EXPECT_EQ(count(log, " - Madrid - "), 1u) << log;
-    // Hidden, the program leaves the screen alone while the trip and its clock go on.
+    // Hidden, the program leaves the screen alone while the trip and its clock go on: the
+    // panel keeps the picture of the turn that took the request, as a run left in front
+    // shows it then.
+    test::TempRoot inFront;
+    ASSERT_EQ(runTown(inFront, "", drive, {"--max-seconds", "31"}).exitStatus, 3);
     const std::string hiddenA = root.read("/frames/hidden-a.png");
     ASSERT_FALSE(hiddenA.empty());
+    EXPECT_TRUE(hiddenA == inFront.read("/frames/at-30.5.png"));
     EXPECT_TRUE(hiddenA == root.read("/frames/hidden-b.png"));
     EXPECT_TRUE(hiddenA != root.read("/frames/shown.png"));
 }

@@ -1,6 +1,6 @@
 // The program worked by taps and navigator requests from an events script, on the town
 // drive: logs in every format read back by gpsbabel, the navigator's hide and show, setup
-// saved and cancelled, the picker's presets, the hide and exit zones, and the tour.
+// saved and cancelled, the picker's presets, and the hide and exit zones.
 #include <dirent.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -11,9 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <iterator>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "tests/support/sim_runner.h"
@@ -310,47 +308,6 @@ TEST(ZonesByTaps, ExitEndsTheRunThroughTheExitSequence) {
     EXPECT_NE(root.read(kConfig).find("processperiod 500\n"), std::string::npos);
     EXPECT_FALSE(root.exists(kHookFile));
 }
-
-// The tour of each screen size: its events file and the screen it is laid out for.
-class Tour : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
-
-TEST_P(Tour, VisitsEveryStepWithAFrameAndLeavesByTheExit) {
-    test::TempRoot root;
-    const std::string frames = root.root() + "/frames";
-    ASSERT_TRUE(test::makeFolders(frames));
-    const test::SimRun run = test::runSimulator(
-        {"--nmea", test::dataFile("drives/town.nmea"), "--events", test::dataFile(GetParam().first),
-         "--screen", GetParam().second, "--frames", frames},
-        root.root());
-    ASSERT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(test::reportValue(run.report, "frames_written"), 23);
-    EXPECT_LT(test::reportValue(run.report, "virtual_seconds"), 430.0) << "left by the exit";
-    const std::string config = root.read(kConfig);
-    EXPECT_NE(config.find("trackperiod 30\n"), std::string::npos) << "the keypad's entry";
-    EXPECT_NE(config.find("logfilename none\n"), std::string::npos) << "the log stopped";
-    const std::string log = root.read("/mnt/sdcard/itn/tm20240612.itn");
-    EXPECT_EQ(count(log, " - Madrid - "), 1u);
-    EXPECT_EQ(count(log, " - Start : "), 1u);
-    EXPECT_EQ(count(log, " - End : "), 1u);
-    // Every setup screen differs from the others.
-    const char* screens[] = {"10-setup-log-files", "14-setup",   "15-display",
-                             "16-speed-limit",     "17-colours", "18-backgrounds"};
-    for (size_t i = 0; i < std::size(screens); ++i) {
-        for (size_t j = i + 1; j < std::size(screens); ++j) {
-            SCOPED_TRACE(std::string(screens[i]) + " and " + screens[j]);
-            EXPECT_TRUE(root.read(std::string("/frames/") + screens[i] + ".png") !=
-                        root.read(std::string("/frames/") + screens[j] + ".png"));
-        }
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Screens, Tour,
-    ::testing::Values(std::make_pair("tour.events", "320x240"),
-                      std::make_pair("tour-480x272.events", "480x272")),
-    [](const ::testing::TestParamInfo<std::pair<const char*, const char*>>& info) {
-        return std::string("screen_") + info.param.second;
-    });
 
 }  // namespace
 }  // namespace kelvaro

@@ -17,6 +17,7 @@
 #include "platform/simulated_platform.h"
 #include "position/gps_feed.h"
 #include "sim/card.h"
+#include "tests/support/host_readers.h"
 #include "tests/support/sim_runner.h"
 #include "tests/support/temp_root.h"
 
@@ -253,18 +254,14 @@ TEST(SimulatedRun, HiddenItSendsTheAltitudeInTheUnitOfTheSettings) {
         test::runSimulator({"--nmea", root.path("/drive.nmea"), "--events",
                             root.path("/events.txt"), "--max-seconds", "15"},
                            root.root());
-        const std::string log = root.read("/navigator.log");
-        const auto count = [&log](const std::string& part) {
-            size_t found = 0;
-            for (size_t at = log.find(part); at != std::string::npos; at = log.find(part, at + 1)) {
-                ++found;
-            }
-            return found;
-        };
-        const size_t sent = count("\"FlashMessageV01\"");
-        EXPECT_EQ(sent > 0, row.message != nullptr) << log;
-        if (row.message != nullptr) {
-            EXPECT_EQ(count(std::string("[\"") + row.message + "\", \"4000\"]"), sent) << log;
+        // The navigator is asked for nothing else here.
+        const std::vector<std::string> sent = test::textLines(root.read("/navigator.log"));
+        EXPECT_EQ(sent.empty(), row.message == nullptr);
+        for (const std::string& line : sent) {
+            EXPECT_NE(line.find(std::string("\"FlashMessageV01\", \"arguments\": [\"") +
+                                row.message + "\", \"4000\"]"),
+                      std::string::npos)
+                << line;
         }
     }
 }

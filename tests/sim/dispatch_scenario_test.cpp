@@ -24,7 +24,6 @@ namespace {
 
 constexpr const char* kConfig = "/mnt/sdcard/kelvaro/config.txt";
 constexpr const char* kHookFile = "/mnt/sdcard/plugins_hook/kelvaro.hook";
-constexpr const char* kOwnerFile = "/var/run/uipidshm";
 constexpr const char* kSummary = "/mnt/sdcard/kelvaro/tripsummary.log";
 
 // 320 x 240 positions of the dashboard's zones.
@@ -37,10 +36,6 @@ constexpr const char* kHideZone = "10 200";
 
 std::string tap(int second, const char* where) {
     return std::to_string(second) + " tap " + where + "\n";
-}
-
-std::string ownerBytes(int32_t value) {
-    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
 size_t count(const std::string& text, const std::string& what) {
@@ -270,15 +265,6 @@ INSTANTIATE_TEST_SUITE_P(Presets, PickerByTaps,
                          [](const ::testing::TestParamInfo<PresetRow>& info) {
                              return std::string(info.param.legend);
                          });
-
-TEST(ZonesByTaps, HideRemovesTheHookFileAndZeroesTheOwnerWord) {
-    test::TempRoot root;
-    root.write(kOwnerFile, ownerBytes(1234));
-    const test::SimRun run = runTown(root, "", tap(10, kHideZone), {"--max-seconds", "20"});
-    ASSERT_EQ(run.exitStatus, 3) << "still running, hidden";
-    EXPECT_FALSE(root.exists(kHookFile));
-    EXPECT_EQ(root.read(kOwnerFile), ownerBytes(0));
-}
 
 TEST(ZonesByTaps, TapsOnTheNavigatorsScreenDoNothingWhenTheProgramComesBack) {
     const struct {

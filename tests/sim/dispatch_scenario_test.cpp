@@ -1,23 +1,16 @@
 // The program worked by taps and navigator requests from an events script, on the town
 // drive: logs in every format read back by gpsbabel, the navigator's hide and show, setup
 // saved and cancelled, the picker's presets, and the hide and exit zones.
-#include <dirent.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/support/host_readers.h"
 #include "tests/support/sim_runner.h"
 #include "tests/support/temp_root.h"
-
-extern char** environ;
 
 namespace kelvaro {
 namespace {
@@ -52,67 +45,24 @@ test::SimRun runTown(const test::TempRoot& root, const std::string& config,
     if (!config.empty()) {
         root.write(kConfig, config);
     }
-    const std::string events = root.root() + ".events";
-    if (FILE* out = std::fopen(events.c_str(), "w")) {
-        std::fputs(script.c_str(), out);
-        std::fclose(out);
-    }
+    root.write("/events.txt", script);
     std::vector<std::string> args = {"--nmea", test::dataFile("drives/town.nmea"), "--events",
-                                     events};
+                                     root.path("/events.txt")};
     args.insert(args.end(), extra.begin(), extra.end());
     const test::SimRun run = test::runSimulator(args, root.root());
-    std::remove(events.c_str());
     return run;
 }
 
-// The names in a folder of the root.
-std::vector<std::string> folderEntries(const test::TempRoot& root, const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(root.path(folder).c_str())) {
-        while (const dirent* entry = readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.push_back(name);
-            }
-        }
-        closedir(dir);
-    }
-    return names;
-}
-
 bool gpsbabelAvailable() {
-#if defined(__arm__)
-    return false;  // cross-built: the host's program is not for this machine
-#else
-    return access("/usr/bin/gpsbabel", X_OK) == 0;
-#endif
+    return test::programRuns(test::kGpsbabel, "-V");
 }
 
 // gpsbabel's reading of a log, written out as GPX; empty when it could not read it.
 std::string readBack(const std::string& format, const std::string& file) {
     const std::string out = file + ".readback.gpx";
-    std::vector<std::string> words = {"gpsbabel", "-i", format, "-f", file, "-o", "gpx", "-F", out};
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    int status = 0;
-    if (posix_spawn(&child, "/usr/bin/gpsbabel", nullptr, nullptr, argv.data(), environ) != 0 ||
-        waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        return {};
-    }
-    FILE* in = std::fopen(out.c_str(), "rb");
-    std::string text;
-    if (in != nullptr) {
-        char buffer[4096];
-        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, in)) > 0;) {
-            text.append(buffer, got);
-        }
-        std::fclose(in);
-    }
-    return text;
+    const std::optional<int> status =
+        test::runHostProgram({test::kGpsbabel, "-i", format, "-f", file, "-o", "gpx", "-F", out});
+    return status == std::optional<int>(0) ? test::hostFileContent(out) : std::string();
 }
 
 // Started by the log box, two waypoints from the compass, stopped, then the exit.
@@ -139,11 +89,11 @@ TEST_P(LogByTaps, IsReadBackByGpsbabelWithItsFourPoints) {
         runTown(root, std::string("trackformat ") + row.format + "\n", kLogScript);
     ASSERT_EQ(run.exitStatus, 0);
     std::string log;
-    for (const std::string& name : folderEntries(root, "/mnt/sdcard/itn")) {
-        if (name.size() > std::string(row.extension).size() &&
-            name.compare(name.size() - std::string(row.extension).size(), std::string::npos,
-                         row.extension) == 0) {
-            log = root.path("/mnt/sdcard/itn/" + name);
+    const std::string extension = row.extension;
+    for (const auto& [name, content] : test::filesUnder(root.path("/mnt/sdcard/itn"))) {
+        if (name.size() > extension.size() &&
+            name.compare(name.size() - extension.size(), std::string::npos, extension) == 0) {
+            log = root.path("/mnt/sdcard/itn" + name);
         }
     }
     ASSERT_FALSE(log.empty()) << "no " << row.extension << " log";

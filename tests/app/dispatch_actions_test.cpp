@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -233,6 +234,65 @@ TEST_F(Dispatch, TheLogBoxStartsALogWhileRunningAndStopsIt) {
     EXPECT_EQ(liveSettings.logfilename, "none");
     EXPECT_EQ(workingSettings.logfilename, "none");
     EXPECT_NE(config().find("logfilename none\n"), std::string::npos);
+}
+
+// Each action's message (a language text; 0 for none) as the next blink shows it in the
+// message box, against the same text posted directly.
+TEST_F(Dispatch, EachActionPostsItsOwnMessage) {
+    startRunning();
+    const auto tapAt = [this](int32_t x, int32_t y) {
+        return [this, x, y] { dispatchDashboardTouch(app_, x, y); };
+    };
+    const struct {
+        const char* legend;
+        std::function<void()> act;
+        int32_t text;
+    } rows[] = {
+        {"waypoint without a log", tapAt(60, 100), 0},
+        {"partial reset without a log", tapAt(200, 200), 0},
+        {"log start", tapAt(5, 5), 8},
+        {"waypoint", tapAt(60, 100), 7},
+        {"partial reset marks a waypoint", tapAt(200, 200), 7},
+        {"the navigator's waypoint", [this] { request({"Madrid"}); }, 7},
+        {"the navigator's Start", [this] { request({"Start"}); }, 0},
+        {"the navigator's waypoint while hidden",
+         [this] {
+             request({"Madrid hide"});
+             request({});
+         },
+         0},
+        {"day to night", tapAt(200, 50), 0},
+        {"night to auto", tapAt(200, 50), 51},
+        {"auto to day", tapAt(200, 50), 0},
+        {"log stop", tapAt(5, 5), 9},
+    };
+    const auto box = [this] {
+        const Rect r = app_.dashboard->geometry().messageBox;
+        std::vector<uint16_t> pixels;
+        for (int32_t y = r.y0; y <= r.y1; ++y) {
+            const uint16_t* row = screen.offscreen.get() + y * screenWidth();
+            pixels.insert(pixels.end(), row + r.x0, row + r.x1 + 1);
+        }
+        return pixels;
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        for (int blink = 0; blink < 7; ++blink) {
+            app_.dashboard->blinkMessage();  // the message before is over
+        }
+        row.act();
+        const std::vector<uint16_t> before = box();
+        app_.dashboard->blinkMessage();
+        const std::vector<uint16_t> shown = box();
+        if (row.text == 0) {
+            EXPECT_EQ(shown, before);
+            continue;
+        }
+        EXPECT_NE(shown, before);
+        app_.dashboard->postMessage(text(*app_.texts, row.text));
+        app_.dashboard->blinkMessage();
+        EXPECT_EQ(shown, box());
+    }
 }
 
 TEST_F(Dispatch, TheTitleCyclesDayNightAutoAndStoresTheScheme) {

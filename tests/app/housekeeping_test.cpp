@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,39 @@ TEST(Housekeeping, CleanupListRemoveEditsByteForByte) {
     test::makeFolders(root.path("/mnt/sdcard"));
     cleanupListRemove("kelvaro");  // no list: none is made
     EXPECT_FALSE(root.exists(kList));
+}
+
+// A full card ends each write at the first byte it refuses, in a child whose budget of card
+// operations a write retried for ever would use up; the list keeps its old entries.
+TEST(Housekeeping, AFullCardEndsTheHookFileTheScreenshotAndTheListAtOnce) {
+    const struct {
+        const char* legend;
+        void (*write)();
+    } rows[] = {
+        {"hook file", [] { writeHookFile(); }},
+        {"screenshot", [] { takeScreenshot("kelvaro"); }},
+        {"start-at-boot list", [] { cleanupListAdd("daemon|kelvaro/kelvaro|"); }},
+    };
+    platform::sim::CardFaults full;
+    full.roomBytes = 3;
+    full.cutAtOperation = 1000;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        test::TempRoot root;
+        test::makeFolders(root.path("/mnt/sdcard/plugins_hook"));
+        root.write("/dev/fb", std::string(320 * 240 * 4, '\x5a'));
+        root.write("/mnt/sdcard/kelvaro/capture", "");
+        root.write(kList, "a|b|\n");
+        checkCaptureSwitch("kelvaro");
+        EXPECT_EXIT(
+            {
+                platform::sim::setCardFaults(full);
+                row.write();
+                std::exit(0);
+            },
+            ::testing::ExitedWithCode(0), "");
+        EXPECT_EQ(root.read(kList), "a|b|\n");
+    }
 }
 
 TEST(Housekeeping, AnOversizedListIsLeftAlone) {

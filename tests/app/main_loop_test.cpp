@@ -17,20 +17,33 @@
 #include "platform/simulated_platform.h"
 #include "position/gps_feed.h"
 #include "sim/card.h"
+#include "tests/support/host_readers.h"
 #include "tests/support/sim_runner.h"
 #include "tests/support/temp_root.h"
 
 namespace kelvaro {
 namespace {
 
+// "$BODY*CS" and the line end, with the checksum a receiver gives.
+std::string sentence(const std::string& body) {
+    uint8_t sum = 0;
+    for (const char c : body) {
+        sum ^= static_cast<uint8_t>(c);
+    }
+    char checksum[8];
+    std::snprintf(checksum, sizeof checksum, "*%02X\r\n", sum);
+    return "$" + body + checksum;
+}
+
 // A fix at 12:35:SS on the given date (ddmmyy), four satellites, standing in Munich.
 std::string fixSentences(int second, const char* date) {
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "$GPGGA,1235%02d.000,4807.0380,N,01131.0000,E,1,04,0.9,545.4,M,46.9,M,,*00\r\n"
-                  "$GPRMC,1235%02d.000,A,4807.0380,N,01131.0000,E,0.0,0.0,%s,,,A*00\r\n",
-                  second, second, date);
-    return text;
+    char gga[128];
+    char rmc[128];
+    std::snprintf(gga, sizeof gga,
+                  "GPGGA,1235%02d.000,4807.0380,N,01131.0000,E,1,04,0.9,545.4,M,46.9,M,,", second);
+    std::snprintf(rmc, sizeof rmc, "GPRMC,1235%02d.000,A,4807.0380,N,01131.0000,E,0.0,0.0,%s,,,A",
+                  second, date);
+    return sentence(gga) + sentence(rmc);
 }
 
 class MainLoop : public ::testing::Test {
@@ -185,16 +198,72 @@ TEST_F(MainLoop, GivesUpAfterMoreFailuresThanThirtySecondsOfTurns) {
     }
 }
 
-TEST(SimulatedRun, WithoutAFeedTheProgramLeavesAfterThirtySecondsAndSavesTheSettings) {
-    test::TempRoot root;
-    const test::SimRun run = test::runSimulator({}, root.root());
-    EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_DOUBLE_EQ(test::reportValue(run.report, "virtual_seconds"), 30.5);
-    EXPECT_EQ(test::reportValue(run.report, "sentences_fed"), 0);
-    const std::string config = root.read("/mnt/sdcard/kelvaro/config.txt");
-    EXPECT_EQ(config.rfind("[ Log files parameters", 0), 0u);
-    EXPECT_NE(config.find("processperiod 500\n"), std::string::npos);
-    EXPECT_FALSE(root.exists("/mnt/sdcard/plugins_hook/kelvaro.hook"));
+// 61 failed attempts of 500 ms to open the feed, from the start or from the turn after the
+// feed went away for good mid-drive (the break at 60 s is met by the turn up to 60.5 s).
+TEST(SimulatedRun, WithoutAFeedForThirtySecondsTheProgramLeavesAndSavesTheSettings) {
+    const struct {
+        const char* legend;
+        bool drive;
+        double leavesAt;
+    } rows[] = {{"never a feed", false, 30.5}, {"the feed gone mid-drive", true, 91.0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        test::TempRoot root;
+        root.write("/events.txt", "60 feed-break 100000\n");
+        const test::SimRun run = test::runSimulator(
+            row.drive ? std::vector<std::string>{"--nmea", test::dataFile("drives/town.nmea"),
+                                                 "--events", root.path("/events.txt")}
+                      : std::vector<std::string>{},
+            root.root());
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_DOUBLE_EQ(test::reportValue(run.report, "virtual_seconds"), row.leavesAt);
+        EXPECT_EQ(test::reportValue(run.report, "sentences_fed") > 0, row.drive);
+        const std::string config = root.read("/mnt/sdcard/kelvaro/config.txt");
+        EXPECT_EQ(config.rfind("[ Log files parameters", 0), 0u);
+        EXPECT_NE(config.find("processperiod 500\n"), std::string::npos);
+        EXPECT_FALSE(root.exists("/mnt/sdcard/plugins_hook/kelvaro.hook"));
+        EXPECT_TRUE(root.exists("/mnt/sdcard/kelvaro/tripsummary.log"));
+    }
+}
+
+// Hidden by the navigator at 5 s, the program tells it the altitude of the standing fix
+// (545.4 m) every two seconds, in the unit of the settings; shown, it tells nothing.
+TEST(SimulatedRun, HiddenItSendsTheAltitudeInTheUnitOfTheSettings) {
+    const struct {
+        const char* legend;
+        const char* units;
+        const char* events;
+        const char* message;
+    } rows[] = {
+        {"metric", "metric", "5 request x hide\n", "Altitude : 545 m"},
+        {"english, truncated", "english", "5 request x hide\n", "Altitude : 1789 ft"},
+        {"nautic", "nautic", "5 request x hide\n", "Altitude : 545 m"},
+        {"shown", "metric", "", nullptr},
+    };
+    std::string drive;
+    for (int second = 0; second < 20; ++second) {
+        drive += fixSentences(second, "120624");
+    }
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        test::TempRoot root;
+        root.write("/drive.nmea", drive);
+        root.write("/events.txt", row.events);
+        root.write("/mnt/sdcard/kelvaro/config.txt",
+                   std::string("displayaltitude yes 2\nunits ") + row.units + "\n");
+        test::runSimulator({"--nmea", root.path("/drive.nmea"), "--events",
+                            root.path("/events.txt"), "--max-seconds", "15"},
+                           root.root());
+        // The navigator is asked for nothing else here.
+        const std::vector<std::string> sent = test::textLines(root.read("/navigator.log"));
+        EXPECT_EQ(sent.empty(), row.message == nullptr);
+        for (const std::string& line : sent) {
+            EXPECT_NE(line.find(std::string("\"FlashMessageV01\", \"arguments\": [\"") +
+                                row.message + "\", \"4000\"]"),
+                      std::string::npos)
+                << line;
+        }
+    }
 }
 
 TEST(SimulatedRun, TwoRunsOfTheSameDriveLeaveTheSameFiles) {

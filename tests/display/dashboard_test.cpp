@@ -60,6 +60,8 @@ TEST(DashboardFormatTest, PositionStyles) {
          "E   7\xB0 30' 00\""},
         {"degminsec west", Coordinates::DegMinSec, 47.99588, -122.25, "N  47\xB0 59' 45\"",
          "W  122\xB0 15' 00\""},
+        {"degminsec under ten degrees", Coordinates::DegMinSec, 4.5, -0.75, "N  4\xB0 30' 00\"",
+         "W   0\xB0 45' 00\""},
         {"decimal", Coordinates::Decimal, 47.99588, 7.84234, "N 47.99588\xB0", "E 7.84234\xB0"},
         {"decimal south west", Coordinates::Decimal, -0.5, -179.25, "S 0.50000\xB0",
          "W 179.25000\xB0"},

@@ -268,15 +268,17 @@ TEST(GpsDecoder, SpeedComesFromVtgElseFromRmcKnotsOverPoint539) {
     }
 }
 
+// The shortest VTG that carries a speed: eight fields, the km/h figure last before the
+// checksum.
 TEST(GpsDecoder, VtgSpeedIsTakenOnlyWithAValidFix) {
     GpsFix fix;
-    decode(fix, "$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48\r\n");
+    decode(fix, "$GPVTG,054.7,T,034.4,M,005.5,N,010.2*2F\r\n");
     EXPECT_DOUBLE_EQ(fix.vtgSpeedKmh, 0.0);
     fix = validMunichFix();
-    decode(fix, "$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48\r\n");
+    decode(fix, "$GPVTG,054.7,T,034.4,M,005.5,N,010.2*2F\r\n");
     EXPECT_DOUBLE_EQ(fix.vtgSpeedKmh, 10.2);
     EXPECT_DOUBLE_EQ(fix.speedKmh, 10.2);
-    EXPECT_EQ(fix.lastVtg, "GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48");
+    EXPECT_EQ(fix.lastVtg, "GPVTG,054.7,T,034.4,M,005.5,N,010.2*2F");
 }
 
 TEST(GpsDecoder, GgaRmcAndVtgOfEverySatelliteTalkerAreDecoded) {

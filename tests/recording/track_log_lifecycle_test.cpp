@@ -2,10 +2,12 @@
 // restart, the day file shared by two logs, and the end of a GPX or KML log when files fail.
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 
 #include "tests/recording/track_log_fixture.h"
 
@@ -136,19 +138,37 @@ TEST_F(TrackLogLife, ALogResumedAfterARestartKeepsItsPartsAndOneHead) {
     }
 }
 
-TEST_F(TrackLogLife, FinishingChangesNothingUnlessAllThreeFilesOpen) {
-    startLog(TrackFormat::Gpx);
-    const std::string track = "/mnt/sdcard/itn/" + liveSettings.logfilename + ".trk";
-    const std::string trackPart = root_.read(track);
-    // The track part gives way to a folder of the same name, which cannot be appended to.
-    ASSERT_EQ(std::remove(root_.path(track).c_str()), 0);
-    ASSERT_EQ(::mkdir(root_.path(track).c_str(), 0755), 0);
-    const std::string main = logFile();
-    const std::string waypoints = logFile(".rte");
-    finishTrackLog(trip_, texts_, nullptr);
-    EXPECT_EQ(logFile(), main);
-    EXPECT_EQ(logFile(".rte"), waypoints);
-    ::rmdir(root_.path(track).c_str());
+TEST_F(TrackLogLife, FinishingChangesNothingUnlessEveryPartCanBeJoined) {
+    const struct {
+        const char* legend;
+        int (*replace)(const char* part);
+    } rows[] = {
+        // A folder cannot be appended to.
+        {"a folder in the track part's place",
+         [](const char* part) { return ::mkdir(part, 0755); }},
+        // Reading /proc/self/mem at its start fails with EIO, as a failing card does.
+        {"a track part that cannot be read",
+         [](const char* part) { return ::symlink("/proc/self/mem", part); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.legend);
+        liveSettings.logfilename = "none";
+        startLog(TrackFormat::Gpx);
+        const std::string track = root_.path(trip_.logTrackPath);
+        ASSERT_EQ(std::remove(track.c_str()), 0);
+        ASSERT_EQ(row.replace(track.c_str()), 0);
+        const std::string main = logFile();
+        const std::string waypoints = logFile(".rte");
+        // In a child with an alarm, so that a read retried for ever fails the test.
+        EXPECT_EXIT(
+            {
+                ::alarm(30);
+                std::exit(finishTrackLog(trip_, texts_, nullptr) ? 1 : 0);
+            },
+            ::testing::ExitedWithCode(0), "");
+        EXPECT_EQ(logFile(), main);
+        EXPECT_EQ(logFile(".rte"), waypoints);
+    }
 }
 
 TEST_F(TrackLogLife, AFifoInALogsPlaceIsSkippedWithoutWaiting) {

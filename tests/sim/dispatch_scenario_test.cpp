@@ -1,32 +1,22 @@
 // The program worked by taps and navigator requests from an events script, on the town
 // drive: logs in every format read back by gpsbabel, the navigator's hide and show, setup
-// saved and cancelled, the picker's presets, the hide and exit zones, and the tour.
-#include <dirent.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+// saved and cancelled, the picker's presets, and the hide and exit zones.
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <iterator>
+#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "tests/support/host_readers.h"
 #include "tests/support/sim_runner.h"
 #include "tests/support/temp_root.h"
-
-extern char** environ;
 
 namespace kelvaro {
 namespace {
 
 constexpr const char* kConfig = "/mnt/sdcard/kelvaro/config.txt";
 constexpr const char* kHookFile = "/mnt/sdcard/plugins_hook/kelvaro.hook";
-constexpr const char* kOwnerFile = "/var/run/uipidshm";
 constexpr const char* kSummary = "/mnt/sdcard/kelvaro/tripsummary.log";
 
 // 320 x 240 positions of the dashboard's zones.
@@ -39,10 +29,6 @@ constexpr const char* kHideZone = "10 200";
 
 std::string tap(int second, const char* where) {
     return std::to_string(second) + " tap " + where + "\n";
-}
-
-std::string ownerBytes(int32_t value) {
-    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
 size_t count(const std::string& text, const std::string& what) {
@@ -59,67 +45,24 @@ test::SimRun runTown(const test::TempRoot& root, const std::string& config,
     if (!config.empty()) {
         root.write(kConfig, config);
     }
-    const std::string events = root.root() + ".events";
-    if (FILE* out = std::fopen(events.c_str(), "w")) {
-        std::fputs(script.c_str(), out);
-        std::fclose(out);
-    }
+    root.write("/events.txt", script);
     std::vector<std::string> args = {"--nmea", test::dataFile("drives/town.nmea"), "--events",
-                                     events};
+                                     root.path("/events.txt")};
     args.insert(args.end(), extra.begin(), extra.end());
     const test::SimRun run = test::runSimulator(args, root.root());
-    std::remove(events.c_str());
     return run;
 }
 
-// The names in a folder of the root.
-std::vector<std::string> folderEntries(const test::TempRoot& root, const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(root.path(folder).c_str())) {
-        while (const dirent* entry = readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.push_back(name);
-            }
-        }
-        closedir(dir);
-    }
-    return names;
-}
-
 bool gpsbabelAvailable() {
-#if defined(__arm__)
-    return false;  // cross-built: the host's program is not for this machine
-#else
-    return access("/usr/bin/gpsbabel", X_OK) == 0;
-#endif
+    return test::programRuns(test::kGpsbabel, "-V");
 }
 
 // gpsbabel's reading of a log, written out as GPX; empty when it could not read it.
 std::string readBack(const std::string& format, const std::string& file) {
     const std::string out = file + ".readback.gpx";
-    std::vector<std::string> words = {"gpsbabel", "-i", format, "-f", file, "-o", "gpx", "-F", out};
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    int status = 0;
-    if (posix_spawn(&child, "/usr/bin/gpsbabel", nullptr, nullptr, argv.data(), environ) != 0 ||
-        waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        return {};
-    }
-    FILE* in = std::fopen(out.c_str(), "rb");
-    std::string text;
-    if (in != nullptr) {
-        char buffer[4096];
-        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, in)) > 0;) {
-            text.append(buffer, got);
-        }
-        std::fclose(in);
-    }
-    return text;
+    const std::optional<int> status =
+        test::runHostProgram({test::kGpsbabel, "-i", format, "-f", file, "-o", "gpx", "-F", out});
+    return status == std::optional<int>(0) ? test::hostFileContent(out) : std::string();
 }
 
 // Started by the log box, two waypoints from the compass, stopped, then the exit.
@@ -146,11 +89,11 @@ TEST_P(LogByTaps, IsReadBackByGpsbabelWithItsFourPoints) {
         runTown(root, std::string("trackformat ") + row.format + "\n", kLogScript);
     ASSERT_EQ(run.exitStatus, 0);
     std::string log;
-    for (const std::string& name : folderEntries(root, "/mnt/sdcard/itn")) {
-        if (name.size() > std::string(row.extension).size() &&
-            name.compare(name.size() - std::string(row.extension).size(), std::string::npos,
-                         row.extension) == 0) {
-            log = root.path("/mnt/sdcard/itn/" + name);
+    const std::string extension = row.extension;
+    for (const auto& [name, content] : test::filesUnder(root.path("/mnt/sdcard/itn"))) {
+        if (name.size() > extension.size() &&
+            name.compare(name.size() - extension.size(), std::string::npos, extension) == 0) {
+            log = root.path("/mnt/sdcard/itn" + name);
         }
     }
     ASSERT_FALSE(log.empty()) << "no " << row.extension << " log";
@@ -188,23 +131,28 @@ TEST(LogByTaps, OfPointsOfInterestGoesToTheNavigator) {
 }
 
 TEST(NavigatorRequests, MadridAndHideMarkAWaypointAndKeepTheProgramHidden) {
+    // A waypoint's message blinks when the request comes: every turn shows another picture.
+    const std::string drive = tap(6, kLogBox) + tap(28, kCompass) + "30.5 frame at-30.5\n";
     test::TempRoot root;
-    const std::string frames = root.root() + "/frames";
-    ASSERT_TRUE(test::makeFolders(frames));
-    const std::string script = tap(6, kLogBox) +
-                               "30 request Madrid hide\n"
-                               "33 frame hidden-a\n"
-                               "36 frame hidden-b\n"
-                               "40 request\n"
-                               "43 frame shown\n" +
-                               tap(50, kExitCorner);
-    const test::SimRun run = runTown(root, "", script, {"--frames", frames});
+    const test::SimRun run = runTown(root, "",
+                                     drive +
+                                         "30 request Madrid hide\n"
+                                         "33 frame hidden-a\n"
+                                         "36 frame hidden-b\n"
+                                         "40 request\n"
+                                         "43 frame shown\n" +
+                                         tap(50, kExitCorner));
     ASSERT_EQ(run.exitStatus, 0);
     const std::string log = root.read("/mnt/sdcard/itn/tm20240612.itn");
     EXPECT_EQ(count(log, " - Madrid - "), 1u) << log;
-    // Hidden, the program leaves the screen alone while the trip and its clock go on.
+    // Hidden, the program leaves the screen alone while the trip and its clock go on: the
+    // panel keeps the picture of the turn that took the request, as a run left in front
+    // shows it then.
+    test::TempRoot inFront;
+    ASSERT_EQ(runTown(inFront, "", drive, {"--max-seconds", "31"}).exitStatus, 3);
     const std::string hiddenA = root.read("/frames/hidden-a.png");
     ASSERT_FALSE(hiddenA.empty());
+    EXPECT_TRUE(hiddenA == inFront.read("/frames/at-30.5.png"));
     EXPECT_TRUE(hiddenA == root.read("/frames/hidden-b.png"));
     EXPECT_TRUE(hiddenA != root.read("/frames/shown.png"));
 }
@@ -268,15 +216,6 @@ INSTANTIATE_TEST_SUITE_P(Presets, PickerByTaps,
                              return std::string(info.param.legend);
                          });
 
-TEST(ZonesByTaps, HideRemovesTheHookFileAndZeroesTheOwnerWord) {
-    test::TempRoot root;
-    root.write(kOwnerFile, ownerBytes(1234));
-    const test::SimRun run = runTown(root, "", tap(10, kHideZone), {"--max-seconds", "20"});
-    ASSERT_EQ(run.exitStatus, 3) << "still running, hidden";
-    EXPECT_FALSE(root.exists(kHookFile));
-    EXPECT_EQ(root.read(kOwnerFile), ownerBytes(0));
-}
-
 TEST(ZonesByTaps, TapsOnTheNavigatorsScreenDoNothingWhenTheProgramComesBack) {
     const struct {
         const char* legend;
@@ -305,47 +244,6 @@ TEST(ZonesByTaps, ExitEndsTheRunThroughTheExitSequence) {
     EXPECT_NE(root.read(kConfig).find("processperiod 500\n"), std::string::npos);
     EXPECT_FALSE(root.exists(kHookFile));
 }
-
-// The tour of each screen size: its events file and the screen it is laid out for.
-class Tour : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
-
-TEST_P(Tour, VisitsEveryStepWithAFrameAndLeavesByTheExit) {
-    test::TempRoot root;
-    const std::string frames = root.root() + "/frames";
-    ASSERT_TRUE(test::makeFolders(frames));
-    const test::SimRun run = test::runSimulator(
-        {"--nmea", test::dataFile("drives/town.nmea"), "--events", test::dataFile(GetParam().first),
-         "--screen", GetParam().second, "--frames", frames},
-        root.root());
-    ASSERT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(test::reportValue(run.report, "frames_written"), 23);
-    EXPECT_LT(test::reportValue(run.report, "virtual_seconds"), 430.0) << "left by the exit";
-    const std::string config = root.read(kConfig);
-    EXPECT_NE(config.find("trackperiod 30\n"), std::string::npos) << "the keypad's entry";
-    EXPECT_NE(config.find("logfilename none\n"), std::string::npos) << "the log stopped";
-    const std::string log = root.read("/mnt/sdcard/itn/tm20240612.itn");
-    EXPECT_EQ(count(log, " - Madrid - "), 1u);
-    EXPECT_EQ(count(log, " - Start : "), 1u);
-    EXPECT_EQ(count(log, " - End : "), 1u);
-    // Every setup screen differs from the others.
-    const char* screens[] = {"10-setup-log-files", "14-setup",   "15-display",
-                             "16-speed-limit",     "17-colours", "18-backgrounds"};
-    for (size_t i = 0; i < std::size(screens); ++i) {
-        for (size_t j = i + 1; j < std::size(screens); ++j) {
-            SCOPED_TRACE(std::string(screens[i]) + " and " + screens[j]);
-            EXPECT_TRUE(root.read(std::string("/frames/") + screens[i] + ".png") !=
-                        root.read(std::string("/frames/") + screens[j] + ".png"));
-        }
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Screens, Tour,
-    ::testing::Values(std::make_pair("tour.events", "320x240"),
-                      std::make_pair("tour-480x272.events", "480x272")),
-    [](const ::testing::TestParamInfo<std::pair<const char*, const char*>>& info) {
-        return std::string("screen_") + info.param.second;
-    });
 
 }  // namespace
 }  // namespace kelvaro

@@ -185,13 +185,16 @@ TEST_F(Dispatch, AShortOwnerFileIsExtendedRatherThanFaultedOn) {
 
 TEST_F(Dispatch, AnOwnerWordThatCannotBeCreatedEndsTheProcess) {
     const std::string runFolder = root_.path("/var/run");
+    // The message goes to standard output, which the death test does not see; the child
+    // sends it to standard error.
     EXPECT_EXIT(
         {
-            if (::rename(runFolder.c_str(), (runFolder + ".gone").c_str()) == 0) {
+            if (::rename(runFolder.c_str(), (runFolder + ".gone").c_str()) == 0 &&
+                ::dup2(2, 1) == 1) {
                 static_cast<void>(uiOwner());
             }
         },
-        ::testing::ExitedWithCode(1), "");
+        ::testing::ExitedWithCode(1), "^Error: cannot open uipid file\\.\n$");
 }
 
 TEST_F(Dispatch, SetupRemembersThePageToComeBackTo) {

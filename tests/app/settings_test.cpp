@@ -148,25 +148,26 @@ TEST_F(SettingsTest, WriteTruncatesAnOlderLongerFile) {
     EXPECT_EQ(root.read(kConfig), kDefaultFile);
 }
 
-TEST_F(SettingsTest, DoublesAreWrittenInTheStreamDefaultForm) {
-    struct Row {
-        const char* legend;
+// A value entered in setup comes back after a restart as the reader finds it in the file:
+// six significant digits, the exponent forms included, on a key of its own and on the
+// second part of a flag key.
+TEST_F(SettingsTest, DoublesReadBackAsWritten) {
+    const struct Row {
         double value;
-        const char* expected;
-    } const rows[] = {
-        {"whole number without point", 2.0, "2"},
-        {"fraction", 0.1, "0.1"},
-        {"six digits kept", 100000.0, "100000"},
-        {"seven digits go to exponent", 1000000.0, "1e+06"},
-        {"rounded to six significant digits", 1234567.0, "1.23457e+06"},
-        {"small values in exponent form", 0.0000001, "1e-07"},
+        double back;
+    } rows[] = {
+        {2.0, 2.0},           {0.1, 0.1},           {-3.5, -3.5},
+        {100000.0, 100000.0}, {1000000.0, 1e6},     {1234567.0, 1.23457e6},
+        {0.0000001, 1e-7},    {47.123456, 47.1235},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.legend);
+        SCOPED_TRACE(row.value);
         Settings s;
-        s.gmtoffset = row.value;
-        EXPECT_NE(settingsText(s).find(std::string("\ngmtoffset ") + row.expected + "\n"),
-                  std::string::npos);
+        s.trackDistance = row.value;
+        s.geoidSeparation = row.value;
+        const Settings back = parsed(settingsText(s));
+        EXPECT_EQ(back.trackDistance, row.back);
+        EXPECT_EQ(back.geoidSeparation, row.back);
     }
 }
 
@@ -204,10 +205,14 @@ TEST_F(SettingsTest, UnwritableFileIsSkipped) {
     EXPECT_EQ(liveSettings.processperiod, 500);
 }
 
-TEST_F(SettingsTest, MissingFolderIsNotCreated) {
+// The program never makes its own folder: without it the write leaves the card as it was.
+TEST_F(SettingsTest, WithoutItsFolderTheWriteLeavesTheCardAsItWas) {
+    root.write("/mnt/sdcard/cleanup.txt", "daemon|other/other|\n");
     ASSERT_EQ(::rmdir(root.path("/mnt/sdcard/kelvaro").c_str()), 0);
+    const auto before = test::filesUnder(root.root());
     writeSettings(liveSettings);
     EXPECT_FALSE(root.exists("/mnt/sdcard/kelvaro"));
+    EXPECT_EQ(test::filesUnder(root.root()), before);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -4,10 +4,13 @@
 
 #include <vector>
 
+#include "app/language.h"
 #include "display/draw.h"
 #include "display/screen.h"
 #include "position/gps_feed.h"
 #include "tests/display/dashboard_scene.h"
+#include "tests/support/sim_runner.h"
+#include "tests/support/temp_root.h"
 
 namespace kelvaro {
 namespace {
@@ -91,16 +94,29 @@ TEST(DashboardFormatTest, DistancesAndTimes) {
     EXPECT_EQ(formatDuration(FixTime{0, 0, INT32_MAX, 0, 0, 23, 0}), "51539607551:00:00");
 }
 
-TEST(DashboardFormatTest, UnitTexts) {
-    EXPECT_EQ(altitudeUnitText(Units::Metric), 44);
-    EXPECT_EQ(altitudeUnitText(Units::Nautic), 44);
-    EXPECT_EQ(altitudeUnitText(Units::English), 45);
-    EXPECT_EQ(speedUnitText(Units::Metric), 48);
-    EXPECT_EQ(speedUnitText(Units::English), 49);
-    EXPECT_EQ(speedUnitText(Units::Nautic), 93);
-    EXPECT_EQ(distanceUnitText(Units::Metric), 46);
-    EXPECT_EQ(distanceUnitText(Units::English), 47);
-    EXPECT_EQ(distanceUnitText(Units::Nautic), 92);
+// The unit words a driver reads beside each value, in the shipped English texts.
+TEST(DashboardFormatTest, UnitWordsFollowTheUnitsSetting) {
+    test::TempRoot root;
+    root.write("/mnt/sdcard/kelvaro/english.lng",
+               test::hostFileContent(test::cardFile("kelvaro/english.lng")));
+    LanguageTexts texts;
+    loadLanguage(texts, "/mnt/sdcard/kelvaro", "english.lng");
+    const struct Row {
+        Units units;
+        const char* altitude;
+        const char* speed;
+        const char* distance;
+    } rows[] = {
+        {Units::Metric, "m", "km/h", "km"},
+        {Units::English, "ft", "mph", "mi"},
+        {Units::Nautic, "m", "kn", "nm"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.units));
+        EXPECT_STREQ(text(texts, altitudeUnitText(row.units)), row.altitude);
+        EXPECT_STREQ(text(texts, speedUnitText(row.units)), row.speed);
+        EXPECT_STREQ(text(texts, distanceUnitText(row.units)), row.distance);
+    }
 }
 
 // After a full refresh, one changed value makes its group due and nothing else; the

@@ -22,8 +22,10 @@
 #include "display/dashboard.h"
 #include "display/screen.h"
 #include "display/touch.h"
+#include "navlink/navigator_link.h"
 #include "position/trip_stats.h"
 #include "sim/card.h"
+#include "tests/navlink/scripted_navigator.h"
 #include "tests/support/temp_root.h"
 
 namespace kelvaro {
@@ -470,6 +472,20 @@ TEST_F(Dispatch, AWordRequestWithHideMarksTheWaypointAndStaysHidden) {
     EXPECT_EQ(app_.trip->pointsLogged, points + 1) << "Start names no waypoint";
     EXPECT_NE(screen.mapping, nullptr);
     EXPECT_TRUE(root_.exists(kHookFile));
+}
+
+// Through the link the request reaches the handler, which acts on it and sends no answer.
+TEST_F(Dispatch, ARequestThroughTheLinkActsAndGetsNoAnswer) {
+    startRunning();
+    const std::string stem = "/var/run/TomTomNavigationServer.kelvaro.1000.1";
+    test::writeMessagePair(root_, stem.substr(9), std::string("Madrid hide|") + '\0');
+    testing::internal::CaptureStdout();
+    pollNavigatorLink("kelvaro", &handler_);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(page(), Page::RunningHidden);
+    EXPECT_FALSE(root_.exists(stem + ".message"));
+    EXPECT_FALSE(root_.exists("/var/run/kelvaro.TomTomNavigationServer.1000.1.message"));
+    EXPECT_FALSE(root_.exists("/var/run/kelvaro.TomTomNavigationServer.1000.1.finished"));
 }
 
 TEST_F(Dispatch, ShowComesForwardWithoutRestartingTheTrip) {

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "app/example_handler.h"
 #include "platform/simulated_platform.h"
 #include "tests/navlink/scripted_navigator.h"
 #include "tests/support/temp_root.h"
@@ -153,14 +152,6 @@ TEST_F(LinkTest, LateAnswersAreNotTakenForRequestsHoweverManyThereAre) {
         EXPECT_FALSE(root.exists(stem + ".message")) << i;
     }
     EXPECT_FALSE(navigatorLayer()->PeerSilent());
-}
-
-TEST_F(LinkTest, ExampleHandlerReadsARequestAndSendsNothing) {
-    CExampleHandler example;
-    writeMessagePair(root, "TomTomNavigationServer.kelvaro.1000.1", zeroEnded("Madrid hide|"));
-    pollNavigatorLink("kelvaro", &example);
-    EXPECT_FALSE(root.exists("/var/run/TomTomNavigationServer.kelvaro.1000.1.finished"));
-    EXPECT_FALSE(root.exists("/var/run/kelvaro.TomTomNavigationServer.1000.1.finished"));
 }
 
 }  // namespace

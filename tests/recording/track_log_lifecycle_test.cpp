@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 
@@ -69,13 +70,27 @@ TEST_F(TrackLogLife, ALogBegunInTheSecondOfAnotherTakesANumberNotItsFile) {
     }
 }
 
+// After a restart only the stored name is left: the log goes on where it was, with one
+// head, the points from before and after the restart in order, and one end.
 TEST_F(TrackLogLife, AStoredNameIsResumedAndWritesNoHead) {
-    liveSettings.logfilename = "tm20240611_180000.gpx";
-    liveSettings.trackformat = TrackFormat::Gpx;
-    nameTrackLog(trip_);
-    EXPECT_EQ(liveSettings.logfilename, "tm20240611_180000.gpx");
-    EXPECT_EQ(trip_.logTrackPath, "/mnt/sdcard/itn/tm20240611_180000.gpx.trk");
-    EXPECT_FALSE(root_.exists("/mnt/sdcard/itn/tm20240611_180000.gpx"));
+    for (const TrackFormat format : {TrackFormat::Csv, TrackFormat::Gpx, TrackFormat::Kml}) {
+        SCOPED_TRACE(static_cast<int>(format));
+        liveSettings.logfilename = "none";
+        startLog(format);
+        write("Before", true);
+        const std::string name = liveSettings.logfilename;
+        trip_.logMainPath = trip_.logTrackPath = trip_.logWaypointPath = "";
+        ASSERT_TRUE(resumeTrackLog(trip_));
+        EXPECT_EQ(liveSettings.logfilename, name);
+        write("After", true);
+        EXPECT_TRUE(finishTrackLog(trip_, texts_, nullptr));
+        const std::string log = root_.read("/mnt/sdcard/itn/" + name);
+        const std::vector<std::string> lines = linesOf(log);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), lines.front()), 1) << log;
+        EXPECT_LT(log.find("Before"), log.find("After"));
+        EXPECT_NE(log.find("After"), std::string::npos);
+    }
 }
 
 TEST_F(TrackLogLife, ThePointCounterStartsAtZeroWithEveryHead) {

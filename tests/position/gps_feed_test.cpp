@@ -15,6 +15,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/temp_root.h"
@@ -437,18 +438,25 @@ TEST(GpsCollector, SentencesUpTo1024CharactersAreKept) {
     }
 }
 
+// A reset fix takes what comes next as a fresh one does: neither the last fix nor a
+// sentence cut off in the middle is left to mix with it.
 TEST(GpsFixRecord, ResetForgetsEverything) {
-    GpsFix fix = validMunichFix();
-    decode(fix, "$GPRMC,1235");
-    fix.reset();
-    EXPECT_FALSE(fix.valid);
-    EXPECT_EQ(fix.latitude, 0);
-    EXPECT_EQ(fix.satellites, 0);
-    EXPECT_EQ(fix.parserState, 0);
-    EXPECT_EQ(fix.fd, -1);
-    EXPECT_EQ(fix.sentence[0], '\0');
-    EXPECT_TRUE(fix.lastGga.empty());
-    EXPECT_TRUE(fix.fields.empty());
+    const std::string gga = kMunichGga;
+    const std::string head = gga.substr(0, 26);
+    GpsFix used = validMunichFix();
+    decode(used, head);
+    used.reset();
+    GpsFix fresh;
+    const auto seen = [](const GpsFix& f) {
+        return std::make_tuple(f.valid, f.latitude, f.longitude, f.altitude, f.satellites, f.hour,
+                               f.minute, f.second, f.fd, f.lastGga);
+    };
+    for (const std::string& next : {gga.substr(26) + "\r\n", gga + "\r\n"}) {
+        decode(used, next);
+        decode(fresh, next);
+        EXPECT_EQ(seen(used), seen(fresh)) << next;
+    }
+    EXPECT_TRUE(used.valid);
 }
 
 // The feed as the navigator publishes it: a FIFO that the program opens without blocking.

@@ -307,9 +307,13 @@ TEST_F(DrawTest, HugeRadiiStayCheapAndInside) {
     fillDisc(160, 120, INT32_MAX, kInk);
     EXPECT_EQ(inked().size(), 320u * 240u);
     clearRows(0, screenHeight(), 0);
+    // The two pixels of every row of these rings lie far left and right of the screen.
     drawRingRows(160, 120, INT32_MAX, kInk);
     drawRingRows(INT32_MIN, INT32_MAX, INT32_MAX, kInk);
+    EXPECT_TRUE(inked().empty());
+    // The inset lines of a radius wider than the rectangle span it whole.
     fillRoundRect(0, 0, 319, 239, kInk, INT32_MAX);
+    EXPECT_EQ(inked().size(), 320u * 240u);
 }
 
 TEST_F(DrawTest, RingRowsHaveTwoPixelsPerRow) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "display/draw.h"
 #include "display/screen.h"
 #include "tests/display/bare_screen.h"
 #include "tests/support/temp_root.h"
@@ -319,10 +320,25 @@ TEST_F(DrawImage, InconsistentImageDrawsNothing) {
     EXPECT_EQ(changed(), 0);
 }
 
+// Hidden, the program has no off-screen buffer: whatever it draws is dropped, and the next
+// flush has nothing to show.
 TEST(DrawImageUnmapped, NoOffscreenBufferNoDrawing) {
     test::BareScreen bare(320, 240);
     screen.offscreen.reset();
-    drawImage(numberedImage(2, 2), 0, 0, false);
+    screen.drawnSinceFlush = false;
+    const Image image = numberedImage(2, 2);
+    drawImage(image, 0, 0, false);
+    drawImageShrunk(image, 10, 10, 0, 0, true);
+    putPixel(3, 3, 1);
+    clearRows(0, 240, 1);
+    fillRect(0, 0, 319, 239, 1);
+    drawLine(0, 0, 319, 239, 1);
+    drawLine(0, 5, 0, 9, 1);
+    fillDisc(100, 100, 20, 1);
+    drawRingRows(100, 100, 20, 1);
+    fillRoundRect(0, 0, 50, 50, 1, 5);
+    EXPECT_EQ(getPixel(3, 3), 0);
+    EXPECT_FALSE(screen.drawnSinceFlush);
     EXPECT_FALSE(screen.offscreen);
 }
 

@@ -486,10 +486,22 @@ TEST_F(ColourSchemeTest, SplashDrawsCentredText) {
     }
     clearRows(0, screenHeight(), 0);
     scene_.dashboard().drawSplash();
-    const std::vector<uint16_t> after = pixels();
-    const std::vector<uint16_t> black(after.size(), 0);
-    EXPECT_GT(changedInside(black, after, Rect{100, 90, 220, 150}), 100);
-    EXPECT_EQ(changedOutside(black, after, {Rect{20, 80, 300, 160}}), 0);
+    // The title above the centre line, the notice below it, both centred across the panel,
+    // with a gap of seven rows between them.
+    int32_t left = 320, right = -1, aboveGap = 0, inGap = 0, belowGap = 0;
+    for (int32_t y = 0; y < 240; ++y) {
+        for (int32_t x = 0; x < 320; ++x) {
+            if (getPixel(x, y) != 0) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                (y < 117 ? aboveGap : y > 123 ? belowGap : inGap) += 1;
+            }
+        }
+    }
+    EXPECT_NEAR((left + right) / 2.0, 159.5, 2.0);
+    EXPECT_GT(aboveGap, 100);
+    EXPECT_GT(belowGap, 100);
+    EXPECT_EQ(inGap, 0);
 }
 
 }  // namespace

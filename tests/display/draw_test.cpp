@@ -249,8 +249,7 @@ TEST_F(DrawTest, SmallDiscs) {
     // Rows 1 away are isqrtRound(3) = 2 wide on each side, like the middle row.
     fillDisc(10, 10, 2, kInk);
     Points expected = rectangle(8, 9, 12, 11);
-    expected.insert({10, 8});
-    expected.insert({10, 12});
+    expected.insert({{10, 8}, {10, 12}});
     EXPECT_EQ(inked(), expected);
     clearRows(0, screenHeight(), 0);
     fillDisc(10, 10, -1, kInk);
@@ -324,12 +323,8 @@ TEST_F(DrawTest, RingRowsHaveTwoPixelsPerRow) {
 TEST_F(DrawTest, RoundRectOfRadiusTwo) {
     fillRoundRect(0, 0, 9, 9, kInk, 2);
     Points expected = rectangle(0, 1, 9, 8);
-    for (const auto& p : rectangle(2, 0, 7, 0)) {
-        expected.insert(p);
-    }
-    for (const auto& p : rectangle(2, 9, 7, 9)) {
-        expected.insert(p);
-    }
+    expected.merge(rectangle(2, 0, 7, 0));
+    expected.merge(rectangle(2, 9, 7, 9));
     EXPECT_EQ(inked(), expected);
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <set>
 #include <utility>
@@ -66,7 +67,13 @@ TEST(ColorTest, EveryColourSurvivesTheRoundTrip) {
     }
 }
 
-TEST_F(DrawTest, ClipRectOrdersAndClampsCorners) {
+// left, top, right, bottom, width, height.
+std::array<int32_t, 6> fields(const ClippedRect& r) {
+    return {r.left, r.top, r.right, r.bottom, r.width, r.height};
+}
+
+// fillRect inks exactly the box clipRect gives for the same corners.
+TEST_F(DrawTest, ClipRectAndFillRectOrderAndClampCorners) {
     struct Row {
         const char* legend;
         int32_t x0, y0, x1, y1;
@@ -75,46 +82,27 @@ TEST_F(DrawTest, ClipRectOrdersAndClampsCorners) {
     const Row rows[] = {
         {"inside", 5, 6, 10, 20, {5, 6, 10, 20, 6, 15}},
         {"corners swapped", 10, 20, 5, 6, {5, 6, 10, 20, 6, 15}},
+        {"square", 5, 5, 10, 10, {5, 5, 10, 10, 6, 6}},
+        {"square with the corners given the other way", 10, 10, 5, 5, {5, 5, 10, 10, 6, 6}},
         {"over the top left", -3, -3, 2, 2, {0, 0, 2, 2, 3, 3}},
         {"over the bottom right", 300, 230, 400, 300, {300, 230, 319, 239, 20, 10}},
+        {"right and bottom edges", 318, 238, 330, 250, {318, 238, 319, 239, 2, 2}},
         {"whole screen and more", -1000, -1000, 1000, 1000, {0, 0, 319, 239, 320, 240}},
         {"one pixel", 7, 7, 7, 7, {7, 7, 7, 7, 1, 1}},
+        {"degenerate column", 4, 1, 4, 3, {4, 1, 4, 3, 1, 3}},
         {"line above the screen lands on row 0", 10, -5, 20, -5, {10, 0, 20, 0, 11, 1}},
         {"line below lands on the last row", 10, 500, 20, 500, {10, 239, 20, 239, 11, 1}},
         {"wholly left lands on column 0", -50, 3, -40, 4, {0, 3, 0, 4, 1, 2}},
+        {"off the top left squeezed to a pixel", -9, -9, -2, -2, {0, 0, 0, 0, 1, 1}},
         {"extreme values", INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, {0, 0, 319, 239, 320, 240}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
-        const ClippedRect box = clipRect(row.x0, row.y0, row.x1, row.y1);
-        EXPECT_EQ(box.left, row.expected.left);
-        EXPECT_EQ(box.top, row.expected.top);
-        EXPECT_EQ(box.right, row.expected.right);
-        EXPECT_EQ(box.bottom, row.expected.bottom);
-        EXPECT_EQ(box.width, row.expected.width);
-        EXPECT_EQ(box.height, row.expected.height);
-    }
-}
-
-TEST_F(DrawTest, FillRectCoversExactlyTheClampedBox) {
-    struct Row {
-        const char* legend;
-        int32_t x0, y0, x1, y1;
-        Points expected;
-    };
-    const Row rows[] = {
-        {"5..10 square", 5, 5, 10, 10, rectangle(5, 5, 10, 10)},
-        {"corners given the other way", 10, 10, 5, 5, rectangle(5, 5, 10, 10)},
-        {"3 x 3 at the origin", -3, -3, 2, 2, rectangle(0, 0, 2, 2)},
-        {"right and bottom edges", 318, 238, 330, 250, rectangle(318, 238, 319, 239)},
-        {"degenerate column", 4, 1, 4, 3, rectangle(4, 1, 4, 3)},
-        {"off the top left corner squeezed to a pixel", -9, -9, -2, -2, rectangle(0, 0, 0, 0)},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.legend);
+        EXPECT_EQ(fields(clipRect(row.x0, row.y0, row.x1, row.y1)), fields(row.expected));
         clearRows(0, screenHeight(), 0);
         fillRect(row.x0, row.y0, row.x1, row.y1, kInk);
-        EXPECT_EQ(inked(), row.expected);
+        const ClippedRect& e = row.expected;
+        EXPECT_EQ(inked(), rectangle(e.left, e.top, e.right, e.bottom));
     }
 }
 
@@ -261,8 +249,7 @@ TEST_F(DrawTest, SmallDiscs) {
     // Rows 1 away are isqrtRound(3) = 2 wide on each side, like the middle row.
     fillDisc(10, 10, 2, kInk);
     Points expected = rectangle(8, 9, 12, 11);
-    expected.insert({10, 8});
-    expected.insert({10, 12});
+    expected.insert({{10, 8}, {10, 12}});
     EXPECT_EQ(inked(), expected);
     clearRows(0, screenHeight(), 0);
     fillDisc(10, 10, -1, kInk);
@@ -336,12 +323,8 @@ TEST_F(DrawTest, RingRowsHaveTwoPixelsPerRow) {
 TEST_F(DrawTest, RoundRectOfRadiusTwo) {
     fillRoundRect(0, 0, 9, 9, kInk, 2);
     Points expected = rectangle(0, 1, 9, 8);
-    for (const auto& p : rectangle(2, 0, 7, 0)) {
-        expected.insert(p);
-    }
-    for (const auto& p : rectangle(2, 9, 7, 9)) {
-        expected.insert(p);
-    }
+    expected.merge(rectangle(2, 0, 7, 0));
+    expected.merge(rectangle(2, 9, 7, 9));
     EXPECT_EQ(inked(), expected);
 }
 

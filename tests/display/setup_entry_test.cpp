@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <iterator>
@@ -54,10 +55,7 @@ TEST(SetupEntry, NumericTextsConvertUnderTheirFieldsRules) {
 TEST(SetupEntry, SpeedPresetsGoToTheirOwnSlot) {
     Settings s;
     EXPECT_TRUE(storeEntry(422, "-75", s));
-    EXPECT_EQ(s.speedPresets[0], 50);
-    EXPECT_EQ(s.speedPresets[1], 90);
-    EXPECT_EQ(s.speedPresets[2], 75);
-    EXPECT_EQ(s.speedPresets[3], 130);
+    EXPECT_THAT(s.speedPresets, testing::ElementsAre(50, 90, 75, 130));
 }
 
 TEST(SetupEntry, DecimalTextsConvertUnderTheirFieldsRules) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -26,6 +27,7 @@ constexpr Color565 kFrame = 0xF800;
 // The box a fill left on a black screen: the bounds of the pixels of exactly that colour.
 struct Bounds {
     int32_t left = INT32_MAX, top = INT32_MAX, right = INT32_MIN, bottom = INT32_MIN;
+    std::array<int32_t, 4> sides() const { return {left, top, right, bottom}; }
 };
 Bounds boundsOf(Color565 color) {
     Bounds b;
@@ -158,24 +160,24 @@ TEST_F(TextTest, SlotOutsideTheFourHasNoText) {
     EXPECT_EQ(countOf(kBlack), 320u * 240u);
 }
 
+// The pixels per em of the four slots' faces.
+std::vector<int> slotSizes() {
+    std::vector<int> ppem;
+    for (int32_t slot = 0; slot < kFontSlots; ++slot) {
+        const FT_Face face = screen.fonts[slot].face;
+        ppem.push_back(face == nullptr ? -1 : face->size->metrics.y_ppem);
+    }
+    return ppem;
+}
+
 TEST_F(TextTest, SizesFollowTheScreenType) {
     // 140 dpi: 48 pt is 93.3 pixels per em, 12 pt 23.3, 8 pt 15.6, 6 pt 11.7.
-    const int ppem[] = {93, 23, 16, 12};
-    for (int32_t slot = 0; slot < kFontSlots; ++slot) {
-        SCOPED_TRACE(slot);
-        ASSERT_NE(screen.fonts[slot].face, nullptr);
-        EXPECT_EQ(screen.fonts[slot].face->size->metrics.y_ppem, ppem[slot]);
-    }
+    EXPECT_EQ(slotSizes(), (std::vector<int>{93, 23, 16, 12}));
 }
 
 TEST_F(WideTextTest, SizesFollowTheScreenType) {
     // 54 pt is 105 pixels per em, 16 pt 31.1, 10 pt 19.4, 7 pt 13.6.
-    const int ppem[] = {105, 31, 19, 14};
-    for (int32_t slot = 0; slot < kFontSlots; ++slot) {
-        SCOPED_TRACE(slot);
-        ASSERT_NE(screen.fonts[slot].face, nullptr);
-        EXPECT_EQ(screen.fonts[slot].face->size->metrics.y_ppem, ppem[slot]);
-    }
+    EXPECT_EQ(slotSizes(), (std::vector<int>{105, 31, 19, 14}));
 }
 
 // The tables are filled as characters are first measured, so each width is taken before
@@ -268,11 +270,7 @@ TEST_F(TextTest, BytesBelow32AreSkipped) {
 
 TEST_F(TextTest, EmptyStringWithFillIsAFiveByFiveBox) {
     drawText(100, 50, "", kWhite, kFill, HAlign::Centre, VAlign::Centre, 0, 0, kFrame, true);
-    const Bounds b = boundsOf(kFill);
-    EXPECT_EQ(b.left, 98);
-    EXPECT_EQ(b.right, 102);
-    EXPECT_EQ(b.top, 48);
-    EXPECT_EQ(b.bottom, 52);
+    EXPECT_EQ(boundsOf(kFill).sides(), (std::array<int32_t, 4>{98, 48, 102, 52}));
     EXPECT_EQ(countOf(kFill), 25u);
 }
 
@@ -314,11 +312,8 @@ TEST_F(TextTest, AlignmentPlacesTheFilledBox) {
         SCOPED_TRACE(row.legend);
         clearRows(0, screenHeight(), kBlack);
         drawText(x, y, text, kBlack, kFill, row.horizontal, row.vertical, slot, 0, kFrame, true);
-        const Bounds b = boundsOf(kFill);
-        EXPECT_EQ(b.left, row.left - 2);
-        EXPECT_EQ(b.right, row.right + 2);
-        EXPECT_EQ(b.top, row.top - 2);
-        EXPECT_EQ(b.bottom, row.bottom + 2);
+        EXPECT_EQ(boundsOf(kFill).sides(), (std::array<int32_t, 4>{row.left - 2, row.top - 2,
+                                                                   row.right + 2, row.bottom + 2}));
     }
 }
 

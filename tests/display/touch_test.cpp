@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <climits>
 #include <string>
 #include <vector>
@@ -28,6 +29,11 @@ constexpr uint16_t kAbsY = 1;
 constexpr uint16_t kAbsPressure = 24;
 
 const Calibration kCalibration{100, 900, 200, 800};
+
+// xMin, xMax, yMin, yMax.
+std::array<int32_t, 4> fields(const Calibration& c) {
+    return {c.xMin, c.xMax, c.yMin, c.yMax};
+}
 
 // A device root with the touch FIFO of one mode and the write end the test feeds it by.
 class TouchFifo {
@@ -94,6 +100,23 @@ class TouchFifo {
     int writer_ = -1;
 };
 
+// The driver's FIFO, opened.
+class TouchDriver : public testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(openTouch()); }
+    TouchFifo fifo_{false};
+};
+
+// The event device with a sound calibration, opened.
+class TouchEvents : public testing::Test {
+  protected:
+    void SetUp() override {
+        fifo_.writeCalibration(kCalibration);
+        ASSERT_TRUE(openTouch());
+    }
+    TouchFifo fifo_{true};
+};
+
 TEST(TouchScaling, MapsRawValuesOntoReversedClampedAxes) {
     struct Row {
         const char* legend;
@@ -140,15 +163,8 @@ TEST(TouchCalibration, RefusesShortAndEmptyRanges) {
         std::copy(encoded.begin(), encoded.end(), bytes.begin());
         Calibration parsed{1, 2, 3, 4};
         ASSERT_EQ(parseCalibration(bytes.data(), row.size, &parsed), row.accepted);
-        if (row.accepted) {
-            EXPECT_EQ(parsed.xMin, row.calibration.xMin);
-            EXPECT_EQ(parsed.xMax, row.calibration.xMax);
-            EXPECT_EQ(parsed.yMin, row.calibration.yMin);
-            EXPECT_EQ(parsed.yMax, row.calibration.yMax);
-        } else {
-            EXPECT_EQ(parsed.xMin, 1);
-            EXPECT_EQ(parsed.yMax, 4);
-        }
+        const Calibration expected = row.accepted ? row.calibration : Calibration{1, 2, 3, 4};
+        EXPECT_EQ(fields(parsed), fields(expected));
     }
 }
 
@@ -176,16 +192,14 @@ TEST(TouchDevice, NoDeviceMeansNoTouchInput) {
     EXPECT_EQ(screen.touch.record.pressure, kNoPressure);
 }
 
-TEST(TouchDriver, ReportsEveryRecordButOnlyALiftIsATap) {
-    TouchFifo fifo(false);
-    ASSERT_TRUE(openTouch());
+TEST_F(TouchDriver, ReportsEveryRecordButOnlyALiftIsATap) {
     EXPECT_FALSE(screen.touch.eventMode);
     EXPECT_EQ(screen.touch.record.pressure, kNoPressure);
     EXPECT_EQ(screen.touch.record.x, -1);
     EXPECT_FALSE(pollTouch()) << "nothing pending";
 
-    fifo.send(encodeTouchRecord(40, 12, 34));
-    fifo.send(encodeTouchRecord(0, 13, 35));
+    fifo_.send(encodeTouchRecord(40, 12, 34));
+    fifo_.send(encodeTouchRecord(0, 13, 35));
     ASSERT_TRUE(pollTouch());
     EXPECT_EQ(screen.touch.record.pressure, 40) << "pen down: a record, no tap";
     ASSERT_TRUE(pollTouch());
@@ -196,28 +210,24 @@ TEST(TouchDriver, ReportsEveryRecordButOnlyALiftIsATap) {
     EXPECT_EQ(screen.touch.record.pressure, 0) << "a failed poll leaves the record";
 }
 
-TEST(TouchDriver, FlushConsumesAtMostOneRecord) {
-    TouchFifo fifo(false);
-    ASSERT_TRUE(openTouch());
-    fifo.send(encodeTouchRecord(0, 1, 2));
-    fifo.send(encodeTouchRecord(0, 3, 4));
+TEST_F(TouchDriver, FlushConsumesAtMostOneRecord) {
+    fifo_.send(encodeTouchRecord(0, 1, 2));
+    fifo_.send(encodeTouchRecord(0, 3, 4));
     flushTouch();
     EXPECT_EQ(screen.touch.record.x, -1);
-    EXPECT_EQ(fifo.pending(), kTouchRecordBytes);
+    EXPECT_EQ(fifo_.pending(), kTouchRecordBytes);
     ASSERT_TRUE(pollTouch());
     EXPECT_EQ(screen.touch.record.x, 3);
 }
 
-TEST(TouchDriver, ShortReadIsNoRecord) {
-    TouchFifo fifo(false);
-    ASSERT_TRUE(openTouch());
+TEST_F(TouchDriver, ShortReadIsNoRecord) {
     const auto record = encodeTouchRecord(0, 100, 100);
-    fifo.send(std::vector<uint8_t>(record.begin(), record.begin() + 5));
+    fifo_.send(std::vector<uint8_t>(record.begin(), record.begin() + 5));
     EXPECT_FALSE(pollTouch());
     EXPECT_EQ(screen.touch.record.x, -1) << "a partial record is not taken";
 }
 
-TEST(TouchDriver, PreferredOverTheEventDevice) {
+TEST(TouchDevice, TheDriverIsPreferredOverTheEventDevice) {
     TouchFifo fifo(false);
     fifo.writeCalibration(kCalibration);
     ASSERT_EQ(mkfifo(fifo.root().path("/dev/input/event0").c_str(), 0600), 0);
@@ -225,11 +235,9 @@ TEST(TouchDriver, PreferredOverTheEventDevice) {
     EXPECT_FALSE(screen.touch.eventMode);
 }
 
-TEST(TouchDevice, OpenAgainKeepsTheDeviceAndResetsTheRecord) {
-    TouchFifo fifo(false);
-    ASSERT_TRUE(openTouch());
+TEST_F(TouchDriver, OpenAgainKeepsTheDeviceAndResetsTheRecord) {
     const int32_t fd = screen.touch.fd;
-    fifo.send(encodeTouchRecord(0, 5, 6));
+    fifo_.send(encodeTouchRecord(0, 5, 6));
     ASSERT_TRUE(pollTouch());
     ASSERT_TRUE(openTouch());
     EXPECT_EQ(screen.touch.fd, fd);
@@ -239,7 +247,7 @@ TEST(TouchDevice, OpenAgainKeepsTheDeviceAndResetsTheRecord) {
     EXPECT_FALSE(pollTouch());
 }
 
-TEST(TouchEvents, NeedsAReadableSoundCalibration) {
+TEST(TouchCalibration, TheEventDeviceNeedsAReadableSoundOne) {
     struct Row {
         const char* legend;
         std::string file;  // empty: no file
@@ -266,23 +274,20 @@ TEST(TouchEvents, NeedsAReadableSoundCalibration) {
     }
 }
 
-TEST(TouchEvents, PressPositionLiftCompletesATapUntilFlushed) {
-    TouchFifo fifo(true);
-    fifo.writeCalibration(kCalibration);
-    ASSERT_TRUE(openTouch());
+TEST_F(TouchEvents, PressPositionLiftCompletesATapUntilFlushed) {
     ASSERT_TRUE(screen.touch.eventMode);
-    fifo.sendPressure(37);
-    fifo.sendEvent(kEvAbs, kAbsX, 500);
-    fifo.sendEvent(kEvAbs, kAbsY, 500);
-    fifo.sendPressure(0);
+    fifo_.sendPressure(37);
+    fifo_.sendEvent(kEvAbs, kAbsX, 500);
+    fifo_.sendEvent(kEvAbs, kAbsY, 500);
+    fifo_.sendPressure(0);
     ASSERT_TRUE(pollTouch());
     EXPECT_EQ(screen.touch.record.pressure, 0);
     EXPECT_EQ(screen.touch.record.x, 160);
     EXPECT_EQ(screen.touch.record.y, 120);
 
     // Later events do not disturb a completed tap.
-    fifo.sendPressure(5);
-    fifo.sendEvent(kEvAbs, kAbsX, 100);
+    fifo_.sendPressure(5);
+    fifo_.sendEvent(kEvAbs, kAbsX, 100);
     EXPECT_TRUE(pollTouch());
     EXPECT_EQ(screen.touch.record.x, 160);
 
@@ -292,69 +297,57 @@ TEST(TouchEvents, PressPositionLiftCompletesATapUntilFlushed) {
     EXPECT_FALSE(pollTouch());
 }
 
-TEST(TouchEvents, ReleaseBeforeBothCoordinatesIsNoTap) {
-    TouchFifo fifo(true);
-    fifo.writeCalibration(kCalibration);
-    ASSERT_TRUE(openTouch());
-    fifo.sendPressure(1);
-    fifo.sendEvent(kEvAbs, kAbsX, 900);
-    fifo.sendPressure(0);
+TEST_F(TouchEvents, ReleaseBeforeBothCoordinatesIsNoTap) {
+    fifo_.sendPressure(1);
+    fifo_.sendEvent(kEvAbs, kAbsX, 900);
+    fifo_.sendPressure(0);
     EXPECT_FALSE(pollTouch());
     EXPECT_EQ(screen.touch.tapState, TapState::Position);
     EXPECT_EQ(screen.touch.record.pressure, kNoPressure);
 
-    fifo.sendEvent(kEvAbs, kAbsY, 200);
+    fifo_.sendEvent(kEvAbs, kAbsY, 200);
     EXPECT_FALSE(pollTouch()) << "located, but the lift came too early";
     EXPECT_EQ(screen.touch.tapState, TapState::Located);
 
-    fifo.sendPressure(0);
+    fifo_.sendPressure(0);
     ASSERT_TRUE(pollTouch());
     EXPECT_EQ(screen.touch.record.x, 1);
     EXPECT_EQ(screen.touch.record.y, 239);
 }
 
-TEST(TouchEvents, TapMaySpanSeveralPollsAndIgnoresOtherEvents) {
-    TouchFifo fifo(true);
-    fifo.writeCalibration(kCalibration);
-    ASSERT_TRUE(openTouch());
-    fifo.sendEvent(kEvKey, kAbsPressure, 1);  // right code, wrong type
-    fifo.sendPressure(0);                     // no press while idle
+TEST_F(TouchEvents, TapMaySpanSeveralPollsAndIgnoresOtherEvents) {
+    fifo_.sendEvent(kEvKey, kAbsPressure, 1);  // right code, wrong type
+    fifo_.sendPressure(0);                     // no press while idle
     EXPECT_FALSE(pollTouch());
     EXPECT_EQ(screen.touch.tapState, TapState::Idle);
 
-    fifo.sendPressure(200);
-    fifo.sendEvent(kEvAbs, kAbsY, 9999);
+    fifo_.sendPressure(200);
+    fifo_.sendEvent(kEvAbs, kAbsY, 9999);
     EXPECT_FALSE(pollTouch());
-    fifo.sendEvent(kEvAbs, 47, 3);  // another axis
-    fifo.sendEvent(kEvAbs, kAbsX, -9999);
-    fifo.sendEvent(kEvAbs, kAbsX, 500);  // still in the located state: not taken
-    fifo.sendPressure(0);
+    fifo_.sendEvent(kEvAbs, 47, 3);  // another axis
+    fifo_.sendEvent(kEvAbs, kAbsX, -9999);
+    fifo_.sendEvent(kEvAbs, kAbsX, 500);  // still in the located state: not taken
+    fifo_.sendPressure(0);
     ASSERT_TRUE(pollTouch());
     EXPECT_EQ(screen.touch.record.x, 319);
     EXPECT_EQ(screen.touch.record.y, 1);
 }
 
-TEST(TouchEvents, FlushDrainsEveryPendingEvent) {
-    TouchFifo fifo(true);
-    fifo.writeCalibration(kCalibration);
-    ASSERT_TRUE(openTouch());
+TEST_F(TouchEvents, FlushDrainsEveryPendingEvent) {
     for (int i = 0; i < 50; ++i) {
-        fifo.sendPressure(1);
-        fifo.sendEvent(kEvAbs, kAbsX, 300);
-        fifo.sendEvent(kEvAbs, kAbsY, 300);
-        fifo.sendPressure(0);
+        fifo_.sendPressure(1);
+        fifo_.sendEvent(kEvAbs, kAbsX, 300);
+        fifo_.sendEvent(kEvAbs, kAbsY, 300);
+        fifo_.sendPressure(0);
     }
     flushTouch();
-    EXPECT_EQ(fifo.pending(), 0u);
+    EXPECT_EQ(fifo_.pending(), 0u);
     EXPECT_FALSE(pollTouch());
 }
 
-TEST(TouchEvents, ShortEventEndsThePoll) {
-    TouchFifo fifo(true);
-    fifo.writeCalibration(kCalibration);
-    ASSERT_TRUE(openTouch());
+TEST_F(TouchEvents, ShortEventEndsThePoll) {
     const auto press = encodeInputEvent(kEvAbs, kAbsPressure, 1);
-    fifo.send(std::vector<uint8_t>(press.begin(), press.begin() + 10));
+    fifo_.send(std::vector<uint8_t>(press.begin(), press.begin() + 10));
     EXPECT_FALSE(pollTouch());
     EXPECT_EQ(screen.touch.tapState, TapState::Idle);
 }

@@ -140,6 +140,12 @@ class Dispatch : public ::testing::Test {
         return true;
     }
     Page page() const { return app_.trip->page; }
+    // What an action prints to standard output.
+    static std::string printed(const std::function<void()>& act) {
+        testing::internal::CaptureStdout();
+        act();
+        return testing::internal::GetCapturedStdout();
+    }
     std::string config() const { return root_.read(kConfigFile); }
 
     test::TempRoot root_;
@@ -154,9 +160,7 @@ TEST_F(Dispatch, HideGivesBackTheScreenTouchHookAndOwnerWord) {
     startRunning();
     ASSERT_TRUE(root_.exists(kHookFile));
     ASSERT_GE(screen.touch.fd, 0);
-    testing::internal::CaptureStdout();
-    dispatchDashboardTouch(app_, 160, 200);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Opening in SLAVE mode\n");
+    EXPECT_EQ(printed([&] { dispatchDashboardTouch(app_, 160, 200); }), "Opening in SLAVE mode\n");
     EXPECT_EQ(page(), Page::RunningHidden);
     EXPECT_EQ(app_.trip->altitudeCountdown, 2 * liveSettings.altitudeMessagePeriod);
     EXPECT_EQ(screen.mapping, nullptr);
@@ -170,18 +174,14 @@ TEST_F(Dispatch, HideWhileWaitingForTheTimeCreatesTheOwnerWord) {
     startApplication(app_);
     runTurn(app_);
     ASSERT_EQ(page(), Page::AwaitingTime);
-    testing::internal::CaptureStdout();
-    dispatchDashboardTouch(app_, 10, 239);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Opening in MASTER mode\n");
+    EXPECT_EQ(printed([&] { dispatchDashboardTouch(app_, 10, 239); }), "Opening in MASTER mode\n");
     EXPECT_EQ(page(), Page::AwaitingTimeHidden);
     EXPECT_EQ(root_.read(kOwnerFile), ownerBytes(0));
 }
 
 TEST_F(Dispatch, AShortOwnerFileIsExtendedRatherThanFaultedOn) {
     root_.write(kOwnerFile, "");
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(uiOwner(), 0);
-    testing::internal::GetCapturedStdout();
+    printed([&] { EXPECT_EQ(uiOwner(), 0); });
     EXPECT_EQ(root_.read(kOwnerFile), ownerBytes(0));
 }
 
@@ -450,16 +450,12 @@ TEST_F(Dispatch, AWordRequestWithHideMarksTheWaypointAndStaysHidden) {
     dispatchDashboardTouch(app_, 5, 5);
     ASSERT_TRUE(app_.trip->logging);
     const int32_t points = app_.trip->pointsLogged;
-    testing::internal::CaptureStdout();
-    dispatchDashboardTouch(app_, 10, 200);
-    testing::internal::GetCapturedStdout();
+    printed([&] { dispatchDashboardTouch(app_, 10, 200); });
     ASSERT_EQ(page(), Page::RunningHidden);
     root_.write(kOwnerFile, ownerBytes(99));
     closeUiOwner();
 
-    testing::internal::CaptureStdout();
-    request({"Madrid hide"});
-    testing::internal::GetCapturedStdout();
+    printed([&] { request({"Madrid hide"}); });
     EXPECT_EQ(page(), Page::RunningHidden);
     EXPECT_EQ(app_.trip->pointsLogged, points + 1);
     EXPECT_NE(root_.read(app_.trip->logMainPath).find("Madrid"), std::string::npos);
@@ -479,9 +475,7 @@ TEST_F(Dispatch, ARequestThroughTheLinkActsAndGetsNoAnswer) {
     startRunning();
     const std::string stem = "/var/run/TomTomNavigationServer.kelvaro.1000.1";
     test::writeMessagePair(root_, stem.substr(9), std::string("Madrid hide|") + '\0');
-    testing::internal::CaptureStdout();
-    pollNavigatorLink("kelvaro", &handler_);
-    testing::internal::GetCapturedStdout();
+    printed([&] { pollNavigatorLink("kelvaro", &handler_); });
     EXPECT_EQ(page(), Page::RunningHidden);
     EXPECT_FALSE(root_.exists(stem + ".message"));
     EXPECT_FALSE(root_.exists("/var/run/kelvaro.TomTomNavigationServer.1000.1.message"));
@@ -491,9 +485,7 @@ TEST_F(Dispatch, ARequestThroughTheLinkActsAndGetsNoAnswer) {
 TEST_F(Dispatch, ShowComesForwardWithoutRestartingTheTrip) {
     startRunning();
     const FixTime started = app_.trip->tripStart;
-    testing::internal::CaptureStdout();
-    dispatchDashboardTouch(app_, 10, 200);
-    testing::internal::GetCapturedStdout();
+    printed([&] { dispatchDashboardTouch(app_, 10, 200); });
     ASSERT_EQ(page(), Page::RunningHidden);
 
     request({});
@@ -511,9 +503,7 @@ TEST_F(Dispatch, ShowComesForwardWithoutRestartingTheTrip) {
 
 TEST_F(Dispatch, HiddenByTheNavigatorAndLeftByTheFeedItNeverDrawsOverTheNavigator) {
     startRunning();
-    testing::internal::CaptureStdout();
-    request({"Paris hide"});
-    testing::internal::GetCapturedStdout();
+    printed([&] { request({"Paris hide"}); });
     ASSERT_EQ(page(), Page::RunningHidden);
     ASSERT_NE(screen.mapping, nullptr) << "a navigator's hide leaves the screen mapped";
     const std::string navigatorScreen(root_.read("/dev/fb").size(), '\x5A');
@@ -532,12 +522,10 @@ TEST_F(Dispatch, HiddenByTheNavigatorAndLeftByTheFeedItNeverDrawsOverTheNavigato
 TEST_F(Dispatch, TheZeroRequestClearsTheOwnerWordOnlyWhileHidden) {
     startRunning();
     root_.write(kOwnerFile, ownerBytes(5));
-    testing::internal::CaptureStdout();
-    request({"0"});
+    printed([&] { request({"0"}); });
     EXPECT_EQ(root_.read(kOwnerFile), ownerBytes(5)) << "shown";
     app_.trip->page = Page::RunningHidden;
-    request({"0"});
-    testing::internal::GetCapturedStdout();
+    printed([&] { request({"0"}); });
     EXPECT_EQ(root_.read(kOwnerFile), ownerBytes(0));
     EXPECT_EQ(page(), Page::RunningHidden);
 }
@@ -561,9 +549,7 @@ TEST_F(Dispatch, RequestsFollowThePageTable) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.legend);
         app_.trip->page = row.before;
-        testing::internal::CaptureStdout();
-        request(row.arguments);
-        testing::internal::GetCapturedStdout();
+        printed([&] { request(row.arguments); });
         EXPECT_EQ(page(), row.after);
     }
 }
@@ -740,15 +726,10 @@ TEST_F(Dispatch, ApplyingAnotherLanguageReloadsTheTexts) {
     tapCode(6);
     runTurn(app_);
     const SetupScreen& languages = *currentScreen();
-    for (size_t i = 0; i < languages.entries.size() && workingSettings.language != "german.lng";
-         ++i) {
-        tapCode(331);
-    }
-    if (workingSettings.language != "german.lng") {
-        for (size_t i = 0; i < languages.entries.size() && workingSettings.language != "german.lng";
-             ++i) {
-            tapCode(330);
-        }
+    // Down the list to its end, then up, until German is selected.
+    const size_t count = languages.entries.size();
+    for (size_t i = 0; i < 2 * count && workingSettings.language != "german.lng"; ++i) {
+        tapCode(i < count ? 331 : 330);
     }
     ASSERT_EQ(workingSettings.language, "german.lng");
     tapCode(kSetupCodeApply);
@@ -761,9 +742,7 @@ TEST_F(Dispatch, TheNavigatorHidingSetupLeavesItAsACancel) {
     enterSetup();
     tapCode(132);
     ASSERT_EQ(workingSettings.records, Records::Short);
-    testing::internal::CaptureStdout();
-    request({"Paris hide"});
-    testing::internal::GetCapturedStdout();
+    printed([&] { request({"Paris hide"}); });
     EXPECT_EQ(page(), Page::RunningHidden);
     EXPECT_TRUE(noScreens());
     EXPECT_EQ(workingSettings.records, liveSettings.records);

@@ -77,6 +77,15 @@ class MainLoop : public ::testing::Test {
     void feed(const std::string& bytes) {
         ASSERT_EQ(::write(writer_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     }
+    // Started with a feed and one fix of 2026-12-08 taken: the trip runs.
+    void startRunning() {
+        makeFeed();
+        startApplication(app_);
+        runTurn(app_);
+        feed(fixSentences(1, "081226"));
+        runTurn(app_);
+        ASSERT_EQ(page(), Page::Running);
+    }
     Page page() const { return app_.trip->page; }
 
     test::TempRoot root_;
@@ -108,12 +117,7 @@ TEST_F(MainLoop, WaitsForAPlausibleDateBeforeTheTripRuns) {
 }
 
 TEST_F(MainLoop, ALostFeedIsReopenedAndThePageRestored) {
-    makeFeed();
-    startApplication(app_);
-    runTurn(app_);
-    feed(fixSentences(1, "081226"));
-    runTurn(app_);
-    ASSERT_EQ(page(), Page::Running);
+    startRunning();
 
     feed(fixSentences(2, "081226"));
     runTurn(app_);
@@ -140,12 +144,7 @@ TEST_F(MainLoop, ALostFeedIsReopenedAndThePageRestored) {
 }
 
 TEST_F(MainLoop, AFixThatNoSentenceRenewsIsLostAfterThreeSeconds) {
-    makeFeed();
-    startApplication(app_);
-    runTurn(app_);
-    feed(fixSentences(1, "081226"));
-    runTurn(app_);
-    ASSERT_EQ(page(), Page::Running);
+    startRunning();
     // Sentences keep coming, but a NUL in each ends the collector's text.
     std::string broken = fixSentences(2, "081226");
     broken[20] = '\0';
@@ -305,13 +304,8 @@ std::pair<double, int> distanceAndMoving(const test::TempRoot& root) {
 
 TEST(SimulatedRun, AFeedBreakMidDriveIsBridgedAndTheDriveReplayedToItsEnd) {
     test::TempRoot root;
-    const std::string events = root.root() + ".events";
-    {
-        FILE* out = std::fopen(events.c_str(), "w");
-        ASSERT_NE(out, nullptr);
-        std::fputs("60 feed-break 10  # a tunnel\n", out);
-        std::fclose(out);
-    }
+    root.write("/events.txt", "60 feed-break 10  # a tunnel\n");
+    const std::string events = root.path("/events.txt");
     for (const char* drive : {"drives/town.nmea", "drives/midnight.nmea"}) {
         SCOPED_TRACE(drive);
         test::TempRoot wholeRoot;
@@ -336,7 +330,6 @@ TEST(SimulatedRun, AFeedBreakMidDriveIsBridgedAndTheDriveReplayedToItsEnd) {
         EXPECT_NEAR(brokenMetres, wholeMetres, 10.0);
         EXPECT_EQ(brokenMoving, wholeMoving);
     }
-    std::remove(events.c_str());
 }
 
 }  // namespace

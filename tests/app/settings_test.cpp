@@ -1,5 +1,6 @@
 #include "app/settings.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@ namespace kelvaro {
 namespace {
 
 using test::TempRoot;
+using ::testing::ElementsAreArray;
 
 constexpr const char* kConfig = "/mnt/sdcard/kelvaro/config.txt";
 constexpr const char* kCleanup = "/mnt/sdcard/cleanup.txt";
@@ -90,22 +92,16 @@ void expectSameStoredFields(const Settings& a, const Settings& b) {
     EXPECT_EQ(a.coordinates, b.coordinates);
     EXPECT_EQ(a.inclinometer, b.inclinometer);
     EXPECT_EQ(a.speedalarm, b.speedalarm);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(a.speedPresets[i], b.speedPresets[i]) << "preset " << i;
-    }
+    EXPECT_THAT(a.speedPresets, ElementsAreArray(b.speedPresets));
     EXPECT_EQ(a.speedPresetLead, b.speedPresetLead);
     EXPECT_EQ(a.altitudeMessagePeriod, b.altitudeMessagePeriod);
     EXPECT_EQ(a.alarmRepeatPeriod, b.alarmRepeatPeriod);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(a.topforegroundcolors[i], b.topforegroundcolors[i]) << "colour " << i;
-        EXPECT_EQ(a.bottomforegroundcolors[i], b.bottomforegroundcolors[i]) << "colour " << i;
-    }
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(a.topbackgroundcolors[i], b.topbackgroundcolors[i]) << "colour " << i;
-        EXPECT_EQ(a.bottombackgroundcolors[i], b.bottombackgroundcolors[i]) << "colour " << i;
-        EXPECT_EQ(a.linescolors[i], b.linescolors[i]) << "colour " << i;
-        EXPECT_EQ(a.labelcolors[i], b.labelcolors[i]) << "colour " << i;
-    }
+    EXPECT_THAT(a.topforegroundcolors, ElementsAreArray(b.topforegroundcolors));
+    EXPECT_THAT(a.bottomforegroundcolors, ElementsAreArray(b.bottomforegroundcolors));
+    EXPECT_THAT(a.topbackgroundcolors, ElementsAreArray(b.topbackgroundcolors));
+    EXPECT_THAT(a.bottombackgroundcolors, ElementsAreArray(b.bottombackgroundcolors));
+    EXPECT_THAT(a.linescolors, ElementsAreArray(b.linescolors));
+    EXPECT_THAT(a.labelcolors, ElementsAreArray(b.labelcolors));
     EXPECT_EQ(a.geoidSeparation, b.geoidSeparation);
     EXPECT_EQ(a.gmtoffset, b.gmtoffset);
     EXPECT_EQ(a.trackDistance, b.trackDistance);
@@ -364,24 +360,12 @@ struct IntRow {
     int32_t expected;
 };
 
-int32_t trackperiod(const Settings& s) {
-    return s.trackperiod;
-}
-int32_t processperiod(const Settings& s) {
-    return s.processperiod;
-}
-int32_t speedlimit(const Settings& s) {
-    return s.speedlimit;
-}
-int32_t maxspeedvalue(const Settings& s) {
-    return s.maxspeedvalue;
-}
-int32_t trackcourse(const Settings& s) {
-    return s.trackcourse;
-}
-int32_t inclinometer(const Settings& s) {
-    return s.inclinometer;
-}
+constexpr IntField trackperiod = [](const Settings& s) { return s.trackperiod; };
+constexpr IntField processperiod = [](const Settings& s) { return s.processperiod; };
+constexpr IntField speedlimit = [](const Settings& s) { return s.speedlimit; };
+constexpr IntField maxspeedvalue = [](const Settings& s) { return s.maxspeedvalue; };
+constexpr IntField trackcourse = [](const Settings& s) { return s.trackcourse; };
+constexpr IntField inclinometer = [](const Settings& s) { return s.inclinometer; };
 
 void checkIntRows(const IntRow* begin, const IntRow* end) {
     for (const IntRow* row = begin; row != end; ++row) {
@@ -474,12 +458,6 @@ TEST_F(SettingsTest, YesNoKeysLookForYes) {
 }
 
 TEST_F(SettingsTest, KeywordsAreDecodedByContainmentInTheirOrder) {
-    struct Row {
-        const char* legend;
-        const char* text;
-        int32_t (*field)(const Settings&);
-        int32_t expected;
-    };
     const auto units = [](const Settings& s) { return static_cast<int32_t>(s.units); };
     const auto format = [](const Settings& s) { return static_cast<int32_t>(s.trackformat); };
     const auto screen = [](const Settings& s) { return static_cast<int32_t>(s.screenadaptation); };
@@ -489,7 +467,7 @@ TEST_F(SettingsTest, KeywordsAreDecodedByContainmentInTheirOrder) {
     const auto records = [](const Settings& s) { return static_cast<int32_t>(s.records); };
     const auto coords = [](const Settings& s) { return static_cast<int32_t>(s.coordinates); };
     const auto alarm = [](const Settings& s) { return static_cast<int32_t>(s.speedalarm); };
-    const Row rows[] = {
+    const IntRow rows[] = {
         {"units english", "units english", units, 1},
         {"units nautic", "units nautic", units, 2},
         {"units metric", "units metric", units, 0},
@@ -528,10 +506,7 @@ TEST_F(SettingsTest, KeywordsAreDecodedByContainmentInTheirOrder) {
         {"alarm both", "speedalarm both", alarm, 2},
         {"alarm unknown is both", "speedalarm ", alarm, 2},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.legend);
-        EXPECT_EQ(row.field(parsed(row.text)), row.expected);
-    }
+    checkIntRows(std::begin(rows), std::end(rows));
 }
 
 TEST_F(SettingsTest, DecimalNumbers) {
@@ -661,9 +636,7 @@ TEST_F(SettingsTest, SpeedIntervalScansUntilTheFirstValueThatIsNoNumber) {
         SCOPED_TRACE(row.legend);
         const Settings s = parsed(std::string("speedinterval ") + row.value);
         EXPECT_EQ(s.speedPresetLead, row.expected[0]);
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(s.speedPresets[i], row.expected[i + 1]) << "preset " << i;
-        }
+        EXPECT_THAT(s.speedPresets, ElementsAreArray(row.expected + 1, 4));
     }
 }
 
@@ -687,9 +660,7 @@ TEST_F(SettingsTest, ColoursScanGroupsOfThreeUntilTheFirstMismatch) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
         const Settings s = parsed(std::string("bottomforegroundcolors ") + row.value);
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(s.bottomforegroundcolors[i], row.expected[i]) << "group " << i;
-        }
+        EXPECT_THAT(s.bottomforegroundcolors, ElementsAreArray(row.expected));
     }
 }
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "platform/simulated_platform.h"
@@ -23,6 +24,14 @@ std::unique_ptr<CTomTomFileLayer> programLayer() {
                                     CTomTomFileLayer::kOwnProcess);
 }
 
+// Begins a request of these arguments.
+void beginRequest(CTomTomFileLayer& layer, std::initializer_list<const char*> arguments) {
+    layer.BeginRequest(nullptr);
+    for (const char* argument : arguments) {
+        layer.AddArgument(argument);
+    }
+}
+
 // A root whose /var exists, as on the device; /var/run is left to the layer.
 struct LayerTest : ::testing::Test {
     LayerTest() { test::makeFolders(root.path("/var")); }
@@ -32,10 +41,7 @@ struct LayerTest : ::testing::Test {
 TEST_F(LayerTest, RequestFilesOfTheWorkedExample) {
     auto layer = programLayer();
     ASSERT_TRUE(layer);
-    layer->BeginRequest(nullptr);
-    for (const char* argument : {"AddPoiV01", "tm20070612.poi", "262500", "4880000", "3:", ""}) {
-        layer->AddArgument(argument);
-    }
+    beginRequest(*layer, {"AddPoiV01", "tm20070612.poi", "262500", "4880000", "3:", ""});
     std::unique_ptr<MTomTomSession> session = layer->Send();
     ASSERT_TRUE(session);
 
@@ -51,13 +57,11 @@ TEST_F(LayerTest, RequestFilesOfTheWorkedExample) {
 TEST_F(LayerTest, SequenceRisesAlsoAfterAFailedSend) {
     auto layer = programLayer();
     root.write("/var/run", "a file where the folder should be");
-    layer->BeginRequest(nullptr);
-    layer->AddArgument("ClearRouteV01");
+    beginRequest(*layer, {"ClearRouteV01"});
     EXPECT_FALSE(layer->Send());
 
     ASSERT_EQ(unlink(root.path("/var/run").c_str()), 0);
-    layer->BeginRequest(nullptr);
-    layer->AddArgument("ClearRouteV01");
+    beginRequest(*layer, {"ClearRouteV01"});
     EXPECT_TRUE(layer->Send());
     EXPECT_FALSE(root.exists("/var/run/kelvaro.TomTomNavigationServer.4242.1.message"));
     EXPECT_EQ(root.read("/var/run/kelvaro.TomTomNavigationServer.4242.2.message"),
@@ -75,8 +79,7 @@ TEST_F(LayerTest, AnswerModeReusesTheSessionNumber) {
     EXPECT_EQ(root.read("/var/run/kelvaro.TomTomNavigationServer.1000.7.finished"), kFinished);
 
     // Back to requests: the count goes on from the answered number.
-    layer->BeginRequest(nullptr);
-    layer->AddArgument("ClearRouteV01");
+    beginRequest(*layer, {"ClearRouteV01"});
     EXPECT_TRUE(layer->Send());
     EXPECT_TRUE(root.exists("/var/run/kelvaro.TomTomNavigationServer.1000.8.finished"));
 }
@@ -132,9 +135,7 @@ TEST_F(LayerTest, AnswerReadsOnlyItsOwnBytes) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
         // A long request leaves text behind in the buffer the answer is read into.
-        layer->BeginRequest(nullptr);
-        layer->AddArgument("PlaySoundFileV01");
-        layer->AddArgument(std::string(900, 'p').c_str());
+        beginRequest(*layer, {"PlaySoundFileV01", std::string(900, 'p').c_str()});
         writeMessagePair(root, "TomTomNavigationServer.kelvaro.4242.9", row.bytes);
         layer->ReceiveAnswer(std::make_unique<CTomTomFileLayer::CSession>(9));
         ASSERT_EQ(layer->Arguments().GetCount(), row.count);
@@ -155,8 +156,7 @@ TEST_F(LayerTest, MissingMessageGivesAnEmptyListAndRemovesTheMarker) {
 
 TEST_F(LayerTest, NullSessionResetsTheList) {
     auto layer = programLayer();
-    layer->BeginRequest(nullptr);
-    layer->AddArgument("ClearRouteV01");
+    beginRequest(*layer, {"ClearRouteV01"});
     EXPECT_EQ(layer->ReceiveAnswer(nullptr), ReceiveOutcome::NoSession);
     EXPECT_STREQ(layer->Arguments().GetBuffer(), "");
     EXPECT_EQ(platform::sim::virtualMicroseconds(), 0u);
@@ -164,8 +164,7 @@ TEST_F(LayerTest, NullSessionResetsTheList) {
 
 TEST_F(LayerTest, WaitForASilentPeerIsBoundedAndNotRepeatedUntilItAnswers) {
     auto layer = programLayer();
-    layer->BeginRequest(nullptr);
-    layer->AddArgument("FlashMessageV01");
+    beginRequest(*layer, {"FlashMessageV01"});
     std::unique_ptr<MTomTomSession> session = layer->Send();
     ASSERT_TRUE(session);
     // The peer has begun its answer but not finished it.
@@ -181,8 +180,7 @@ TEST_F(LayerTest, WaitForASilentPeerIsBoundedAndNotRepeatedUntilItAnswers) {
     EXPECT_TRUE(layer->PeerSilent());
 
     // The next request is not waited for: the loop keeps its pace.
-    layer->BeginRequest(nullptr);
-    layer->AddArgument("FlashMessageV01");
+    beginRequest(*layer, {"FlashMessageV01"});
     EXPECT_EQ(layer->ReceiveAnswer(layer->Send()), ReceiveOutcome::TimedOut);
     EXPECT_EQ(platform::sim::virtualMicroseconds(), waited);
 
@@ -203,8 +201,7 @@ TEST_F(LayerTest, AnswerArrivingDuringTheWaitIsTaken) {
                              std::string("0|42|\0", 6));
         }
     });
-    layer->BeginRequest(nullptr);
-    layer->AddArgument("GetCurrentStopoverV01");
+    beginRequest(*layer, {"GetCurrentStopoverV01"});
     EXPECT_EQ(layer->ReceiveAnswer(layer->Send()), ReceiveOutcome::Received);
     platform::sim::setSleepHook(nullptr);
     EXPECT_EQ(sleeps, CTomTomFileLayer::kAnswerWaitPolls);

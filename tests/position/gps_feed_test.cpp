@@ -36,14 +36,15 @@ GpsFix validMunichFix() {
     return fix;
 }
 
+// Hours, minutes, seconds or day, month, year; latitude and longitude.
+using Time = std::tuple<int32_t, int32_t, int32_t>;
+using Position = std::pair<int32_t, int32_t>;
+
 TEST(GpsDecoder, GgaExampleGivesAValidFixInMunich) {
     const GpsFix fix = validMunichFix();
     EXPECT_TRUE(fix.valid);
-    EXPECT_EQ(fix.hour, 12);
-    EXPECT_EQ(fix.minute, 35);
-    EXPECT_EQ(fix.second, 19);
-    EXPECT_EQ(fix.latitude, 4811730);
-    EXPECT_EQ(fix.longitude, 1151666);
+    EXPECT_EQ(Time(fix.hour, fix.minute, fix.second), Time(12, 35, 19));
+    EXPECT_EQ(Position(fix.latitude, fix.longitude), Position(4811730, 1151666));
     EXPECT_DOUBLE_EQ(fix.altitude, 545.4);
     EXPECT_DOUBLE_EQ(fix.geoidSeparation, 46.9);
     EXPECT_EQ(fix.satellites, 8);
@@ -55,8 +56,7 @@ TEST(GpsDecoder, GgaWithoutFixQualityInvalidatesButKeepsPositionAndAltitude) {
     GpsFix fix = validMunichFix();
     decode(fix, "$GPGGA,123520.000,5000.0000,N,00900.0000,E,0,08,0.9,100.0,M,46.9,M,,*47\r\n");
     EXPECT_FALSE(fix.valid);
-    EXPECT_EQ(fix.latitude, 4811730);
-    EXPECT_EQ(fix.longitude, 1151666);
+    EXPECT_EQ(Position(fix.latitude, fix.longitude), Position(4811730, 1151666));
     EXPECT_DOUBLE_EQ(fix.altitude, 545.4);
     // The time is taken from every GGA, with or without a fix.
     EXPECT_EQ(fix.second, 20);
@@ -108,16 +108,12 @@ TEST(GpsDecoder, RmcWithAFixGivesPositionTimeSpeedCourseAndDate) {
     GpsFix fix = validMunichFix();
     decode(fix, "$GPRMC,081836.75,A,3751.65,S,14507.36,W,005.5,054.7,130998,011.3,E\r\n");
     EXPECT_TRUE(fix.valid);
-    EXPECT_EQ(fix.latitude, -3786083);
-    EXPECT_EQ(fix.longitude, -14512266);
-    EXPECT_EQ(fix.hour, 8);
-    EXPECT_EQ(fix.minute, 18);
-    EXPECT_EQ(fix.second, 36);
+    EXPECT_EQ(Position(fix.latitude, fix.longitude), Position(-3786083, -14512266));
+    EXPECT_EQ(Time(fix.hour, fix.minute, fix.second), Time(8, 18, 36));
     EXPECT_DOUBLE_EQ(fix.rmcSpeedKnots, 5.5);
     EXPECT_DOUBLE_EQ(fix.course, 54.7);
-    EXPECT_EQ(fix.day, 13);
-    EXPECT_EQ(fix.month, 9);
-    EXPECT_EQ(fix.year, 2098);  // two-digit years are taken as this century's
+    // Two-digit years are taken as this century's.
+    EXPECT_EQ(Time(fix.day, fix.month, fix.year), Time(13, 9, 2098));
     EXPECT_EQ(fix.lastRmc, "GPRMC,081836.75,A,3751.65,S,14507.36,W,005.5,054.7,130998,011.3,E");
 }
 
@@ -165,12 +161,8 @@ TEST(GpsDecoder, TimeAndDateFieldsAreReadAsTwoDigitNumbers) {
         decode(fix, "$GPRMC,123519,A,4807.038,N,01131.000,E,0.0,0.0,010120,,\r");
         decode(fix, std::string("$GPRMC,") + row.time + ",A,4807.038,N,01131.000,E,0.0,0.0," +
                         row.date + ",,\r");
-        EXPECT_EQ(fix.hour, row.hour);
-        EXPECT_EQ(fix.minute, row.minute);
-        EXPECT_EQ(fix.second, row.second);
-        EXPECT_EQ(fix.day, row.day);
-        EXPECT_EQ(fix.month, row.month);
-        EXPECT_EQ(fix.year, row.year);
+        EXPECT_EQ(Time(fix.hour, fix.minute, fix.second), Time(row.hour, row.minute, row.second));
+        EXPECT_EQ(Time(fix.day, fix.month, fix.year), Time(row.day, row.month, row.year));
     }
 }
 
@@ -209,8 +201,7 @@ TEST(GpsDecoder, CoordinatesAreDegreesAndMinutesTruncatedToHundredThousandths) {
         GpsFix fix = validMunichFix();
         decode(fix, std::string("$GPGGA,123520,") + row.lat + "," + row.ns + "," + row.lon + "," +
                         row.ew + ",1,08,0.9,545.4,M,46.9,M,,*00\r");
-        EXPECT_EQ(fix.latitude, row.latitude);
-        EXPECT_EQ(fix.longitude, row.longitude);
+        EXPECT_EQ(Position(fix.latitude, fix.longitude), Position(row.latitude, row.longitude));
     }
 }
 
@@ -366,8 +357,7 @@ TEST(GpsDecoder, ParserLibraryEdgeVectors) {
         GpsFix fix;
         decode(fix, row.bytes);
         EXPECT_EQ(fix.valid, row.valid);
-        EXPECT_EQ(fix.latitude, row.latitude);
-        EXPECT_EQ(fix.longitude, row.longitude);
+        EXPECT_EQ(Position(fix.latitude, fix.longitude), Position(row.latitude, row.longitude));
     }
 }
 

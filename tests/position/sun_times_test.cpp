@@ -12,6 +12,12 @@ int32_t minutesOf(const HourMinute& time) {
     return time.hours * 60 + time.minutes;
 }
 
+// A fix's date and time of day, as the feed gives them (without secondsOfDay).
+FixTime fixAt(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
+              int32_t second = 0) {
+    return FixTime{year, month, day, second, minute, hour, 0};
+}
+
 struct Published {
     const char* legend;
     double lat;
@@ -65,13 +71,7 @@ FixTime utcFixAt(const Published& place, int32_t localMinutes) {
     const int32_t utcMinutes = localMinutes - static_cast<int32_t>(place.offsetHours * 60);
     const int32_t dayShift = utcMinutes < 0 ? -1 : (utcMinutes >= 24 * 60 ? 1 : 0);
     const int32_t minutes = utcMinutes - dayShift * 24 * 60;
-    FixTime utc;
-    utc.year = place.year;
-    utc.month = place.month;
-    utc.day = place.day + dayShift;
-    utc.hour = minutes / 60;
-    utc.minute = minutes % 60;
-    return utc;
+    return fixAt(place.year, place.month, place.day + dayShift, minutes / 60, minutes % 60);
 }
 
 // Ten minutes either side of the published times is clear of the almanac's error and of
@@ -124,13 +124,7 @@ TEST(SunTimes, PolarNightGivesNoDaylightAndStaysANumber) {
     EXPECT_LT(minutesOf(times.dawn), minutesOf(times.sunrise) - 60);
     EXPECT_GT(minutesOf(times.dusk), minutesOf(times.sunset) + 60);
 
-    FixTime noon;
-    noon.year = 2024;
-    noon.month = 12;
-    noon.day = 21;
-    noon.hour = 10;
-    noon.minute = 42;
-    EXPECT_FALSE(isDaytime(noon, kTromsoLat, kTromsoLon, 1.0));
+    EXPECT_FALSE(isDaytime(fixAt(2024, 12, 21, 10, 42), kTromsoLat, kTromsoLon, 1.0));
 }
 
 TEST(SunTimes, DayIsStrictlyBetweenSunriseAndSunset) {
@@ -154,13 +148,8 @@ TEST(SunTimes, DayIsStrictlyBetweenSunriseAndSunset) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
-        FixTime utc;
-        utc.year = 2024;
-        utc.month = 6;
-        utc.day = 21;
-        utc.hour = row.utcMinutes / 60;
-        utc.minute = row.utcMinutes % 60;
-        utc.second = row.second;
+        const FixTime utc =
+            fixAt(2024, 6, 21, row.utcMinutes / 60, row.utcMinutes % 60, row.second);
         EXPECT_EQ(isDaytime(utc, 51.5074, -0.1278, 1.0), row.day);
     }
 }
@@ -179,12 +168,8 @@ TEST(SunTimes, WithoutAUsableDateOrPositionItIsDay) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
-        FixTime midnight;  // local midnight in London: night on any usable date
-        midnight.year = row.year;
-        midnight.month = row.month;
-        midnight.day = row.day;
-        midnight.hour = 23;
-        EXPECT_TRUE(isDaytime(midnight, row.lat, row.lon, 1.0));
+        // Local midnight in London: night on any usable date.
+        EXPECT_TRUE(isDaytime(fixAt(row.year, row.month, row.day, 23, 0), row.lat, row.lon, 1.0));
     }
 }
 

@@ -85,7 +85,7 @@ TEST_F(TrackLogLife, AStoredNameIsResumedAndWritesNoHead) {
         write("After", true);
         EXPECT_TRUE(finishTrackLog(trip_, texts_, nullptr));
         const std::string log = root_.read("/mnt/sdcard/itn/" + name);
-        const std::vector<std::string> lines = linesOf(log);
+        const std::vector<std::string> lines = textLines(log);
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(std::count(lines.begin(), lines.end(), lines.front()), 1) << log;
         EXPECT_LT(log.find("Before"), log.find("After"));

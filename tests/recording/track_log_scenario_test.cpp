@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <ostream>
@@ -43,19 +44,15 @@ std::vector<Position> writtenPositions(const std::string& format, const std::str
             const double longitude = std::strtod(line.c_str(), &end);
             positions.push_back({std::strtod(end + 1, &end), longitude});
         } else if (format == "nmea" && line.rfind("$GPRMC,", 0) == 0) {
-            // $GPRMC,074210.00,A,4759.8473,N,00750.4309,E,...
-            const std::vector<std::string> f = [&] {
-                std::vector<std::string> fields;
-                size_t start = 0;
-                for (size_t comma; (comma = line.find(',', start)) != std::string::npos;
-                     start = comma + 1) {
-                    fields.push_back(line.substr(start, comma - start));
-                }
-                return fields;
-            }();
-            const double lat = std::stod(f[3].substr(0, 2)) + std::stod(f[3].substr(2)) / 60.0;
-            const double lon = std::stod(f[5].substr(0, 3)) + std::stod(f[5].substr(3)) / 60.0;
-            positions.push_back({f[4] == "S" ? -lat : lat, f[6] == "W" ? -lon : lon});
+            // $GPRMC,074210.00,A,4759.8473,N,00750.4309,E,...: degrees, then minutes.
+            int latDegrees = 0, lonDegrees = 0;
+            double latMinutes = 0.0, lonMinutes = 0.0;
+            char north = 0, east = 0;
+            std::sscanf(line.c_str(), "$GPRMC,%*[^,],%*[^,],%2d%lf,%c,%3d%lf,%c", &latDegrees,
+                        &latMinutes, &north, &lonDegrees, &lonMinutes, &east);
+            const double lat = latDegrees + latMinutes / 60.0;
+            const double lon = lonDegrees + lonMinutes / 60.0;
+            positions.push_back({north == 'S' ? -lat : lat, east == 'W' ? -lon : lon});
         }
     }
     return positions;

@@ -46,23 +46,24 @@ bool feedFix(int writer, int second) {
 
 void tap(Application& app, Tap action) {
     const bool logging = app.trip->logging;
-    switch (action) {
-        case Tap::None:
-            break;
-        case Tap::StartLog:
-            if (!logging) {
-                dispatchDashboardTouch(app, kLogX, kLogY);
-            }
-            break;
-        case Tap::Waypoint:
-            dispatchDashboardTouch(app, kCompassX, kCompassY);
-            break;
-        case Tap::StopLog:
-            if (logging) {
-                dispatchDashboardTouch(app, kLogX, kLogY);
-            }
-            break;
+    if ((action == Tap::StartLog && !logging) || (action == Tap::StopLog && logging)) {
+        dispatchDashboardTouch(app, kLogX, kLogY);
+    } else if (action == Tap::Waypoint) {
+        dispatchDashboardTouch(app, kCompassX, kCompassY);
     }
+}
+
+// The names in the log folder that are main files of a log, or those that are not.
+std::vector<std::string> logFolderNames(const TempRoot& root, bool mainFiles) {
+    std::vector<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(root.path(kItnFolder), ignored)) {
+        const std::string extension = entry.path().extension().string();
+        if ((extension == ".gpx" || extension == ".kml" || extension == ".csv") == mainFiles) {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    return names;
 }
 
 // The child's whole life: it never returns.
@@ -156,39 +157,19 @@ int secondOf(const Position& position) {
 }
 
 std::vector<std::string> logFiles(const TempRoot& root) {
-    std::vector<std::string> names;
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(root.path(kItnFolder), ignored)) {
-        const std::string name = entry.path().filename().string();
-        const std::string extension = entry.path().extension().string();
-        if (extension == ".gpx" || extension == ".kml" || extension == ".csv") {
-            names.push_back(name);
-        }
-    }
-    return names;
+    return logFolderNames(root, true);
 }
 
 std::vector<std::string> otherLogFolderFiles(const TempRoot& root) {
-    std::vector<std::string> names;
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(root.path(kItnFolder), ignored)) {
-        const std::string extension = entry.path().extension().string();
-        if (extension != ".gpx" && extension != ".kml" && extension != ".csv") {
-            names.push_back(entry.path().filename().string());
-        }
-    }
-    return names;
+    return logFolderNames(root, false);
 }
 
 std::multiset<int> secondsOnCard(const TempRoot& root, const std::string& format) {
     std::multiset<int> seconds;
     std::error_code ignored;
     for (const auto& entry : std::filesystem::directory_iterator(root.path(kItnFolder), ignored)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        const std::string text((std::istreambuf_iterator<char>(in)),
-                               std::istreambuf_iterator<char>());
         bool inRoute = false;
-        for (const std::string& line : textLines(text)) {
+        for (const std::string& line : textLines(hostFileContent(entry.path().string()))) {
             Position position;
             char* end = nullptr;
             if (format == "gpx" && line.rfind("\t\t<trkpt lon=\"", 0) == 0) {

@@ -22,11 +22,6 @@ inline void setText(LanguageTexts& texts, int32_t number, const char* value) {
     std::snprintf(texts.texts[number], kLanguageTextSize, "%s", value);
 }
 
-// The lines of a text, without their newlines; a last line without one is kept as well.
-inline std::vector<std::string> linesOf(const std::string& text) {
-    return textLines(text);
-}
-
 class TrackLogTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -49,12 +44,7 @@ class TrackLogTest : public ::testing::Test {
             setText(texts_, number, value);
         }
         // 07:42:10 UTC on 12 June 2024; the default offset of one hour makes it 08:42:10.
-        trip_.now.year = 2024;
-        trip_.now.month = 6;
-        trip_.now.day = 12;
-        trip_.now.hour = 7;
-        trip_.now.minute = 42;
-        trip_.now.second = 10;
+        trip_.now = FixTime{2024, 6, 12, 10, 42, 7};  // year, month, day, second, minute, hour
         trip_.altitude = 278.36;
         trip_.tripDistance = 5234.0;
         trip_.speed = 42;
@@ -82,7 +72,7 @@ class TrackLogTest : public ::testing::Test {
         return root_.read("/mnt/sdcard/itn/" + liveSettings.logfilename + suffix);
     }
     std::vector<std::string> logLines(const std::string& suffix = "") const {
-        return linesOf(logFile(suffix));
+        return textLines(logFile(suffix));
     }
     std::string lastLine() const {
         const std::vector<std::string> lines = logLines();

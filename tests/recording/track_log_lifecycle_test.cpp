@@ -85,7 +85,7 @@ TEST_F(TrackLogLife, AStoredNameIsResumedAndWritesNoHead) {
         write("After", true);
         EXPECT_TRUE(finishTrackLog(trip_, texts_, nullptr));
         const std::string log = root_.read("/mnt/sdcard/itn/" + name);
-        const std::vector<std::string> lines = linesOf(log);
+        const std::vector<std::string> lines = textLines(log);
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(std::count(lines.begin(), lines.end(), lines.front()), 1) << log;
         EXPECT_LT(log.find("Before"), log.find("After"));
@@ -132,9 +132,7 @@ TEST_F(TrackLogLife, ALogResumedAfterARestartKeepsItsPartsAndOneHead) {
         readSettings();
         ASSERT_EQ(liveSettings.logfilename, name);
         TripStats restarted = trip_;
-        restarted.logMainPath.clear();
-        restarted.logWaypointPath.clear();
-        restarted.logTrackPath.clear();
+        restarted.logMainPath = restarted.logTrackPath = restarted.logWaypointPath = "";
         restarted.pointsLogged = 0;
         nameTrackLog(restarted);
         restarted.now.minute += 5;
@@ -144,9 +142,8 @@ TEST_F(TrackLogLife, ALogResumedAfterARestartKeepsItsPartsAndOneHead) {
         finishTrackLog(restarted, texts_, nullptr);
 
         const std::string whole = logFile();
-        const std::string xmlHead = "<?xml";
-        EXPECT_EQ(whole.find(xmlHead), 0u);
-        EXPECT_EQ(whole.find(xmlHead, 1), std::string::npos);
+        EXPECT_EQ(whole.find("<?xml"), 0u);
+        EXPECT_EQ(whole.find("<?xml", 1), std::string::npos);
         EXPECT_LT(whole.find("Start"), whole.find("Later"));
         EXPECT_FALSE(root_.exists("/mnt/sdcard/itn/" + name + ".rte"));
         EXPECT_FALSE(root_.exists("/mnt/sdcard/itn/" + name + ".trk"));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <ostream>
@@ -25,7 +26,7 @@ constexpr const char* kItnFolder = "/mnt/sdcard/itn/";
 std::vector<Position> writtenPositions(const std::string& format, const std::string& text) {
     std::vector<Position> positions;
     bool inRoute = false;
-    for (const std::string& line : linesOf(text)) {
+    for (const std::string& line : textLines(text)) {
         char* end = nullptr;
         if (format == "csv" && !line.empty() && line[0] != '"') {
             const double longitude = std::strtod(line.c_str(), &end);
@@ -43,19 +44,15 @@ std::vector<Position> writtenPositions(const std::string& format, const std::str
             const double longitude = std::strtod(line.c_str(), &end);
             positions.push_back({std::strtod(end + 1, &end), longitude});
         } else if (format == "nmea" && line.rfind("$GPRMC,", 0) == 0) {
-            // $GPRMC,074210.00,A,4759.8473,N,00750.4309,E,...
-            const std::vector<std::string> f = [&] {
-                std::vector<std::string> fields;
-                size_t start = 0;
-                for (size_t comma; (comma = line.find(',', start)) != std::string::npos;
-                     start = comma + 1) {
-                    fields.push_back(line.substr(start, comma - start));
-                }
-                return fields;
-            }();
-            const double lat = std::stod(f[3].substr(0, 2)) + std::stod(f[3].substr(2)) / 60.0;
-            const double lon = std::stod(f[5].substr(0, 3)) + std::stod(f[5].substr(3)) / 60.0;
-            positions.push_back({f[4] == "S" ? -lat : lat, f[6] == "W" ? -lon : lon});
+            // $GPRMC,074210.00,A,4759.8473,N,00750.4309,E,...: degrees, then minutes.
+            int latDegrees = 0, lonDegrees = 0;
+            double latMinutes = 0.0, lonMinutes = 0.0;
+            char north = 0, east = 0;
+            std::sscanf(line.c_str(), "$GPRMC,%*[^,],%*[^,],%2d%lf,%c,%3d%lf,%c", &latDegrees,
+                        &latMinutes, &north, &lonDegrees, &lonMinutes, &east);
+            const double lat = latDegrees + latMinutes / 60.0;
+            const double lon = lonDegrees + lonMinutes / 60.0;
+            positions.push_back({north == 'S' ? -lat : lat, east == 'W' ? -lon : lon});
         }
     }
     return positions;
@@ -92,13 +89,20 @@ std::string stopAt(const TempRoot& root, int seconds) {
     return root.path("/stop.events");
 }
 
-// Four minutes of the town drive: a start, periodic, course and distance points, and the
-// user's stop near the end.
-SimRun townRun(const TempRoot& root) {
-    return runSimulator({"--nmea", dataFile("drives/town.nmea"), "--max-seconds", "240", "--events",
-                         stopAt(root, 235)},
-                        root.root());
-}
+// Four minutes of the town drive logged in the format, twice, each run on a root of its own:
+// a start, periodic, course and distance points, and the user's stop near the end.
+struct TwoTownRuns {
+    explicit TwoTownRuns(const char* format) {
+        for (const TempRoot* root : {&first, &second}) {
+            configure(*root, format);
+            runSimulator({"--nmea", dataFile("drives/town.nmea"), "--max-seconds", "240",
+                          "--events", stopAt(*root, 235)},
+                         root->root());
+        }
+    }
+    TempRoot first;
+    TempRoot second;
+};
 
 struct FormatRun {
     const char* format;
@@ -125,15 +129,11 @@ class TrackLogDrive : public ::testing::TestWithParam<FormatRun> {};
 
 TEST_P(TrackLogDrive, LeavesTheSameLogOnEveryRunAndRealReadersFindEveryPoint) {
     const FormatRun& run = GetParam();
-    TempRoot first;
-    TempRoot second;
-    configure(first, run.format);
-    configure(second, run.format);
-    townRun(first);
-    townRun(second);
+    const TwoTownRuns runs(run.format);
+    const TempRoot& first = runs.first;
     const std::string main = std::string(kItnFolder) + run.name;
     const std::string log = first.read(main);
-    EXPECT_EQ(log, second.read(main));
+    EXPECT_EQ(log, runs.second.read(main));
     // A GPX or KML log is closed by the stop: its parts are joined and gone.
     EXPECT_FALSE(first.exists(main + ".rte"));
     EXPECT_FALSE(first.exists(main + ".trk"));
@@ -167,19 +167,14 @@ INSTANTIATE_TEST_SUITE_P(Formats, TrackLogDrive, ::testing::ValuesIn(kFormats),
                          });
 
 TEST(TrackLogDrives, PoiPointsReachTheNavigatorTheSameOnEveryRun) {
-    TempRoot first;
-    TempRoot second;
-    configure(first, "poi");
-    configure(second, "poi");
-    townRun(first);
-    townRun(second);
-    const std::string requests = first.read("/navigator.log");
+    const TwoTownRuns runs("poi");
+    const std::string requests = runs.first.read("/navigator.log");
     EXPECT_GT(countOf(requests, "\"AddPoiV01\""), 5u);
     EXPECT_NE(requests.find("\"tm20240612.poi\", \"784051\", \"4799745\", \"1:Start : "
                             "12/06/2024 08:42:10\", \"\""),
               std::string::npos);
-    EXPECT_EQ(requests, second.read("/navigator.log"));
-    EXPECT_FALSE(first.exists(std::string(kItnFolder) + "tm20240612.poi"));
+    EXPECT_EQ(requests, runs.second.read("/navigator.log"));
+    EXPECT_FALSE(runs.first.exists(std::string(kItnFolder) + "tm20240612.poi"));
 }
 
 class ResumedDrive : public ::testing::TestWithParam<FormatRun> {};

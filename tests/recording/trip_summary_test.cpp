@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -32,13 +33,8 @@ TripStats nightDrive() {
     TripStats trip;
     trip.tripStart = FixTime{2024, 6, 30, 0, 56, 23, 23 * 3600 + 56 * 60};
     trip.now = FixTime{2024, 7, 2, 9, 5, 2, 2 * 3600 + 5 * 60 + 9};
-    trip.elapsed.day = 1;
-    trip.elapsed.hour = 2;
-    trip.elapsed.minute = 9;
-    trip.elapsed.second = 9;
-    trip.moving.hour = 25;  // moving hours run on past a day
-    trip.moving.minute = 7;
-    trip.moving.second = 5;
+    trip.elapsed = FixTime{0, 0, 1, 9, 9, 2};  // a day and 2:09:09
+    trip.moving = FixTime{0, 0, 0, 5, 7, 25};  // 25:07:05: moving hours run on past a day
     trip.startLon = 7.8405;
     trip.startLat = 47.99746;
     trip.lon = 7.918;
@@ -106,11 +102,7 @@ TEST(TripSummaryLine, ACaptionWithACommaIsWrittenUnchanged) {
     const std::string line =
         tripSummaryLine(TripStats{}, Settings{}, captions("Start, here", "End"));
     EXPECT_NE(line.find(",Start, here,"), std::string::npos);
-    size_t commas = 0;
-    for (char c : line) {
-        commas += c == ',' ? 1 : 0;
-    }
-    EXPECT_EQ(commas, 15u) << "one column more than the fifteen";
+    EXPECT_EQ(std::count(line.begin(), line.end(), ','), 15) << "one column more than the fifteen";
 }
 
 TEST(TripSummaryFile, EachExitAppendsOneLineWithoutAHeader) {

@@ -5,26 +5,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "position/geodesy.h"
 #include "position/gps_feed.h"
+#include "tests/support/temp_root.h"
 #include "tools/make-drive/drive.h"
 
 namespace kelvaro {
 namespace {
 
 const std::string kDrives = std::string(KELVARO_SOURCE_DIR) + "/data/drives/";
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 std::vector<std::string> linesOf(const std::string& log) {
     std::vector<std::string> lines;
@@ -197,12 +189,10 @@ TEST(MakeDrive, ALossOfFixShowsAsInvalidForItsSeconds) {
 
 // Checks that hold for every bundled drive, and returns its decoded seconds.
 std::vector<Second> checkBundledDrive(const std::string& name) {
-    const std::string log = readFile(kDrives + name + ".nmea");
+    const std::string log = test::hostFileContent(kDrives + name + ".nmea");
     EXPECT_FALSE(log.empty());
     // The committed log is what its route file makes today.
-    drive::Route route;
-    std::string error;
-    EXPECT_TRUE(drive::parseRoute(readFile(kDrives + name + ".route"), route, error)) << error;
+    const drive::Route route = routeOf(test::hostFileContent(kDrives + name + ".route"));
     EXPECT_TRUE(drive::writeDrive(route) == log) << "regenerate with scripts/make-drives.sh";
 
     const std::vector<Second> seconds = decodeDrive(log);

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "display/dashboard_layout.h"
 #include "display/image.h"
@@ -18,11 +16,6 @@ using pictures::Picture;
 
 Color565 at(const Picture& p, int32_t x, int32_t y) {
     return p.pixels[static_cast<size_t>(y) * p.width + x];
-}
-
-std::vector<uint8_t> shipped(const std::string& name) {
-    std::ifstream in(test::cardFile("kelvaro/images/" + name), std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
 class PicturesTest : public testing::Test {
@@ -65,8 +58,10 @@ TEST(PictureFileTest, BmpRoundTripIsExact) {
 TEST_F(PicturesTest, ShippedPicturesAreRemade) {
     for (const Picture& made : pictures::cardPictures()) {
         SCOPED_TRACE(made.fileName);
-        const std::vector<uint8_t> bytes = shipped(made.fileName);
-        const std::optional<Image> file = decodeBmp(bytes.data(), bytes.size());
+        const std::string bytes =
+            test::hostFileContent(test::cardFile("kelvaro/images/" + made.fileName));
+        const std::optional<Image> file =
+            decodeBmp(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
         ASSERT_TRUE(file);
         ASSERT_EQ(file->width, made.width);
         ASSERT_EQ(file->height, made.height);

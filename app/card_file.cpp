@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -35,6 +37,46 @@ bool appendRecord(int fd, const std::string& bytes) {
     }
     [[maybe_unused]] const int cut = platform::truncateFile(fd, before.st_size);
     return false;
+}
+
+// A file read from its start that holds neither a whole record nor its whole head keeps
+// nothing; the tail of a longer one always holds a record.
+void cutToWholeRecords(const std::string& hostPath, RecordLayout layout) {
+    const int fd = platform::openFile(hostPath, O_RDWR | O_NONBLOCK | O_CLOEXEC, 0);
+    if (fd < 0) {
+        return;
+    }
+    struct stat info {};
+    // Far more than a head or a record, and the only part of a long file that is read.
+    constexpr off_t kTailBytes = 16384;
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
+    const off_t start = regular ? std::max<off_t>(0, info.st_size - kTailBytes) : 0;
+    std::string tail(regular ? static_cast<size_t>(info.st_size - start) : 0, '\0');
+    if (!regular ||
+        ::pread(fd, tail.data(), tail.size(), start) != static_cast<ssize_t>(tail.size())) {
+        ::close(fd);
+        return;
+    }
+    size_t keep = 0;
+    bool found = start == 0;
+    size_t lines = 0;
+    size_t lineStart = 0;
+    for (size_t at = tail.find('\n'); at != std::string::npos; at = tail.find('\n', lineStart)) {
+        ++lines;
+        const std::string_view line(tail.data() + lineStart, at - lineStart);
+        lineStart = at + 1;
+        const bool headEnds = start == 0 && lines == layout.headLines;
+        const bool afterHead = start > 0 || lines > layout.headLines;
+        if (headEnds || (afterHead && (*layout.recordEnd == '\0' || line == layout.recordEnd))) {
+            keep = lineStart;
+            found = true;
+        }
+    }
+    if (found && start + static_cast<off_t>(keep) < info.st_size) {
+        [[maybe_unused]] const int cut =
+            platform::truncateFile(fd, start + static_cast<off_t>(keep));
+    }
+    ::close(fd);
 }
 
 bool replaceFile(const std::string& hostPath, const std::string& content) {

@@ -152,8 +152,11 @@ int openFile(const std::string& hostPath, int flags, mode_t mode) {
 }
 
 ssize_t writeFile(int fd, const void* bytes, size_t count) {
-    nextOperation();
     SimulatedMachine& m = machine();
+    if (m.faults.cutTearsWrite && m.operations + 1 == m.faults.cutAtOperation) {
+        [[maybe_unused]] const ssize_t torn = ::write(fd, bytes, count / 2);
+    }
+    nextOperation();
     if (m.faults.roomBytes < 0 || static_cast<uint64_t>(m.faults.roomBytes) >= count) {
         const ssize_t wrote = ::write(fd, bytes, count);
         if (wrote > 0 && m.faults.roomBytes >= 0) {

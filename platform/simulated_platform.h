@@ -39,6 +39,9 @@ struct CardFaults {
     // The operation (counted from 1) before which the process ends, as at a power cut,
     // with kCutStatus; 0: never.
     uint64_t cutAtOperation = 0;
+    // When the cut falls on a write, half of its bytes reach the card first, as when the
+    // power goes in the middle of it.
+    bool cutTearsWrite = false;
 };
 constexpr int kCutStatus = 86;
 

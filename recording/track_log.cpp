@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 #include "app/card_file.h"
@@ -263,6 +265,19 @@ void writeHead(const std::string& path, const Lines& head) {
     appendLines(path, head);
 }
 
+Lines gpxTrackHead(const std::string& isoTime) {
+    return {"<trk>", "\t<name>" + isoTime + "</name>", "\t\t<trkseg>"};
+}
+
+Lines kmlWaypointHead() {
+    return {"\t<Folder>", "\t\t<name>Waypoints</name>"};
+}
+
+Lines kmlTrackHead(const std::string& isoTime) {
+    return {"\t<Folder>", "\t\t<name>Trackpoints</name>", "\t\t<Folder>",
+            "\t\t\t<name>" + isoTime + "</name>"};
+}
+
 void writeMissingHeads(const TripStats& trip, TrackFormat format, Records records) {
     const Settings& s = liveSettings;
     const std::string isoTime = isoTimeText(trip.now);
@@ -270,8 +285,7 @@ void writeMissingHeads(const TripStats& trip, TrackFormat format, Records record
         case TrackFormat::Gpx:
             writeHead(trip.logMainPath, gpxHead(isoTime));
             writeHead(trip.logWaypointPath, {});
-            writeHead(trip.logTrackPath,
-                      {"<trk>", "\t<name>" + isoTime + "</name>", "\t\t<trkseg>"});
+            writeHead(trip.logTrackPath, gpxTrackHead(isoTime));
             break;
         case TrackFormat::Kml: {
             char kmlStamp[128];
@@ -279,9 +293,8 @@ void writeMissingHeads(const TripStats& trip, TrackFormat format, Records record
                           trip.now.month, trip.now.year,
                           localTimeText(trip.now, s.gmtoffset).c_str());
             writeHead(trip.logMainPath, kmlHead(s.logfilename, kmlStamp));
-            writeHead(trip.logWaypointPath, {"\t<Folder>", "\t\t<name>Waypoints</name>"});
-            writeHead(trip.logTrackPath, {"\t<Folder>", "\t\t<name>Trackpoints</name>",
-                                          "\t\t<Folder>", "\t\t\t<name>" + isoTime + "</name>"});
+            writeHead(trip.logWaypointPath, kmlWaypointHead());
+            writeHead(trip.logTrackPath, kmlTrackHead(isoTime));
             break;
         }
         case TrackFormat::Csv:
@@ -471,10 +484,38 @@ void nameTrackLog(TripStats& trip) {
     writeSettings(s);
 }
 
+void cutLogToWholeRecords(const TripStats& trip, TrackFormat format) {
+    const std::string any;
+    switch (format) {
+        case TrackFormat::Gpx:
+            cutToWholeRecords(platform::devicePath(trip.logMainPath), {gpxHead(any).size()});
+            cutToWholeRecords(platform::devicePath(trip.logWaypointPath), {});
+            cutToWholeRecords(platform::devicePath(trip.logTrackPath), {gpxTrackHead(any).size()});
+            break;
+        case TrackFormat::Kml:
+            cutToWholeRecords(platform::devicePath(trip.logMainPath), {kmlHead(any, any).size()});
+            cutToWholeRecords(platform::devicePath(trip.logWaypointPath),
+                              {kmlWaypointHead().size(), "\t\t</Placemark>"});
+            cutToWholeRecords(platform::devicePath(trip.logTrackPath),
+                              {kmlTrackHead(any).size(), "\t\t\t</Placemark>"});
+            break;
+        case TrackFormat::Csv:
+            cutToWholeRecords(platform::devicePath(trip.logMainPath), {1});
+            break;
+        case TrackFormat::Itn:
+        case TrackFormat::Nmea:
+            cutToWholeRecords(platform::devicePath(trip.logMainPath), {});
+            break;
+        case TrackFormat::Poi:
+            break;
+    }
+}
+
 bool resumeTrackLog(TripStats& trip) {
     nameTrackLog(trip);
     const TrackFormat format = formatOfLog(trip.logMainPath);
     if (!isXml(format) || !isFinished(trip.logMainPath, format)) {
+        cutLogToWholeRecords(trip, format);
         return true;
     }
     // The power went after the finished file took the main file's place and before the

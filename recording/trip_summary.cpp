@@ -57,6 +57,7 @@ std::string tripSummaryLine(const TripStats& trip, const Settings& settings,
 void appendTripSummary(const TripStats& trip, const Settings& settings,
                        const LanguageTexts& texts) {
     const std::string line = tripSummaryLine(trip, settings, texts);
+    cutToWholeRecords(platform::devicePath(kSummaryFile), {});
     // Non-blocking so that a FIFO in the file's place fails instead of waiting for a reader.
     const int fd = platform::openFile(platform::devicePath(kSummaryFile),
                                       O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0644);

@@ -93,6 +93,7 @@ std::vector<std::string> logFolderNames(const TempRoot& root, bool mainFiles) {
     const uint64_t origin = platform::sim::cardOperations();
     platform::sim::CardFaults faults;
     faults.cutAtOperation = cut.atOperation == 0 ? 0 : origin + cut.atOperation;
+    faults.cutTearsWrite = cut.tearsWrite;
     platform::sim::setCardFaults(faults);
     for (size_t i = 0; i < steps.size(); ++i) {
         const DriveStep& step = steps[i];

@@ -26,9 +26,11 @@ struct DriveStep {
     int64_t roomBytes = -2;  // the card's room from this step on; -1 unlimited, -2 unchanged
 };
 
-// The operation (counted from the first step) before which the power goes; 0 never.
+// The operation (counted from the first step) before which the power goes; 0 never. When
+// it is a write, `tearsWrite` puts half of its bytes on the card first.
 struct DriveCut {
     uint64_t atOperation = 0;
+    bool tearsWrite = false;
 };
 
 struct DriveResult {

@@ -284,13 +284,16 @@ TEST_F(TrackLogLines, PoiPointsGoToTheNavigatorNumberedFromOne) {
         ScriptedNavigator navigator(root_, std::string("0|\0", 3));
         startLog(TrackFormat::Poi);
         write("", false, -12750, 4799500);
-        ASSERT_EQ(navigator.requests.size(), 2u);
+        write("a|b", false, -12750, 4799500);  // a "|" would end the name's argument
+        ASSERT_EQ(navigator.requests.size(), 3u);
         const std::string name = liveSettings.logfilename;
         EXPECT_EQ(name, "tm20240612.poi");
         EXPECT_EQ(navigator.requests[0],
                   "AddPoiV01|" + name + "|785000|4799500|1:Start||" + std::string(1, '\0'));
         EXPECT_EQ(navigator.requests[1],
                   "AddPoiV01|" + name + "|-12750|4799500|2:||" + std::string(1, '\0'));
+        EXPECT_EQ(navigator.requests[2],
+                  "AddPoiV01|" + name + "|-12750|4799500|3:a/b||" + std::string(1, '\0'));
     }
     stopNavigatorLink();
     EXPECT_FALSE(root_.exists("/mnt/sdcard/itn/tm20240612.poi"));

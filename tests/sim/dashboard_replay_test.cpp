@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 
 #include "sim/png_file.h"
@@ -15,24 +13,11 @@
 namespace kelvaro {
 namespace {
 
-namespace fs = std::filesystem;
-
-// Frame file names and their bytes.
-std::map<std::string, std::string> frames(const std::string& folder) {
-    std::map<std::string, std::string> all;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        all[entry.path().filename().string()] = bytes.str();
-    }
-    return all;
-}
-
 struct Replay {
     test::SimRun run;
-    std::map<std::string, std::string> frames;
+    std::map<std::string, std::string> frames;  // "/frame-000001.png" and its bytes
+    bool lastRead = false;                      // the last frame read as a picture
+    sim::RgbPicture last;
 };
 
 Replay replay(const std::string& drive, const std::string& size) {
@@ -42,7 +27,9 @@ Replay replay(const std::string& drive, const std::string& size) {
     result.run = test::runSimulator({"--nmea", test::dataFile("drives/" + drive + ".nmea"),
                                      "--screen", size, "--frames", folder, "--frame-every", "30"},
                                     root.root());
-    result.frames = frames(folder);
+    result.frames = test::filesUnder(folder);
+    result.lastRead = !result.frames.empty() &&
+                      sim::readPng(folder + result.frames.rbegin()->first, &result.last);
     return result;
 }
 
@@ -50,7 +37,7 @@ TEST(DashboardReplayTest, FramesOfEveryDriveRepeat) {
     if (!sim::pngAvailable()) {
         GTEST_SKIP() << "built without PNG support";
     }
-    if (!fs::exists("/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf")) {
+    if (!std::filesystem::exists("/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf")) {
         GTEST_SKIP() << "Liberation Sans (fonts-liberation) is not installed";
     }
     const struct {
@@ -71,11 +58,8 @@ TEST(DashboardReplayTest, FramesOfEveryDriveRepeat) {
         ASSERT_FALSE(first.frames.empty());
 
         // The last frame shows the dashboard: its bottom border in the lines colour.
-        test::TempRoot scratch;
-        const std::string last = scratch.path("/last.png");
-        std::ofstream(last, std::ios::binary) << first.frames.rbegin()->second;
-        sim::RgbPicture picture;
-        ASSERT_TRUE(sim::readPng(last, &picture));
+        ASSERT_TRUE(first.lastRead);
+        const sim::RgbPicture& picture = first.last;
         EXPECT_EQ(picture.width, 320u + (std::string(row.size) == "480x272" ? 160u : 0u));
         const size_t border = (static_cast<size_t>(picture.height - 1) * picture.width + 100) * 3;
         EXPECT_GT(picture.rgb[border], 150);

@@ -31,14 +31,6 @@ std::string tap(int second, const char* where) {
     return std::to_string(second) + " tap " + where + "\n";
 }
 
-size_t count(const std::string& text, const std::string& what) {
-    size_t found = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
-        ++found;
-    }
-    return found;
-}
-
 // The town drive with the script, in a root configured first when config is not empty.
 test::SimRun runTown(const test::TempRoot& root, const std::string& config,
                      const std::string& script, std::vector<std::string> extra = {}) {
@@ -49,12 +41,7 @@ test::SimRun runTown(const test::TempRoot& root, const std::string& config,
     std::vector<std::string> args = {"--nmea", test::dataFile("drives/town.nmea"), "--events",
                                      root.path("/events.txt")};
     args.insert(args.end(), extra.begin(), extra.end());
-    const test::SimRun run = test::runSimulator(args, root.root());
-    return run;
-}
-
-bool gpsbabelAvailable() {
-    return test::programRuns(test::kGpsbabel, "-V");
+    return test::runSimulator(args, root.root());
 }
 
 // gpsbabel's reading of a log, written out as GPX; empty when it could not read it.
@@ -81,7 +68,7 @@ class LogByTaps : public ::testing::TestWithParam<FormatRow> {};
 
 TEST_P(LogByTaps, IsReadBackByGpsbabelWithItsFourPoints) {
     const FormatRow row = GetParam();
-    if (!gpsbabelAvailable()) {
+    if (!test::programRuns(test::kGpsbabel, "-V")) {
         GTEST_SKIP() << "gpsbabel is not installed here";
     }
     test::TempRoot root;
@@ -99,7 +86,7 @@ TEST_P(LogByTaps, IsReadBackByGpsbabelWithItsFourPoints) {
     ASSERT_FALSE(log.empty()) << "no " << row.extension << " log";
     const std::string back = readBack(row.babel, log);
     ASSERT_FALSE(back.empty()) << "gpsbabel could not read " << log;
-    EXPECT_GE(count(back, std::string("<") + row.element + " "), 4u) << back;
+    EXPECT_GE(test::countOf(back, std::string("<") + row.element + " "), 4u) << back;
     // The drive starts at the station, 47.99745 N 7.84052 E.
     EXPECT_NE(back.find("lat=\"47.997"), std::string::npos) << back;
     EXPECT_NE(back.find("lon=\"7.840"), std::string::npos) << back;
@@ -125,7 +112,7 @@ TEST(LogByTaps, OfPointsOfInterestGoesToTheNavigator) {
     const test::SimRun run = runTown(root, "trackformat poi\n", kLogScript);
     ASSERT_EQ(run.exitStatus, 0);
     const std::string requests = root.read("/navigator.log");
-    EXPECT_EQ(count(requests, "\"command\": \"AddPoiV01\""), 4u) << requests;
+    EXPECT_EQ(test::countOf(requests, "\"command\": \"AddPoiV01\""), 4u) << requests;
     EXPECT_NE(requests.find("\"1:Start : 12/06/2024"), std::string::npos) << requests;
     EXPECT_NE(requests.find("\"4:End : 12/06/2024"), std::string::npos) << requests;
 }
@@ -144,7 +131,7 @@ TEST(NavigatorRequests, MadridAndHideMarkAWaypointAndKeepTheProgramHidden) {
                                          tap(50, kExitCorner));
     ASSERT_EQ(run.exitStatus, 0);
     const std::string log = root.read("/mnt/sdcard/itn/tm20240612.itn");
-    EXPECT_EQ(count(log, " - Madrid - "), 1u) << log;
+    EXPECT_EQ(test::countOf(log, " - Madrid - "), 1u) << log;
     // Hidden, the program leaves the screen alone while the trip and its clock go on: the
     // panel keeps the picture of the turn that took the request, as a run left in front
     // shows it then.
@@ -203,7 +190,7 @@ TEST_P(PickerByTaps, SetsTheLimitOfThePresetTapped) {
         std::string("speedalarm audible\nalarmperiod no 10\nspeedinterval ") + row.presets + "\n",
         tap(10, kSpeedZone) + tap(12, where.c_str()), {"--max-seconds", "40"});
     ASSERT_EQ(run.exitStatus, 3);
-    EXPECT_EQ(count(root.read("/navigator.log"), "PlaySoundFileV01") > 0, row.alarm);
+    EXPECT_EQ(test::countOf(root.read("/navigator.log"), "PlaySoundFileV01") > 0, row.alarm);
 }
 
 INSTANTIATE_TEST_SUITE_P(Presets, PickerByTaps,
@@ -240,7 +227,7 @@ TEST(ZonesByTaps, ExitEndsTheRunThroughTheExitSequence) {
     const test::SimRun run = runTown(root, "", tap(15, kExitCorner));
     ASSERT_EQ(run.exitStatus, 0);
     EXPECT_LT(test::reportValue(run.report, "virtual_seconds"), 17.0);
-    EXPECT_EQ(count(root.read(kSummary), "\n"), 1u) << "the trip summary of the run";
+    EXPECT_EQ(test::countOf(root.read(kSummary), "\n"), 1u) << "the trip summary of the run";
     EXPECT_NE(root.read(kConfig).find("processperiod 500\n"), std::string::npos);
     EXPECT_FALSE(root.exists(kHookFile));
 }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "display/draw.h"
@@ -133,18 +132,12 @@ TEST(FrameCaptureTest, ASimulatedRunWritesNamedAndPeriodicFrames) {
         GTEST_SKIP() << "built without PNG support";
     }
     test::TempRoot root;
-    const std::string events = root.root() + ".events";
-    {
-        FILE* out = std::fopen(events.c_str(), "w");
-        ASSERT_NE(out, nullptr);
-        std::fputs("2.5 frame splash\n", out);
-        std::fclose(out);
-    }
+    root.write("/events.txt", "2.5 frame splash\n");
     const std::string frames = root.root() + "/out";
-    const test::SimRun run = test::runSimulator(
-        {"--events", events, "--frames", frames, "--frame-every", "1", "--max-seconds", "4"},
-        root.root());
-    std::remove(events.c_str());
+    const test::SimRun run =
+        test::runSimulator({"--events", root.path("/events.txt"), "--frames", frames,
+                            "--frame-every", "1", "--max-seconds", "4"},
+                           root.root());
     EXPECT_EQ(test::reportValue(run.report, "frames_written"), 5);
     sim::RgbPicture splash;
     ASSERT_TRUE(sim::readPng(frames + "/splash.png", &splash));

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <set>
 #include <string>
 
@@ -14,14 +13,6 @@
 
 namespace kelvaro::test {
 namespace {
-
-size_t countOf(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-        ++count;
-    }
-    return count;
-}
 
 // The seconds of the day of every track point's time "...T10:04:05Z".
 std::set<int> trackSeconds(const std::string& gpx) {
@@ -53,8 +44,8 @@ TEST(NavigatorSilence, FiveSilentMinutesCostNoGpsSecondAndNoFalseWaypoint) {
     EXPECT_GE(reportValue(run.report, "requests_answered"), 280.0);
 
     std::string gpx;
-    for (const auto& entry : std::filesystem::directory_iterator(root.path("/mnt/sdcard/itn"))) {
-        gpx += root.read("/mnt/sdcard/itn/" + entry.path().filename().string());
+    for (const auto& [name, content] : filesUnder(root.path("/mnt/sdcard/itn"))) {
+        gpx += content;
     }
     ASSERT_GT(gpx.size(), 7u);
     EXPECT_EQ(gpx.substr(gpx.size() - 7), "</gpx>\n") << "one finished log";

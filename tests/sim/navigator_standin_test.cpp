@@ -2,7 +2,6 @@
 // the scripted status and silence, and requests sent to the program.
 #include "sim/navigator_standin.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,6 +12,7 @@
 #include "platform/simulated_platform.h"
 #include "sim/events.h"
 #include "sim/world.h"
+#include "tests/support/host_readers.h"
 #include "tests/support/temp_root.h"
 
 namespace kelvaro::sim {
@@ -30,29 +30,6 @@ struct RecordingHandler : MCommandHandlerInterface {
     }
     std::vector<std::vector<std::string>> messages;
 };
-
-std::vector<std::string> filesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (const dirent* entry = readdir(dir)) {
-            if (entry->d_name[0] != '.') {
-                names.push_back(entry->d_name);
-            }
-        }
-        closedir(dir);
-    }
-    return names;
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    size_t start = 0;
-    for (size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
-        out.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return out;
-}
 
 class NavigatorStandInTest : public ::testing::Test {
   protected:
@@ -91,7 +68,7 @@ TEST_F(NavigatorStandInTest, CommandIsLoggedAndItsAnswerFilesAreGone) {
     EXPECT_EQ(root_.read("/navigator.log"),
               "{\"time\": 0.100, \"command\": \"PlaySoundFileV01\", \"arguments\": "
               "[\"/mnt/sdcard/kelvaro/speed_alarm.ogg\", \"1\"]}\n");
-    EXPECT_TRUE(filesIn(root_.path("/var/run")).empty());
+    EXPECT_TRUE(test::filesUnder(root_.path("/var/run")).empty());
     EXPECT_EQ(world_->requestsAnswered, 1u);
 }
 
@@ -120,17 +97,17 @@ TEST_F(NavigatorStandInTest, ScriptedStatusSilenceAndResume) {
     EXPECT_EQ(status, kMalformedAnswer);
     const uint64_t waited = platform::sim::virtualMicroseconds() - asked;
     EXPECT_EQ(waited, 100000u * CTomTomFileLayer::kAnswerWaitPolls);
-    EXPECT_EQ(filesIn(root_.path("/var/run")).size(), 2u);  // the request, untouched
-    EXPECT_EQ(lines(root_.read("/navigator.log")).size(), 1u);
+    EXPECT_EQ(test::filesUnder(root_.path("/var/run")).size(), 2u);  // the request, untouched
+    EXPECT_EQ(test::textLines(root_.read("/navigator.log")).size(), 1u);
 
     // Answering again, the stand-in takes the old request; its late answer is dropped by
     // the poll instead of reaching the handler as a request.
     sleepUntil(10 * kSecond);
-    EXPECT_EQ(lines(root_.read("/navigator.log")).size(), 2u);
+    EXPECT_EQ(test::textLines(root_.read("/navigator.log")).size(), 2u);
     RecordingHandler handler;
     pollNavigatorLink("kelvaro", &handler);
     EXPECT_TRUE(handler.messages.empty());
-    EXPECT_TRUE(filesIn(root_.path("/var/run")).empty());
+    EXPECT_TRUE(test::filesUnder(root_.path("/var/run")).empty());
     EXPECT_EQ(world_->requestsAnswered, 2u);
 }
 
@@ -139,8 +116,7 @@ TEST_F(NavigatorStandInTest, ScriptedRequestsReachTheHandler) {
         "3 request\n"
         "4 request a|b|\n");
     sleepUntil(5 * kSecond);
-    const std::vector<std::string> before = filesIn(root_.path("/var/run"));
-    EXPECT_EQ(before.size(), 6u);
+    EXPECT_EQ(test::filesUnder(root_.path("/var/run")).size(), 6u);
     EXPECT_EQ(root_.read("/var/run/TomTomNavigationServer.kelvaro.1000.3.message"),
               std::string("a|b||\0", 6));
 
@@ -148,33 +124,8 @@ TEST_F(NavigatorStandInTest, ScriptedRequestsReachTheHandler) {
     pollNavigatorLink("kelvaro", &handler);
     const std::vector<std::vector<std::string>> expected = {{"Madrid hide"}, {}, {"a", "b", ""}};
     EXPECT_EQ(handler.messages, expected);
-    EXPECT_TRUE(filesIn(root_.path("/var/run")).empty());
+    EXPECT_TRUE(test::filesUnder(root_.path("/var/run")).empty());
     EXPECT_EQ(world_->requestsAnswered, 0u);
-}
-
-TEST(NavigatorVerbs, ArgumentsAreChecked) {
-    struct Row {
-        const char* legend;
-        const char* line;
-        bool accepted;
-    };
-    const Row rows[] = {
-        {"status", "1 navigator-status -3\n", true},
-        {"status not a number", "1 navigator-status x\n", false},
-        {"status beyond 32 bits", "1 navigator-status 4294967296\n", false},
-        {"status missing", "1 navigator-status\n", false},
-        {"silent takes nothing", "1 navigator-silent 3\n", false},
-        {"answer", "1 navigator-answer\n", true},
-        {"request of many words", "1 request a b|c d\n", true},
-    };
-    test::TempRoot root;
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.legend);
-        root.write("/events.txt", row.line);
-        std::vector<Event> events;
-        std::string error;
-        EXPECT_EQ(readEvents(root.path("/events.txt"), &events, &error), row.accepted) << error;
-    }
 }
 
 TEST(JsonString, EscapesWhatJsonCannotHoldAsIs) {

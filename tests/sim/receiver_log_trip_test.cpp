@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,13 +17,6 @@ namespace kelvaro {
 namespace {
 
 const std::string kLogDir = std::string(KELVARO_SHARED_DIR) + "/nmea";
-
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::vector<std::string> fieldsOf(const std::string& sentence) {
     std::vector<std::string> fields(1);
@@ -201,12 +193,12 @@ TEST(ReceiverLogTrips, EachLogGivesATripOfTheDistanceItsFixesCover) {
     const char* const logs[] = {"bt451.log",        "bundg_zeus_9.log",
                                 "haicom-305N.log",  "telit-he910.log",
                                 "skytraq-dgps.log", "gp-320fw-2019-04-07-coldboot.log"};
-    if (fileText(kLogDir + "/README.md").empty()) {
+    if (test::hostFileContent(kLogDir + "/README.md").empty()) {
         GTEST_SKIP() << "no receiver logs in " << kLogDir;
     }
     for (const char* name : logs) {
         SCOPED_TRACE(name);
-        const std::string log = fileText(kLogDir + "/" + name);
+        const std::string log = test::hostFileContent(kLogDir + "/" + name);
         ASSERT_FALSE(log.empty());
         const IndependentTrip expected = independentTrip(log);
         test::TempRoot root;

@@ -4,50 +4,58 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <optional>
+#include <utility>
 
 #include "display/screen.h"
 #include "display/touch.h"
-#include "sim/events.h"
 #include "sim/options.h"
 #include "tests/support/temp_root.h"
 
 namespace kelvaro::sim {
 namespace {
 
+using Tap = std::optional<std::pair<int32_t, int32_t>>;
+
 class SimulatedTouch : public ::testing::Test {
   protected:
     void SetUp() override {
         screen.variableInfo.xres = 320;
         screen.variableInfo.yres = 240;
-        test::makeFolders(root_.path("/dev/input"));
-        test::makeFolders(root_.path("/mnt/flash/sysfile"));
     }
     void TearDown() override { closeTouch(); }
 
-    // Polls until the lift of a tap, as the main loop does; false when none comes.
-    static bool nextTap(int32_t* x, int32_t* y) {
+    // An injector of the chosen device under the root, and the program's reader opened on it.
+    void start(const test::TempRoot& root, bool eventDevice, uint32_t xres = 320,
+               uint32_t yres = 240) {
+        test::makeFolders(root.path("/dev/input"));
+        test::makeFolders(root.path("/mnt/flash/sysfile"));
+        injector_.emplace(root.root(), eventDevice, xres, yres);
+        std::string error;
+        ASSERT_TRUE(injector_->start(&error)) << error;
+        ASSERT_TRUE(openTouch());
+        ASSERT_EQ(screen.touch.eventMode, eventDevice);
+    }
+
+    // Polls until the lift of a tap, as the main loop does: its place, or none.
+    static Tap nextTap() {
         for (int polls = 0; polls < 8; ++polls) {
             if (pollTouch() && screen.touch.record.pressure == 0) {
-                *x = screen.touch.record.x;
-                *y = screen.touch.record.y;
+                const Tap tap = std::make_pair(screen.touch.record.x, screen.touch.record.y);
                 flushTouch();
-                return true;
+                return tap;
             }
         }
-        return false;
+        return std::nullopt;
     }
 
     test::TempRoot root_;
+    std::optional<TouchInjector> injector_;
 };
 
 TEST_F(SimulatedTouch, DriverModeSendsAPressThenALift) {
-    TouchInjector injector(root_.root(), false, 320, 240);
-    std::string error;
-    ASSERT_TRUE(injector.start(&error)) << error;
-    ASSERT_TRUE(openTouch());
-    ASSERT_FALSE(screen.touch.eventMode);
-    injector.tap(12, 34, 0);
+    ASSERT_NO_FATAL_FAILURE(start(root_, false));
+    injector_->tap(12, 34, 0);
     ASSERT_TRUE(pollTouch());
     EXPECT_GT(screen.touch.record.pressure, 0);
     EXPECT_EQ(screen.touch.record.x, 12);
@@ -71,19 +79,11 @@ TEST_F(SimulatedTouch, EventModeTapsLandOnTheScriptedPixel) {
         {"beyond the screen is clamped", 400, -20, 319, 1},
         {"odd place", 37, 201, 37, 201},
     };
-    TouchInjector injector(root_.root(), true, 320, 240);
-    std::string error;
-    ASSERT_TRUE(injector.start(&error)) << error;
-    ASSERT_TRUE(openTouch());
-    ASSERT_TRUE(screen.touch.eventMode);
+    ASSERT_NO_FATAL_FAILURE(start(root_, true));
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
-        injector.tap(row.x, row.y, 1500000);
-        int32_t x = 0;
-        int32_t y = 0;
-        ASSERT_TRUE(nextTap(&x, &y));
-        EXPECT_EQ(x, row.expectedX);
-        EXPECT_EQ(y, row.expectedY);
+        injector_->tap(row.x, row.y, 1500000);
+        EXPECT_EQ(nextTap(), std::make_pair(row.expectedX, row.expectedY));
     }
 }
 
@@ -101,57 +101,42 @@ TEST_F(SimulatedTouch, AHeldFingerIsNoTapUntilItIsLifted) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
         test::TempRoot root;
-        test::makeFolders(root.path("/dev/input"));
-        test::makeFolders(root.path("/mnt/flash/sysfile"));
-        TouchInjector injector(root.root(), row.eventDevice, 320, 240);
-        std::string error;
-        ASSERT_TRUE(injector.start(&error)) << error;
-        ASSERT_TRUE(openTouch());
-        injector.press(30, 40, 1000000);
-        int32_t x = 0;
-        int32_t y = 0;
-        EXPECT_FALSE(nextTap(&x, &y));
-        injector.lift(row.liftX, row.liftY, 1500000);
-        ASSERT_TRUE(nextTap(&x, &y));
-        EXPECT_EQ(x, row.expectedX);
-        EXPECT_EQ(y, row.expectedY);
+        ASSERT_NO_FATAL_FAILURE(start(root, row.eventDevice));
+        injector_->press(30, 40, 1000000);
+        EXPECT_EQ(nextTap(), std::nullopt);
+        injector_->lift(row.liftX, row.liftY, 1500000);
+        EXPECT_EQ(nextTap(), std::make_pair(row.expectedX, row.expectedY));
         closeTouch();
+        injector_.reset();
     }
 }
 
 TEST_F(SimulatedTouch, EventModeRemovesAStaleDriverDevice) {
     root_.write("/dev/ts", "left by an earlier run");
-    TouchInjector injector(root_.root(), true, 480, 272);
-    std::string error;
-    ASSERT_TRUE(injector.start(&error)) << error;
+    ASSERT_NO_FATAL_FAILURE(start(root_, true, 480, 272));
     EXPECT_FALSE(root_.exists("/dev/ts"));
     EXPECT_TRUE(root_.exists("/mnt/flash/sysfile/cal"));
-    EXPECT_TRUE(openTouch());
-    EXPECT_TRUE(screen.touch.eventMode);
 }
 
 TEST_F(SimulatedTouch, AFullFifoQueuesInsteadOfBlocking) {
-    TouchInjector injector(root_.root(), false, 320, 240);
-    std::string error;
-    ASSERT_TRUE(injector.start(&error)) << error;
-    ASSERT_TRUE(openTouch());
+    ASSERT_NO_FATAL_FAILURE(start(root_, false));
     // 6000 taps are 96000 bytes, more than a FIFO holds.
     constexpr int kTaps = 6000;
     for (int i = 0; i < kTaps; ++i) {
-        injector.tap(i % 320, i % 240, 0);
+        injector_->tap(i % 320, i % 240, 0);
     }
-    EXPECT_GT(injector.queuedRecords(), 0u);
+    EXPECT_GT(injector_->queuedRecords(), 0u);
     int lifts = 0;
     for (int reads = 0; reads < 4 * kTaps && lifts < kTaps; ++reads) {
         if (!pollTouch()) {
-            injector.pump();
+            injector_->pump();
         } else if (screen.touch.record.pressure == 0) {
             EXPECT_EQ(screen.touch.record.x, lifts % 320);
             ++lifts;
         }
     }
     EXPECT_EQ(lifts, kTaps);
-    EXPECT_EQ(injector.queuedRecords(), 0u);
+    EXPECT_EQ(injector_->queuedRecords(), 0u);
 }
 
 TEST(SimulatedCalibration, EveryPixelHasARawValueThatScalesBackToIt) {
@@ -176,30 +161,6 @@ TEST(SimulatedCalibration, EveryPixelHasARawValueThatScalesBackToIt) {
             const int32_t raw = rawForPixel(pixel, min, max, row.resolution);
             ASSERT_EQ(scaleTouchAxis(raw, min, max, row.resolution), pixel) << "pixel " << pixel;
         }
-    }
-}
-
-TEST(TapVerb, ChecksItsCoordinates) {
-    struct Row {
-        const char* legend;
-        const char* line;
-        bool accepted;
-    };
-    const Row rows[] = {
-        {"plain tap", "1.5 tap 10 20\n", true},
-        {"negative coordinates are record words too", "2 tap -1 300\n", true},
-        {"one coordinate", "2 tap 10\n", false},
-        {"three coordinates", "2 tap 10 20 30\n", false},
-        {"not a number", "2 tap ten 20\n", false},
-        {"beyond 16 bits", "2 tap 40000 20\n", false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.legend);
-        test::TempRoot root;
-        root.write("/events.txt", row.line);
-        std::vector<Event> events;
-        std::string error;
-        EXPECT_EQ(readEvents(root.path("/events.txt"), &events, &error), row.accepted) << error;
     }
 }
 

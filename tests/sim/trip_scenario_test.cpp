@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -18,13 +17,6 @@
 
 namespace kelvaro {
 namespace {
-
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::vector<std::string> split(const std::string& text, char separator) {
     std::vector<std::string> parts;
@@ -57,7 +49,7 @@ struct Route {
 
 Route readRoute(const std::string& path) {
     Route route;
-    std::istringstream in(fileText(path));
+    std::istringstream in(test::hostFileContent(path));
     std::string line;
     while (std::getline(in, line)) {
         std::istringstream words(line.substr(0, line.find('#')));
@@ -116,7 +108,7 @@ struct LogSecond {
 
 std::vector<LogSecond> readLog(const std::string& path) {
     std::vector<LogSecond> seconds;
-    std::istringstream in(fileText(path));
+    std::istringstream in(test::hostFileContent(path));
     std::string line;
     while (std::getline(in, line)) {
         const std::vector<std::string> f = split(line, ',');

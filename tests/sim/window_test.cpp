@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -65,12 +64,7 @@ pid_t spawn(const std::string& command) {
     return child;
 }
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+constexpr auto slurp = &test::hostFileContent;
 
 // An X window dump: a header of big-endian 32-bit words, the window's name and colour
 // map, then rows of pixels; read for 32-bit true-colour pixels only.

@@ -31,6 +31,14 @@ std::vector<std::string> textLines(const std::string& text) {
     return lines;
 }
 
+size_t countOf(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
 std::optional<std::vector<Position>> readBack(const TempRoot& root, const std::string& format,
                                               const std::string& selection,
                                               const std::string& hostFile) {

@@ -34,4 +34,7 @@ std::optional<std::vector<Position>> readBack(const TempRoot& root, const std::s
 // The lines of a text, without their newlines; a last line without one is kept as well.
 std::vector<std::string> textLines(const std::string& text);
 
+// How often a part occurs in a text, overlapping occurrences each counted.
+size_t countOf(const std::string& text, const std::string& part);
+
 }  // namespace kelvaro::test

@@ -8,19 +8,12 @@
 
 #include "sim/png_file.h"
 #include "tests/display/golden.h"
+#include "tests/support/host_readers.h"
 #include "tests/support/sim_runner.h"
 #include "tests/support/temp_root.h"
 
 namespace kelvaro {
 namespace {
-
-size_t count(const std::string& text, const std::string& what) {
-    size_t found = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
-        ++found;
-    }
-    return found;
-}
 
 // The tour of each screen size: its events file and the screen it is laid out for.
 class Tour : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
@@ -38,9 +31,9 @@ TEST_P(Tour, ShowsEveryStepAsReviewedAndLeavesByTheExit) {
     EXPECT_NE(config.find("trackperiod 30\n"), std::string::npos) << "the keypad's entry";
     EXPECT_NE(config.find("logfilename none\n"), std::string::npos) << "the log stopped";
     const std::string log = root.read("/mnt/sdcard/itn/tm20240612.itn");
-    EXPECT_EQ(count(log, " - Madrid - "), 1u);
-    EXPECT_EQ(count(log, " - Start : "), 1u);
-    EXPECT_EQ(count(log, " - End : "), 1u);
+    EXPECT_EQ(test::countOf(log, " - Madrid - "), 1u);
+    EXPECT_EQ(test::countOf(log, " - Start : "), 1u);
+    EXPECT_EQ(test::countOf(log, " - End : "), 1u);
     for (const auto& [file, bytes] : test::filesUnder(root.path("/frames"))) {
         SCOPED_TRACE(file);
         sim::RgbPicture picture;

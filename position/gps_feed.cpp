@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 namespace kelvaro {
 
@@ -110,17 +111,6 @@ FieldValue scanTime(std::string_view field, int32_t& hour, int32_t& minute, int3
     return value;
 }
 
-void readTime(std::string_view field, GpsFix& fix) {
-    int32_t hour = 0;
-    int32_t minute = 0;
-    int32_t second = 0;
-    if (scanTime(field, hour, minute, second).given) {
-        fix.hour = hour;
-        fix.minute = minute;
-        fix.second = second;
-    }
-}
-
 // "ddmmyy": day and month are needed; a missing year leaves the year as it was.
 FieldValue scanDate(std::string_view field, int32_t& day, int32_t& month, int32_t& year,
                     bool& yearGiven) {
@@ -132,21 +122,6 @@ FieldValue scanDate(std::string_view field, int32_t& day, int32_t& month, int32_
     value.possible = !value.given || (day >= 1 && day <= 31 && month >= 1 && month <= 12 &&
                                       (!yearGiven || year >= 0));
     return value;
-}
-
-void readDate(std::string_view field, GpsFix& fix) {
-    int32_t day = 0;
-    int32_t month = 0;
-    int32_t year = 0;
-    bool yearGiven = false;
-    if (!scanDate(field, day, month, year, yearGiven).given) {
-        return;
-    }
-    fix.day = day;
-    fix.month = month;
-    if (yearGiven) {
-        fix.year = year + 2000;
-    }
 }
 
 // "4807.038" (two degree digits, three for a longitude) then decimal minutes, as degrees
@@ -172,29 +147,75 @@ FieldValue scanCoordinate(std::string_view value, std::string_view hemisphere, s
     return result;
 }
 
-FieldValue scanLatitude(const SentenceFields& f, size_t first, int32_t& out) {
-    return scanCoordinate(f[first], f[first + 1], 2, "S", 90.0, out);
-}
-FieldValue scanLongitude(const SentenceFields& f, size_t first, int32_t& out) {
-    return scanCoordinate(f[first + 2], f[first + 3], 3, "W", 180.0, out);
-}
-
-void readPosition(const SentenceFields& f, size_t first, GpsFix& fix) {
-    scanLatitude(f, first, fix.latitude);
-    scanLongitude(f, first, fix.longitude);
-}
+// The time, position and date of a sentence, each read once; a part not given leaves the
+// fix's value as it was.
+struct SentenceValues {
+    int32_t hour = 0;
+    int32_t minute = 0;
+    int32_t second = 0;
+    int32_t latitude = 0;
+    int32_t longitude = 0;
+    int32_t day = 0;
+    int32_t month = 0;
+    int32_t year = 0;
+    bool timeGiven = false;
+    bool latitudeGiven = false;
+    bool longitudeGiven = false;
+    bool dateGiven = false;
+    bool yearGiven = false;
+};
 
 // A receiver cannot send an hour of 99, a month of 13 or a latitude of 99 degrees; a
 // sentence with one is corrupt and is not taken at all. The time is in field 1, the
 // position from field `position` on, the date (RMC) in field `date` when not 0.
-bool possibleSentence(const SentenceFields& f, size_t position, size_t date) {
-    int32_t a = 0;
-    int32_t b = 0;
-    int32_t c = 0;
-    bool yearGiven = false;
-    return scanTime(f[1], a, b, c).possible && scanLatitude(f, position, a).possible &&
-           scanLongitude(f, position, b).possible &&
-           (date == 0 || f[date].empty() || scanDate(f[date], a, b, c, yearGiven).possible);
+std::optional<SentenceValues> possibleSentence(const SentenceFields& f, size_t position,
+                                               size_t date) {
+    SentenceValues v;
+    const FieldValue time = scanTime(f[1], v.hour, v.minute, v.second);
+    const FieldValue latitude =
+        scanCoordinate(f[position], f[position + 1], 2, "S", 90.0, v.latitude);
+    const FieldValue longitude =
+        scanCoordinate(f[position + 2], f[position + 3], 3, "W", 180.0, v.longitude);
+    FieldValue day;
+    if (date != 0) {
+        day = scanDate(f[date], v.day, v.month, v.year, v.yearGiven);
+    }
+    if (!time.possible || !latitude.possible || !longitude.possible || !day.possible) {
+        return std::nullopt;
+    }
+    v.timeGiven = time.given;
+    v.latitudeGiven = latitude.given;
+    v.longitudeGiven = longitude.given;
+    v.dateGiven = day.given;
+    return v;
+}
+
+void takeTime(const SentenceValues& v, GpsFix& fix) {
+    if (v.timeGiven) {
+        fix.hour = v.hour;
+        fix.minute = v.minute;
+        fix.second = v.second;
+    }
+}
+
+void takePosition(const SentenceValues& v, GpsFix& fix) {
+    if (v.latitudeGiven) {
+        fix.latitude = v.latitude;
+    }
+    if (v.longitudeGiven) {
+        fix.longitude = v.longitude;
+    }
+}
+
+void takeDate(const SentenceValues& v, GpsFix& fix) {
+    if (!v.dateGiven) {
+        return;
+    }
+    fix.day = v.day;
+    fix.month = v.month;
+    if (v.yearGiven) {
+        fix.year = v.year + 2000;
+    }
 }
 
 // The sentence of `length` characters is copied and cut in place at every "," and "*";
@@ -235,10 +256,12 @@ size_t splitFields(GpsFix& fix, size_t length) {
 void decodeGga(GpsFix& fix, size_t dataFields) {
     fix.lastGga = fix.sentence;
     const SentenceFields& f = fix.fields;
-    if (dataFields < 12 || !possibleSentence(f, 2, 0)) {
+    const std::optional<SentenceValues> values =
+        dataFields < 12 ? std::nullopt : possibleSentence(f, 2, 0);
+    if (!values) {
         return;
     }
-    readTime(f[1], fix);
+    takeTime(*values, fix);
     if (!f[7].empty()) {
         const int32_t count = std::abs(toInteger(f[7]));
         fix.satellites = count > 12 ? 13 : count;
@@ -253,14 +276,16 @@ void decodeGga(GpsFix& fix, size_t dataFields) {
     fix.pollsSinceRenewal = 0;
     fix.altitude = decimalField(f[9]);
     fix.geoidSeparation = decimalField(f[11]);
-    readPosition(f, 2, fix);
+    takePosition(*values, fix);
 }
 
 // $GPRMC,081836,A,3751.65,S,14507.36,E,000.0,360.0,130998,011.3,E*62
 void decodeRmc(GpsFix& fix, size_t dataFields) {
     fix.lastRmc = fix.sentence;
     const SentenceFields& f = fix.fields;
-    if (dataFields < 10 || !possibleSentence(f, 3, 9)) {
+    const std::optional<SentenceValues> values =
+        dataFields < 10 ? std::nullopt : possibleSentence(f, 3, 9);
+    if (!values) {
         return;
     }
     // RMC can take validity away but never give it: only GGA knows the fix quality.
@@ -268,8 +293,8 @@ void decodeRmc(GpsFix& fix, size_t dataFields) {
     if (!fix.valid) {
         return;
     }
-    readPosition(f, 3, fix);
-    readTime(f[1], fix);
+    takePosition(*values, fix);
+    takeTime(*values, fix);
     if (!f[7].empty()) {
         fix.rmcSpeedKnots = decimalField(f[7]);
         fix.speedReported = true;
@@ -277,9 +302,7 @@ void decodeRmc(GpsFix& fix, size_t dataFields) {
     if (!f[8].empty()) {
         fix.course = decimalField(f[8]);
     }
-    if (!f[9].empty()) {
-        readDate(f[9], fix);
-    }
+    takeDate(*values, fix);
 }
 
 // $GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48

@@ -83,6 +83,48 @@ void drawBevelButton(int32_t x0, int32_t y0, int32_t x1, int32_t y1, std::string
              VAlign::Centre, slot, 0, kNoFrame, false);
 }
 
+void drawBevelButton(BevelButtonMemo& memo, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                     std::string_view text, Color565 foreground, Color565 face, int32_t slot,
+                     int32_t radius) {
+    uint16_t* const pixels = screen.offscreen.get();
+    if (pixels == nullptr || x0 < 0 || y0 < 0 || x0 > x1 || y0 > y1 || x1 >= screenWidth() ||
+        y1 >= screenHeight()) {
+        drawBevelButton(x0, y0, x1, y1, text, foreground, face, slot, radius);
+        return;
+    }
+    const auto width = static_cast<size_t>(x1 - x0 + 1);
+    const auto rowAt = [&](int32_t y) {
+        return pixels + static_cast<size_t>(y) * static_cast<size_t>(screenWidth()) + x0;
+    };
+    const auto keptAt = [&](std::vector<uint16_t>& kept, int32_t y) {
+        return kept.data() + static_cast<size_t>(y - y0) * width;
+    };
+    const std::array<int32_t, 8> arguments = {x0, y0, x1, y1, foreground, face, slot, radius};
+    bool same = memo.arguments == arguments && memo.text == text &&
+                memo.under.size() == width * static_cast<size_t>(y1 - y0 + 1);
+    for (int32_t y = y0; same && y <= y1; ++y) {
+        same = std::equal(rowAt(y), rowAt(y) + width, keptAt(memo.under, y));
+    }
+    if (same) {
+        for (int32_t y = y0; y <= y1; ++y) {
+            std::copy_n(keptAt(memo.drawn, y), width, rowAt(y));
+        }
+        screen.drawnSinceFlush = true;
+        return;
+    }
+    memo.under.resize(width * static_cast<size_t>(y1 - y0 + 1));
+    memo.drawn.resize(memo.under.size());
+    for (int32_t y = y0; y <= y1; ++y) {
+        std::copy_n(rowAt(y), width, keptAt(memo.under, y));
+    }
+    drawBevelButton(x0, y0, x1, y1, text, foreground, face, slot, radius);
+    for (int32_t y = y0; y <= y1; ++y) {
+        std::copy_n(rowAt(y), width, keptAt(memo.drawn, y));
+    }
+    memo.arguments = arguments;
+    memo.text.assign(text);
+}
+
 void bevelButton(HotZoneList& list, int32_t identifier, int32_t x0, int32_t y0, int32_t x1,
                  int32_t y1, std::string_view text, Color565 foreground, Color565 face,
                  int32_t slot, int32_t radius) {

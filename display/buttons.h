@@ -3,7 +3,9 @@
 // screens is built from them.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -37,6 +39,20 @@ int32_t hitZone(const HotZoneList& list, int32_t x, int32_t y);
 // foreground, the face, and the text centred on it.
 void drawBevelButton(int32_t x0, int32_t y0, int32_t x1, int32_t y1, std::string_view text,
                      Color565 foreground, Color565 face, int32_t slot, int32_t radius);
+
+// What a bevel button drew the last time, and over what. The dashboard draws its buttons
+// again with their zone every second, over the same background; the kept pixels are
+// copied back instead of drawing four rounded rectangles and a label again.
+struct BevelButtonMemo {
+    std::array<int32_t, 8> arguments{};  // x0, y0, x1, y1, foreground, face, slot, radius
+    std::string text;
+    std::vector<uint16_t> under;
+    std::vector<uint16_t> drawn;
+};
+// The same pixels as drawBevelButton.
+void drawBevelButton(BevelButtonMemo& memo, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                     std::string_view text, Color565 foreground, Color565 face, int32_t slot,
+                     int32_t radius);
 void bevelButton(HotZoneList& list, int32_t identifier, int32_t x0, int32_t y0, int32_t x1,
                  int32_t y1, std::string_view text, Color565 foreground, Color565 face,
                  int32_t slot, int32_t radius);

@@ -422,7 +422,8 @@ void DashboardLayout::drawInfoBox(const DashboardInputs& in, Coordinates style, 
     if (picture() == nullptr && !logLocked) {
         item("log button");
         const Rect& b = g.logButton;
-        drawBevelButton(b.x0, b.y0, b.x1, b.y1, "0_0", c.lines, c.bottomBackground, 3, 6);
+        drawBevelButton(logButtonMemo_, b.x0, b.y0, b.x1, b.y1, "0_0", c.lines, c.bottomBackground,
+                        3, 6);
     }
 
     const bool feet = s.units == Units::English;
@@ -557,7 +558,8 @@ void DashboardLayout::drawTimeZone(const TripStats& trip, bool redraw) {
     if (picture() == nullptr) {
         item("hide button");
         const Rect& b = g.hideButton;
-        drawBevelButton(b.x0, b.y0, b.x1, b.y1, "_", c.lines, c.bottomBackground, 2, 6);
+        drawBevelButton(hideButtonMemo_, b.x0, b.y0, b.x1, b.y1, "_", c.lines, c.bottomBackground,
+                        2, 6);
     }
     item("elapsed time");
     put(g.elapsedTime, formatDuration(trip.elapsed), c.bottomValue, c.bottomBackground,
@@ -574,10 +576,12 @@ void DashboardLayout::drawButtons(bool redraw) {
     const DashboardColours& c = colours_;
     const Rect& x = geometry_.exitButton;
     item("exit button");
-    drawBevelButton(x.x0, x.y0, x.x1, x.y1, "X", c.lines, c.bottomBackground, 2, 6);
+    drawBevelButton(exitButtonMemo_, x.x0, x.y0, x.x1, x.y1, "X", c.lines, c.bottomBackground, 2,
+                    6);
     const Rect& s = geometry_.setupButton;
     item("setup button");
-    drawBevelButton(s.x0, s.y0, s.x1, s.y1, "][", c.lines, c.bottomBackground, 2, 6);
+    drawBevelButton(setupButtonMemo_, s.x0, s.y0, s.x1, s.y1, "][", c.lines, c.bottomBackground, 2,
+                    6);
 }
 
 void DashboardLayout::drawSpeedPanel(const DashboardInputs& in) {

@@ -11,6 +11,7 @@
 
 #include "app/language.h"
 #include "app/settings.h"
+#include "display/buttons.h"
 #include "display/dashboard_layout.h"
 #include "position/fix_time.h"
 #include "position/trip_stats.h"
@@ -190,6 +191,10 @@ class DashboardLayout {
     ShownValues shown_;
     std::vector<Color565> keptRows_;  // the rows under the title bar while it is drawn
     ItemWatcher watcher_;
+    BevelButtonMemo logButtonMemo_;
+    BevelButtonMemo hideButtonMemo_;
+    BevelButtonMemo exitButtonMemo_;
+    BevelButtonMemo setupButtonMemo_;
 };
 
 }  // namespace kelvaro

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "display/screen.h"
 #include "display/text.h"
@@ -100,6 +102,54 @@ TEST(BevelButton, ZoneKeepsTheFirstRectangle) {
     EXPECT_EQ(hitZone(list, 10, 10), 5);
     EXPECT_EQ(hitZone(list, 110, 110), kNoZone);
     EXPECT_EQ(BareScreen::at(110, 110), kNavy) << "the second drawing still shows";
+}
+
+// Drawn through its memo, a button leaves the pixels of a fresh drawing whatever changed
+// since the last one: what lies under it, its text, its place or its colours.
+TEST(BevelButton, TheMemoDrawsWhatAFreshDrawingDraws) {
+    const std::string fonts = "/usr/share/fonts/truetype/liberation/";
+    std::error_code error;
+    if (!std::filesystem::exists(fonts + "LiberationSans-Bold.ttf", error)) {
+        GTEST_SKIP() << "Liberation fonts are not installed";
+    }
+    test::TempRoot root;
+    test::makeFolders(root.path("/mnt/sdcard/skin"));
+    std::filesystem::copy_file(fonts + "LiberationSans-Bold.ttf",
+                               root.path("/mnt/sdcard/skin/Arialbd.ttf"), error);
+    BareScreen bare(320, 240);
+    initFonts();
+    struct Row {
+        const char* legend;
+        Color565 under;
+        const char* text;
+        int32_t x0;
+        Color565 face;
+    };
+    const Row rows[] = {
+        {"first drawing", kBlue, "X", 10, kNavy},      {"the same again", kBlue, "X", 10, kNavy},
+        {"over another colour", kRed, "X", 10, kNavy}, {"another text", kRed, "_", 10, kNavy},
+        {"one pixel right", kRed, "_", 11, kNavy},     {"another face", kRed, "_", 11, kBlack},
+        {"the first again", kBlue, "X", 10, kNavy},
+    };
+    BevelButtonMemo memo;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        const auto drawn = [&](bool throughMemo) {
+            std::fill(BareScreen::pixels(), BareScreen::pixels() + BareScreen::size(), row.under);
+            if (throughMemo) {
+                drawBevelButton(memo, row.x0, 20, row.x0 + 40, 50, row.text, kYellow, row.face, 1,
+                                6);
+            } else {
+                drawBevelButton(row.x0, 20, row.x0 + 40, 50, row.text, kYellow, row.face, 1, 6);
+            }
+            return std::vector<uint16_t>(BareScreen::pixels(),
+                                         BareScreen::pixels() + BareScreen::size());
+        };
+        const std::vector<uint16_t> fresh = drawn(false);
+        EXPECT_TRUE(drawn(true) == fresh);
+    }
+    test::TempRoot noFonts;
+    initFonts();
 }
 
 TEST(LabelButton, FillAndOptionalOutline) {

@@ -40,8 +40,9 @@ bool isUpper(char c) {
     return c >= 'A' && c <= 'Z';
 }
 
-// A sentence the receiver sent intact: "$", a five-letter address, fields, "*" and the
-// checksum of everything between. What ends it is a line end or the end of the piece.
+// A sentence the receiver sent intact: "$", a five-letter address, fields, and "*" with the
+// checksum of everything between, or no "*" at all from a receiver (or a logger) that sends
+// none, and then a line end. What ends it is a line end or the end of the piece.
 struct Sentence {
     bool intact = false;
     std::string type;  // the three letters after the talker
@@ -52,7 +53,7 @@ Sentence readSentence(const std::string& piece) {
     Sentence sentence;
     size_t end = piece.find_first_of("\r\n");
     end = end == std::string::npos ? piece.size() : end;
-    if (end < 10 || piece[0] != '$' || piece[end - 3] != '*') {
+    if (end < 7 || piece[0] != '$' || piece[6] != ',') {
         return sentence;
     }
     for (size_t i = 1; i <= 5; ++i) {
@@ -60,13 +61,24 @@ Sentence readSentence(const std::string& piece) {
             return sentence;
         }
     }
-    if (piece[6] != ',') {
+    const size_t star = piece.find('*');
+    if (star >= end) {
+        // Without a checksum only the line's end tells a whole sentence from a cut one.
+        if (end == piece.size()) {
+            return sentence;
+        }
+        sentence.intact = true;
+        sentence.type = piece.substr(3, 3);
+        sentence.body = piece.substr(1, end - 1);
+        return sentence;
+    }
+    if (star != end - 3) {
         return sentence;
     }
     const int high = hexDigit(piece[end - 2]);
     const int low = hexDigit(piece[end - 1]);
     unsigned char sum = 0;
-    for (size_t i = 1; i < end - 3; ++i) {
+    for (size_t i = 1; i < star; ++i) {
         sum ^= static_cast<unsigned char>(piece[i]);
     }
     if (high < 0 || low < 0 || sum != high * 16 + low) {
@@ -74,7 +86,7 @@ Sentence readSentence(const std::string& piece) {
     }
     sentence.intact = true;
     sentence.type = piece.substr(3, 3);
-    sentence.body = piece.substr(1, end - 4);
+    sentence.body = piece.substr(1, star - 1);
     return sentence;
 }
 
@@ -130,8 +142,9 @@ struct Cycle {
     std::vector<std::string> types;
 };
 
-// The log cut before every "$"; each piece after a "$" that repeats a fix sentence of the
-// current cycle opens the next one.
+// The log cut before every "$"; each piece that repeats a fix sentence of the current
+// cycle, or carries another time than the cycle's, opens the next one: a log that begins in
+// the middle of a burst keeps each second's sentences together from its next time on.
 std::vector<Cycle> cutCycles(const std::string& logText) {
     std::vector<Cycle> cycles(1);
     size_t start = 0;
@@ -141,9 +154,12 @@ std::vector<Cycle> cutCycles(const std::string& logText) {
         const std::string piece = logText.substr(start, end - start);
         start = end;
         const Sentence sentence = readSentence(piece);
+        const int64_t time = sentence.intact ? sentenceTime(sentence) : -1;
         if (sentence.intact && isCycleType(sentence.type)) {
-            std::vector<std::string>& seen = cycles.back().types;
-            if (std::find(seen.begin(), seen.end(), sentence.type) != seen.end()) {
+            const Cycle& current = cycles.back();
+            const std::vector<std::string>& seen = current.types;
+            if (std::find(seen.begin(), seen.end(), sentence.type) != seen.end() ||
+                (time >= 0 && current.time >= 0 && time != current.time)) {
                 cycles.emplace_back();
             }
             cycles.back().types.push_back(sentence.type);
@@ -151,8 +167,8 @@ std::vector<Cycle> cutCycles(const std::string& logText) {
         Cycle& cycle = cycles.back();
         cycle.bytes += piece;
         cycle.sentences += piece[0] == '$' ? 1 : 0;
-        if (cycle.time < 0 && sentence.intact) {
-            cycle.time = sentenceTime(sentence);
+        if (cycle.time < 0) {
+            cycle.time = time;
         }
     }
     if (cycles.back().bytes.empty()) {

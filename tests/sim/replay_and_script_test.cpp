@@ -83,6 +83,17 @@ TEST(ScheduleLog, CutsTheLogIntoReceiverCyclesAndPacesThem) {
              "\r\n$GPN,00000.0000,E,0,00,0.0,,M,,M,,*5C\r\n" + gga("000346") + "\r\n",
          {1000, 2000},
          {4, 1}},
+        {"sentences without a checksum are paced by their times, a wrong checksum is not",
+         gga("120000").substr(0, gga("120000").size() - 3) + "\r\n" +
+             gga("120002").substr(0, gga("120002").size() - 3) + "\r\n" +
+             sentence("GPGGA,130000,,,,,0,00,,,,,,,") + "7\r\n",
+         {1000, 3000},
+         {1, 2}},
+        {"a log that begins inside a burst keeps each second together from its next time on",
+         rmc("120000") + "\n" + kVtg + "\n" + gga("120001") + "\n" + rmc("120001") + "\n" + kVtg +
+             "\n" + gga("120002") + "\n",
+         {1000, 2000, 3000},
+         {2, 3, 1}},
         {"bytes without a dollar, NULs and a last line without an end are fed as they stand",
          std::string("junk\r\n") + gga("120000") + "\r\nno dollar here\n" +
              std::string("\0\0\0", 3) + gga("120001") + "\r\n" + "$GPGGA,12",

@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/dispatch.h"
@@ -25,7 +26,8 @@ constexpr const char* kGpsFeedPath = "/var/run/gpsfeed";
 constexpr int kChunkSize = 1024;
 // Without the feed for this long the application gives up and leaves.
 constexpr int32_t kFeedTimeoutMilliseconds = 30000;
-// A fix that no GGA has renewed for longer than this is lost.
+// A fix that no GGA or active RMC has renewed for longer than this is lost; a loop slower
+// than a second still waits one whole turn.
 constexpr int32_t kFixRenewalSeconds = 3;
 
 // The plug-in framework's skin path; the application never reads it back.
@@ -274,10 +276,10 @@ void tripTurn(Application& app) {
 
     t.prevFixValid = t.fixValid;
     t.fixValid = gpsFix.poll(kChunkSize);
-    // Sentences that keep coming without one usable GGA (garbage, a NUL in every one) and
-    // a feed that falls silent leave the last fix as it was: after a few seconds of that
-    // it is lost, as if the receiver had said so.
-    if (t.fixValid && gpsFix.pollsSinceRenewal > turnsFor(s, kFixRenewalSeconds)) {
+    // Sentences that keep coming without one usable GGA or RMC (garbage, a NUL in every
+    // one) and a feed that falls silent leave the last fix as it was: after a few seconds
+    // of that it is lost, as if the receiver had said so.
+    if (t.fixValid && gpsFix.pollsSinceRenewal > std::max(1, turnsFor(s, kFixRenewalSeconds))) {
         gpsFix.valid = false;
         t.fixValid = false;
     }

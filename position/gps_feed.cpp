@@ -288,11 +288,13 @@ void decodeRmc(GpsFix& fix, size_t dataFields) {
     if (!values) {
         return;
     }
-    // RMC can take validity away but never give it: only GGA knows the fix quality.
+    // RMC can take validity away but never give it: only GGA knows the fix quality. An
+    // active RMC renews a valid fix, from a receiver that sends GGA less often or stops.
     fix.valid = fix.valid && f[2] == "A";
     if (!fix.valid) {
         return;
     }
+    fix.pollsSinceRenewal = 0;
     takePosition(*values, fix);
     takeTime(*values, fix);
     if (!f[7].empty()) {

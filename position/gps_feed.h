@@ -44,7 +44,7 @@ struct GpsFix {
     int32_t parserState = 0;        // 0 waiting for "$", 1 inside a sentence
     int32_t latitude = 0;           // degrees x 100000, south negative
     int32_t longitude = 0;          // degrees x 100000, west negative
-    int32_t pollsSinceRenewal = 0;  // polls since a GGA last made the fix valid
+    int32_t pollsSinceRenewal = 0;  // polls since a GGA or an active RMC last renewed the fix
     int fd = -1;
     char sentence[1028] = {};
     // The last decoded sentence split in place: every separator turned into a NUL.

@@ -165,6 +165,14 @@ TEST_F(MainLoop, AFixThatNoSentenceRenewsIsLostAfterThreeSeconds) {
     runTurn(app_);
     EXPECT_TRUE(app_.trip->fixValid) << "the next good GGA renews it";
     EXPECT_EQ(app_.trip->lastSecond.second, 9);
+
+    // A receiver that stops sending GGA but goes on with active RMCs keeps its fix.
+    for (int second = 10; second <= 17; ++second) {
+        const std::string both = fixSentences(second, "081226");
+        feed(both.substr(both.find("$GPRMC")));
+        runTurn(app_);
+        EXPECT_TRUE(app_.trip->fixValid) << "second " << second;
+    }
 }
 
 TEST_F(MainLoop, GivesUpAfterMoreFailuresThanThirtySecondsOfTurns) {

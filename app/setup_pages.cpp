@@ -30,6 +30,19 @@ void drawScreen(Application& app, SetupScreen& setupScreen) {
     static_cast<void>(drawSetupScreen(setupScreen, workingSettings, *app.texts));
 }
 
+// The file read back into both copies of the settings. What the trip keeps in them since
+// their last write is no edit of setup and stays, also when the write before failed (a
+// full card).
+void readBackKeepingTheTrip() {
+    const Settings kept = liveSettings;
+    readSettings();
+    for (Settings* copy : {&liveSettings, &workingSettings}) {
+        copy->maxspeedvalue = kept.maxspeedvalue;
+        copy->accelerometer = kept.accelerometer;
+        copy->logfilename = kept.logfilename;
+    }
+}
+
 // The working copy becomes the live settings through the file. A log open under another
 // format or saving mode is finished as a stop finishes it, and logging goes on in a new log
 // of the new settings. True when the language changed, so that the caller reloads its
@@ -46,7 +59,7 @@ bool storeWorkingCopy(Application& app) {
     }
     const bool languageChanged = working.language != liveSettings.language;
     writeSettings(working);
-    readSettings();
+    readBackKeepingTheTrip();
     if (newLog) {
         startTrackLogging(app);
     }
@@ -133,14 +146,9 @@ void screenTurn(Application& app, int32_t number) {
 }  // namespace
 
 // Without a configuration file (nothing saved yet) reading leaves the working copy as it
-// is, so it is taken from the live settings, which hold what the file would. What the trip
-// keeps in the settings since their last write is no edit of setup and stays.
+// is, so it is taken from the live settings, which hold what the file would.
 void leaveSetup(Application& app) {
-    const Settings kept = liveSettings;
-    readSettings();
-    liveSettings.maxspeedvalue = kept.maxspeedvalue;
-    liveSettings.accelerometer = kept.accelerometer;
-    liveSettings.logfilename = kept.logfilename;
+    readBackKeepingTheTrip();
     workingSettings = liveSettings;
     backToDashboard(app);
 }

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -631,26 +632,35 @@ TEST_F(Dispatch, CancelDropsTheEditsSinceTheLastApply) {
 }
 
 TEST_F(Dispatch, LeavingSetupKeepsTheTopSpeedOfTheTrip) {
+    enum class Leave { Cancel, NavigatorHide, SaveOnAFullCard };
     const struct {
         const char* legend;
-        bool byNavigator;
-    } rows[] = {{"cancel", false}, {"the navigator's hide", true}};
+        Leave leave;
+    } rows[] = {{"cancel", Leave::Cancel},
+                {"the navigator's hide", Leave::NavigatorHide},
+                {"save on a card that refuses the file", Leave::SaveOnAFullCard}};
     startRunning();
+    const std::string refused = root_.path("/mnt/sdcard/kelvaro/config.txt.new");
     for (const auto& row : rows) {
         SCOPED_TRACE(row.legend);
         app_.trip->page = Page::Running;
+        liveSettings.maxspeedvalue = workingSettings.maxspeedvalue = 0;
         writeSettings(liveSettings);
         // As the trip raises it, without a write.
         liveSettings.maxspeedvalue = workingSettings.maxspeedvalue = 51;
         enterSetup();
         testing::internal::CaptureStdout();
-        if (row.byNavigator) {
+        if (row.leave == Leave::NavigatorHide) {
             request({"Paris hide"});
         } else {
-            tapCode(kSetupCodeCancel);
+            if (row.leave == Leave::SaveOnAFullCard) {
+                test::makeFolders(refused);  // the new file cannot be made
+            }
+            tapCode(row.leave == Leave::Cancel ? kSetupCodeCancel : kSetupCodeSave);
             runTurn(app_);
         }
         testing::internal::GetCapturedStdout();
+        std::filesystem::remove(refused);
         EXPECT_TRUE(noScreens());
         EXPECT_EQ(liveSettings.maxspeedvalue, 51);
         EXPECT_EQ(workingSettings.maxspeedvalue, 51);

@@ -67,5 +67,44 @@ TEST(ReportTrack, APeriodThatRepeatsInTheLogOutweighsTheCardsNewerOne) {
     EXPECT_EQ(longestRegularLeg(log, settings), 90);
 }
 
+TEST(ReportTrack, ALogOfADayIsSplitIntoItsDrives) {
+    struct Row {
+        const char* legend;
+        std::vector<std::pair<int32_t, const char*>> points;  // local clock, label
+        std::vector<int64_t> durations;                       // of each drive
+    };
+    const Row rows[] = {
+        {"a second start twenty minutes after the first drive's end",
+         {{28800, "Start : 12/06/2024 08:00:00"},
+          {28810, ""},
+          {28820, "End : 12/06/2024 08:00:20"},
+          {30020, "Start : 12/06/2024 08:20:20"},
+          {30030, ""}},
+         {20, 10}},
+        {"an hour without a point", {{28800, "Start : 12/06/2024 08:00:00"}, {32400, ""}}, {0, 0}},
+        {"past midnight, then the next morning", {{86390, ""}, {5, ""}, {28800, ""}}, {15, 0}},
+        {"a first point without the start label",
+         {{28800, "Elapsed 0:00:10"}, {28810, "Start : 12/06/2024 08:00:10"}},
+         {10}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        TrackLog log;
+        for (const auto& [clock, label] : row.points) {
+            log.points.push_back(at(0, 0, 300));
+            log.points.back().hasUtc = false;
+            log.points.back().localSecondOfDay = clock;
+            log.points.back().label = label;
+        }
+        const std::vector<TrackLog> drives = drivesOf(log, Settings{});
+        std::vector<int64_t> durations;
+        for (const TrackLog& drive : drives) {
+            durations.push_back(drive.points.back().seconds - drive.points.front().seconds);
+            EXPECT_EQ(drive.drives, static_cast<int32_t>(row.durations.size()));
+        }
+        EXPECT_EQ(durations, row.durations);
+    }
+}
+
 }  // namespace
 }  // namespace kelvaro::report

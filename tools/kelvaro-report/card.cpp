@@ -188,9 +188,13 @@ void addFile(const std::string& path, ReportInput* input) {
 }
 
 void finishLogs(ReportInput* input) {
+    std::vector<TrackLog> drives;
     for (TrackLog& log : input->logs) {
-        finishTrack(log, input->settings);
+        for (TrackLog& drive : drivesOf(std::move(log), input->settings)) {
+            drives.push_back(std::move(drive));
+        }
     }
+    input->logs = std::move(drives);
 }
 
 }  // namespace kelvaro::report

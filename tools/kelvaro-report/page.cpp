@@ -224,8 +224,11 @@ std::string marksTable(const TrackLog& log) {
 std::string trackSection(const TrackLog& log, const Settings& settings, size_t index) {
     const DisplayUnits units = displayUnits(settings.units);
     std::string out = "<section class=\"track\" id=\"track-" + std::to_string(index + 1) +
-                      "\">\n<h3>" + htmlText(log.name) + " (" + formatName(log.format) +
-                      ")</h3>\n" + notes(log);
+                      "\">\n<h3>" + htmlText(log.name) + " (" + formatName(log.format) + ")" +
+                      (log.drives > 1 ? ", drive " + std::to_string(log.drive) + " of " +
+                                            std::to_string(log.drives)
+                                      : std::string()) +
+                      "</h3>\n" + notes(log);
     if (log.points.empty()) {
         return out + "<p>No point could be read.</p>\n</section>\n";
     }

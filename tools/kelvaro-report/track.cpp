@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <map>
 
 #include "position/geodesy.h"
@@ -18,6 +19,8 @@ constexpr double kStandingMetresPerSecond = 2.0 / 3.6;
 constexpr int64_t kShortestStop = 5;
 // Slopes of shorter legs are rounding noise of the altitudes.
 constexpr double kShortestSlopeLeg = 20.0;
+// Longer without a point, the car was parked: the next point begins another drive.
+constexpr int64_t kLongestPause = 1800;
 // Without a log period, only a leg longer than this is taken for a loss of fix.
 constexpr int64_t kLongestLegWithoutPeriod = 600;
 
@@ -60,7 +63,59 @@ double legMetres(const LoggedPoint& from, const LoggedPoint& to) {
     return distanceMetres(from.lon, from.lat, to.lon, to.lat);
 }
 
+// "Start : " of a label "Start : 12/06/2024 08:42:10", the caption of the log's start and
+// stop points; empty for other labels.
+std::string eventCaption(const std::string& label) {
+    const size_t at = label.find(" : ");
+    if (at == std::string::npos || at == 0 || label.size() < at + 13 || label[at + 5] != '/' ||
+        label[at + 8] != '/') {
+        return std::string();
+    }
+    return label.substr(0, at + 3);
+}
+
 }  // namespace
+
+std::vector<TrackLog> drivesOf(TrackLog log, const Settings& settings) {
+    finishTrack(log, settings);
+    const std::string start =
+        log.points.empty() ? std::string() : eventCaption(log.points.front().label);
+    std::vector<size_t> begins = {0};
+    for (size_t i = 1; i < log.points.size(); ++i) {
+        if ((!start.empty() && eventCaption(log.points[i].label) == start) ||
+            log.points[i].seconds - log.points[i - 1].seconds > kLongestPause) {
+            begins.push_back(i);
+        }
+    }
+    std::vector<TrackLog> drives;
+    if (begins.size() == 1) {
+        drives.push_back(std::move(log));
+        return drives;
+    }
+    std::vector<LoggedPoint> points = std::move(log.points);
+    log.points.clear();
+    begins.push_back(points.size());
+    for (size_t d = 0; d + 1 < begins.size(); ++d) {
+        TrackLog drive = log;
+        drive.drive = static_cast<int32_t>(d + 1);
+        drive.drives = static_cast<int32_t>(begins.size() - 1);
+        drive.points.assign(
+            std::make_move_iterator(points.begin() + static_cast<std::ptrdiff_t>(begins[d])),
+            std::make_move_iterator(points.begin() + static_cast<std::ptrdiff_t>(begins[d + 1])));
+        if (drive.drive < drive.drives) {
+            drive.cutOff = false;
+            drive.closed = true;
+            drive.stillOpen = false;
+            drive.tooLarge = false;
+        }
+        if (drive.drive > 1) {
+            drive.damagedRecords = 0;
+        }
+        finishTrack(drive, settings);
+        drives.push_back(std::move(drive));
+    }
+    return drives;
+}
 
 void finishTrack(TrackLog& log, const Settings& settings) {
     int64_t elapsed = 0;

@@ -51,6 +51,34 @@ TEST(ReportTrack, LegsAreMovingStoppedOrGapsByTheLogPeriod) {
     EXPECT_NEAR(f.topSpeedKmh, 36.0, 0.01);
 }
 
+TEST(ReportTrack, TheReceiversSpeedTellsAStandstillFromTheJitterOfItsPositions) {
+    struct Row {
+        const char* legend;
+        bool hasSpeed;
+        double speedKmh;
+        int64_t stoppedSeconds;
+    };
+    const Row rows[] = {{"speed 0", true, 0.0, 10},
+                        {"speed 1 km/h", true, 1.0, 10},
+                        {"speed 8 km/h", true, 8.0, 0},
+                        {"no speed", false, 0.0, 0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        TrackLog log;
+        // One point a second, 3 m to and fro: 10.8 km/h by the positions; a label of its own
+        // at second 3 gives a second point then.
+        for (const int64_t second : {0, 1, 2, 3, 3, 4, 5, 6, 7, 8, 9, 10}) {
+            log.points.push_back(at(second % 2 == 0 ? 0.0 : 3.0, second, 300));
+            log.points.back().hasSpeed = row.hasSpeed;
+            log.points.back().speedKmh = row.speedKmh;
+        }
+        Settings settings;
+        settings.trackperiod = 1;
+        finishTrack(log, settings);
+        EXPECT_EQ(profileOf(log, settings).figures.stoppedSeconds, row.stoppedSeconds);
+    }
+}
+
 TEST(ReportTrack, APeriodThatRepeatsInTheLogOutweighsTheCardsNewerOne) {
     TrackLog log;
     for (const int64_t seconds : {0, 60, 120, 180, 210, 240, 330}) {

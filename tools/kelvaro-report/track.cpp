@@ -14,8 +14,10 @@ namespace kelvaro::report {
 namespace {
 
 constexpr int64_t kSecondsPerDay = 86400;
-// Slower than a walk over a whole leg: the car stood.
-constexpr double kStandingMetresPerSecond = 2.0 / 3.6;
+// Slower than a walk at both ends of a leg by the receiver, else over the whole leg by the
+// positions: the car stood. A standing receiver's positions wander a few metres, so its own
+// speed is the better judge where the log holds it.
+constexpr double kStandingKmh = 2.0;
 constexpr int64_t kShortestStop = 5;
 // Slopes of shorter legs are rounding noise of the altitudes.
 constexpr double kShortestSlopeLeg = 20.0;
@@ -57,6 +59,13 @@ void keepRealStops(const std::vector<LoggedPoint>& points, std::vector<Leg>& leg
         }
         i = end;
     }
+}
+
+bool standing(const LoggedPoint& from, const LoggedPoint& to, double metresPerSecond) {
+    if (from.hasSpeed && to.hasSpeed) {
+        return std::max(from.speedKmh, to.speedKmh) < kStandingKmh;
+    }
+    return metresPerSecond * 3.6 < kStandingKmh;
 }
 
 double legMetres(const LoggedPoint& from, const LoggedPoint& to) {
@@ -184,7 +193,10 @@ TrackProfile profileOf(const TrackLog& log, const Settings& settings) {
         profile.distanceMetres[i] = profile.distanceMetres[i - 1] + legLength[i];
         if (seconds > longest) {
             profile.legs[i] = Leg::NoFix;
-        } else if (seconds > 0 && legLength[i] / seconds < kStandingMetresPerSecond) {
+        } else if (seconds > 0 && standing(points[i - 1], points[i], legLength[i] / seconds)) {
+            profile.legs[i] = Leg::Stopped;
+        } else if (seconds == 0 && i > 1 && profile.legs[i - 1] == Leg::Stopped) {
+            // Two points of one second (a label of its own) do not break a stop.
             profile.legs[i] = Leg::Stopped;
         }
     }

@@ -191,6 +191,21 @@ TEST(ReportReaders, DamagedRecordsAreLeftOutAndCounted) {
     EXPECT_EQ(readCsv(csv, Settings{}).points[0].label, "Start, \"here\"");
 }
 
+TEST(ReportReaders, AnNmeaPointBeforeTheFirstDateTakesThatDate) {
+    const std::string rows[] = {
+        "$GPGGA,074209.00,4759.8473,N,00750.4309,E,1,09,1.0,276.0,M,49.5,M,,*6C\n"
+        "$GPRMC,074210.00,A,4759.8473,N,00750.4309,E,0.02,24.53,120624,,,A*64\n",
+        "$GPGGA,235959.00,4759.8473,N,00750.4309,E,1,09,1.0,276.0,M,49.5,M,,*65\n"
+        "$GPRMC,000000.00,A,4759.8473,N,00750.4309,E,0.02,24.53,130624,,,A*65\n",
+    };
+    for (const std::string& text : rows) {
+        const TrackLog log = readNmea(text, Settings{});
+        ASSERT_EQ(log.points.size(), 2u);
+        EXPECT_TRUE(log.points[0].hasUtc);
+        EXPECT_EQ(log.points[1].utcSeconds - log.points[0].utcSeconds, 1);
+    }
+}
+
 TEST(ReportReaders, TripSummaryLinesAreTakenApartAroundTheirCaptions) {
     struct Row {
         const char* legend;

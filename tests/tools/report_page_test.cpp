@@ -48,5 +48,32 @@ TEST(ReportPage, ACardWithoutLogsSaysSoAndNamesWhatItCouldNotRead) {
     EXPECT_NE(page.find("the program's defaults"), std::string::npos);
 }
 
+TEST(ReportPage, TheFiguresShowTheLocalDateBesideTheLocalTime) {
+    struct Row {
+        double gmtoffset;
+        const char* start;
+        const char* end;
+    };
+    // The midnight drive: 23:56 UTC on 30/06/2024 to 00:04 UTC on 01/07/2024.
+    for (const Row& row : {Row{5.5, "01/07/2024 05:26:00", "01/07/2024 05:34:00"},
+                           Row{-5.0, "30/06/2024 18:56:00", "30/06/2024 19:04:00"}}) {
+        SCOPED_TRACE(row.gmtoffset);
+        ReportInput input;
+        input.settings.gmtoffset = row.gmtoffset;
+        input.logs.emplace_back();
+        for (const int64_t utc : {1719791760, 1719792240}) {
+            LoggedPoint p;
+            p.lat = 48.0;
+            p.hasUtc = true;
+            p.utcSeconds = utc;
+            input.logs[0].points.push_back(p);
+        }
+        finishLogs(&input);
+        const std::string page = reportPage(input);
+        EXPECT_NE(page.find(std::string("<th>Start</th><td>") + row.start), std::string::npos);
+        EXPECT_NE(page.find(std::string("<th>End</th><td>") + row.end), std::string::npos);
+    }
+}
+
 }  // namespace
 }  // namespace kelvaro::report

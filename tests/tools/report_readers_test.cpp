@@ -191,6 +191,36 @@ TEST(ReportReaders, DamagedRecordsAreLeftOutAndCounted) {
     EXPECT_EQ(readCsv(csv, Settings{}).points[0].label, "Start, \"here\"");
 }
 
+TEST(ReportReaders, APartOfAnOpenLogCutInsideARecordIsCutOffNotDamaged) {
+    const std::string point =
+        " lon=\"7.84051\" lat=\"47.99745\"><name></name><time>2024-06-12T07:42:10Z</time>";
+    test::TempRoot root;
+    root.write("/tm.gpx", "<gpx>\n<rte>\n");
+    root.write("/tm.gpx.rte", "<wpt" + point.substr(0, 20));  // the power cut
+    root.write("/tm.gpx.trk", "\t\t<trkpt" + point + "</trkpt>\n");
+    ReportInput input;
+    addFile(root.path("/tm.gpx"), &input);
+    ASSERT_EQ(input.logs.size(), 1u);
+    EXPECT_TRUE(input.logs[0].cutOff);
+    EXPECT_EQ(input.logs[0].damagedRecords, 0);
+    EXPECT_EQ(input.logs[0].points.size(), 1u);
+}
+
+TEST(ReportReaders, AnNmeaPointBeforeTheFirstDateTakesThatDate) {
+    const std::string rows[] = {
+        "$GPGGA,074209.00,4759.8473,N,00750.4309,E,1,09,1.0,276.0,M,49.5,M,,*6C\n"
+        "$GPRMC,074210.00,A,4759.8473,N,00750.4309,E,0.02,24.53,120624,,,A*64\n",
+        "$GPGGA,235959.00,4759.8473,N,00750.4309,E,1,09,1.0,276.0,M,49.5,M,,*65\n"
+        "$GPRMC,000000.00,A,4759.8473,N,00750.4309,E,0.02,24.53,130624,,,A*65\n",
+    };
+    for (const std::string& text : rows) {
+        const TrackLog log = readNmea(text, Settings{});
+        ASSERT_EQ(log.points.size(), 2u);
+        EXPECT_TRUE(log.points[0].hasUtc);
+        EXPECT_EQ(log.points[1].utcSeconds - log.points[0].utcSeconds, 1);
+    }
+}
+
 TEST(ReportReaders, TripSummaryLinesAreTakenApartAroundTheirCaptions) {
     struct Row {
         const char* legend;

@@ -41,11 +41,19 @@ void addLog(const std::string& path, LogFormat format, ReportInput* input) {
     // An open GPX or KML log keeps its waypoints and track points in two parts until its
     // end joins them onto the main file.
     bool parts = false;
+    bool partCut = false;
     if (format == LogFormat::Gpx || format == LogFormat::Kml) {
         for (const char* suffix : {".rte", ".trk"}) {
             std::string part;
             bool partTooLarge = false;
             if (isFile(path + suffix) && readFileBounded(path + suffix, &part, &partTooLarge)) {
+                // What ends inside a line before the next part was cut there (a power cut
+                // during a write): that line is left out, not glued onto the part's first.
+                if (!text.empty() && text.back() != '\n') {
+                    const size_t lineEnd = text.find_last_of('\n');
+                    text.resize(lineEnd == std::string::npos ? 0 : lineEnd + 1);
+                    partCut = true;
+                }
                 text += part;
                 parts = true;
                 tooLarge = tooLarge || partTooLarge;
@@ -56,6 +64,7 @@ void addLog(const std::string& path, LogFormat format, ReportInput* input) {
     log.name = baseName(path);
     log.stillOpen = parts && !log.closed;
     log.tooLarge = log.tooLarge || tooLarge;
+    log.cutOff = log.cutOff || partCut;
     input->logs.push_back(std::move(log));
 }
 
@@ -188,9 +197,13 @@ void addFile(const std::string& path, ReportInput* input) {
 }
 
 void finishLogs(ReportInput* input) {
+    std::vector<TrackLog> drives;
     for (TrackLog& log : input->logs) {
-        finishTrack(log, input->settings);
+        for (TrackLog& drive : drivesOf(std::move(log), input->settings)) {
+            drives.push_back(std::move(drive));
+        }
     }
+    input->logs = std::move(drives);
 }
 
 }  // namespace kelvaro::report

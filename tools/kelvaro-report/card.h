@@ -38,7 +38,7 @@ struct ReportInput {
 // whose parts lie beside it is read with them, as its end will join them.
 void addFile(const std::string& path, ReportInput* input);
 
-// Every log's times made ready once the settings are known.
+// Every log split into its drives and their times made ready once the settings are known.
 void finishLogs(ReportInput* input);
 
 }  // namespace kelvaro::report

@@ -2,6 +2,7 @@
 // $GPRMC,074210.00,A,4759.8473,N,00750.4309,E,0.02,24.53,120624,,,A*64
 // $GPGGA,074210.00,4759.8473,N,00750.4309,E,1,09,1.0,276.0,M,49.5,M,,*64
 // $GPVTG,24.53,T,,M,0.02,N,0.03,K,A*0C
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -228,6 +229,15 @@ TrackLog readNmea(std::string_view text, const Settings& settings) {
         }
     }
     emit();
+    // Points before the first date (a GGA alone) take it, the day before when their clock is
+    // later than its point's.
+    const auto dated = std::find_if(log.points.begin(), log.points.end(),
+                                    [](const LoggedPoint& p) { return p.hasUtc; });
+    for (auto p = log.points.begin(); dated != log.points.end() && p != dated; ++p) {
+        p->hasUtc = true;
+        p->utcSeconds = dated->utcSeconds - dated->localSecondOfDay + p->localSecondOfDay -
+                        (p->localSecondOfDay > dated->localSecondOfDay ? 86400 : 0);
+    }
     return log;
 }
 

@@ -1,5 +1,6 @@
 #include "tools/kelvaro-report/page.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "tools/kelvaro-report/charts.h"
@@ -56,8 +57,10 @@ std::string utcDate(int64_t utcSeconds) {
     return text;
 }
 
-std::string when(const LoggedPoint& p) {
-    return (p.hasUtc ? utcDate(p.utcSeconds) + " " : std::string()) + clock(p.localSecondOfDay);
+// The local date and time: the date of the UTC time shifted by the card's offset.
+std::string when(const LoggedPoint& p, double gmtoffset) {
+    const int64_t local = p.utcSeconds + std::llround(gmtoffset * 3600.0);
+    return (p.hasUtc ? utcDate(local) + " " : std::string()) + clock(p.localSecondOfDay);
 }
 
 std::string position(double lat, double lon) {
@@ -159,7 +162,7 @@ std::string notes(const TrackLog& log) {
     return out;
 }
 
-std::string figuresTable(const TrackLog& log, const TrackProfile& profile,
+std::string figuresTable(const TrackLog& log, const TrackProfile& profile, const Settings& settings,
                          const DisplayUnits& units) {
     const TrackFigures& f = profile.figures;
     const LoggedPoint& first = log.points.front();
@@ -167,10 +170,11 @@ std::string figuresTable(const TrackLog& log, const TrackProfile& profile,
     const std::string speed = std::string(" ") + units.speed;
     const std::string altitude = std::string(" ") + units.altitude;
     std::string out = "<table class=\"figures\">\n";
-    out += row("Start", when(first)) + row("End", when(last)) +
-           row("Duration", duration(f.durationSeconds)) +
-           row("Distance", format("%.1f", f.distanceMetres / 1000.0 * units.perKilometre) + " " +
-                               units.distance);
+    out +=
+        row("Start", when(first, settings.gmtoffset)) + row("End", when(last, settings.gmtoffset)) +
+        row("Duration", duration(f.durationSeconds)) +
+        row("Distance",
+            format("%.1f", f.distanceMetres / 1000.0 * units.perKilometre) + " " + units.distance);
     out += row("Moving", duration(f.movingSeconds)) +
            row("Stopped", duration(f.stoppedSeconds) + " (" + std::to_string(f.stops) +
                               (f.stops == 1 ? " stop)" : " stops)")) +
@@ -220,14 +224,17 @@ std::string marksTable(const TrackLog& log) {
 std::string trackSection(const TrackLog& log, const Settings& settings, size_t index) {
     const DisplayUnits units = displayUnits(settings.units);
     std::string out = "<section class=\"track\" id=\"track-" + std::to_string(index + 1) +
-                      "\">\n<h3>" + htmlText(log.name) + " (" + formatName(log.format) +
-                      ")</h3>\n" + notes(log);
+                      "\">\n<h3>" + htmlText(log.name) + " (" + formatName(log.format) + ")" +
+                      (log.drives > 1 ? ", drive " + std::to_string(log.drive) + " of " +
+                                            std::to_string(log.drives)
+                                      : std::string()) +
+                      "</h3>\n" + notes(log);
     if (log.points.empty()) {
         return out + "<p>No point could be read.</p>\n</section>\n";
     }
     const TrackProfile profile = profileOf(log, settings);
     out += "<div class=\"pair\">\n" + outlineSvg(log, profile, units) +
-           figuresTable(log, profile, units) + "</div>\n";
+           figuresTable(log, profile, settings, units) + "</div>\n";
     out += "<h4>Speed over time</h4>\n" + speedSvg(log, profile, units);
     if (log.altitudesLogged) {
         out +=

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <map>
 
 #include "position/geodesy.h"
@@ -13,11 +14,15 @@ namespace kelvaro::report {
 namespace {
 
 constexpr int64_t kSecondsPerDay = 86400;
-// Slower than a walk over a whole leg: the car stood.
-constexpr double kStandingMetresPerSecond = 2.0 / 3.6;
+// Slower than a walk at both ends of a leg by the receiver, else over the whole leg by the
+// positions: the car stood. A standing receiver's positions wander a few metres, so its own
+// speed is the better judge where the log holds it.
+constexpr double kStandingKmh = 2.0;
 constexpr int64_t kShortestStop = 5;
 // Slopes of shorter legs are rounding noise of the altitudes.
 constexpr double kShortestSlopeLeg = 20.0;
+// Longer without a point, the car was parked: the next point begins another drive.
+constexpr int64_t kLongestPause = 1800;
 // Without a log period, only a leg longer than this is taken for a loss of fix.
 constexpr int64_t kLongestLegWithoutPeriod = 600;
 
@@ -56,11 +61,70 @@ void keepRealStops(const std::vector<LoggedPoint>& points, std::vector<Leg>& leg
     }
 }
 
+bool standing(const LoggedPoint& from, const LoggedPoint& to, double metresPerSecond) {
+    if (from.hasSpeed && to.hasSpeed) {
+        return std::max(from.speedKmh, to.speedKmh) < kStandingKmh;
+    }
+    return metresPerSecond * 3.6 < kStandingKmh;
+}
+
 double legMetres(const LoggedPoint& from, const LoggedPoint& to) {
     return distanceMetres(from.lon, from.lat, to.lon, to.lat);
 }
 
+// "Start : " of a label "Start : 12/06/2024 08:42:10", the caption of the log's start and
+// stop points; empty for other labels.
+std::string eventCaption(const std::string& label) {
+    const size_t at = label.find(" : ");
+    if (at == std::string::npos || at == 0 || label.size() < at + 13 || label[at + 5] != '/' ||
+        label[at + 8] != '/') {
+        return std::string();
+    }
+    return label.substr(0, at + 3);
+}
+
 }  // namespace
+
+std::vector<TrackLog> drivesOf(TrackLog log, const Settings& settings) {
+    finishTrack(log, settings);
+    const std::string start =
+        log.points.empty() ? std::string() : eventCaption(log.points.front().label);
+    std::vector<size_t> begins = {0};
+    for (size_t i = 1; i < log.points.size(); ++i) {
+        if ((!start.empty() && eventCaption(log.points[i].label) == start) ||
+            log.points[i].seconds - log.points[i - 1].seconds > kLongestPause) {
+            begins.push_back(i);
+        }
+    }
+    std::vector<TrackLog> drives;
+    if (begins.size() == 1) {
+        drives.push_back(std::move(log));
+        return drives;
+    }
+    std::vector<LoggedPoint> points = std::move(log.points);
+    log.points.clear();
+    begins.push_back(points.size());
+    for (size_t d = 0; d + 1 < begins.size(); ++d) {
+        TrackLog drive = log;
+        drive.drive = static_cast<int32_t>(d + 1);
+        drive.drives = static_cast<int32_t>(begins.size() - 1);
+        drive.points.assign(
+            std::make_move_iterator(points.begin() + static_cast<std::ptrdiff_t>(begins[d])),
+            std::make_move_iterator(points.begin() + static_cast<std::ptrdiff_t>(begins[d + 1])));
+        if (drive.drive < drive.drives) {
+            drive.cutOff = false;
+            drive.closed = true;
+            drive.stillOpen = false;
+            drive.tooLarge = false;
+        }
+        if (drive.drive > 1) {
+            drive.damagedRecords = 0;
+        }
+        finishTrack(drive, settings);
+        drives.push_back(std::move(drive));
+    }
+    return drives;
+}
 
 void finishTrack(TrackLog& log, const Settings& settings) {
     int64_t elapsed = 0;
@@ -129,7 +193,10 @@ TrackProfile profileOf(const TrackLog& log, const Settings& settings) {
         profile.distanceMetres[i] = profile.distanceMetres[i - 1] + legLength[i];
         if (seconds > longest) {
             profile.legs[i] = Leg::NoFix;
-        } else if (seconds > 0 && legLength[i] / seconds < kStandingMetresPerSecond) {
+        } else if (seconds > 0 && standing(points[i - 1], points[i], legLength[i] / seconds)) {
+            profile.legs[i] = Leg::Stopped;
+        } else if (seconds == 0 && i > 1 && profile.legs[i - 1] == Leg::Stopped) {
+            // Two points of one second (a label of its own) do not break a stop.
             profile.legs[i] = Leg::Stopped;
         }
     }

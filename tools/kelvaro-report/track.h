@@ -42,6 +42,8 @@ struct TrackLog {
     bool marksWaypoints = false;   // the format tells waypoints from other points
     bool speedsLogged = false;     // else speeds come from positions and times
     bool altitudesLogged = false;  // else there is no altitude profile
+    int32_t drive = 1;             // of the drives that the file holds
+    int32_t drives = 1;
 };
 
 // One line of the trip summary, its texts as written.
@@ -107,6 +109,13 @@ struct TrackProfile {
 // Orders the times: elapsed seconds from the first point for every point, and the local
 // time of day for logs that hold UTC, shifted by the card's offset as the program shifts it.
 void finishTrack(TrackLog& log, const Settings& settings);
+
+// The drives of a log, each finished: a log the program keeps for a whole day (CSV, ITN,
+// NMEA) holds every drive of the day. A drive begins at a point that bears the start label
+// of the log's first point ("Start : 12/06/2024 08:42:10") or after more than half an hour
+// without a point. What the file says of its end (cut off, too large) goes with the last
+// drive, the count of its damaged records with the first.
+[[nodiscard]] std::vector<TrackLog> drivesOf(TrackLog log, const Settings& settings);
 
 // The longest time between two points that the card's log period explains: longer legs
 // are losses of fix (the period stands still while there is no fix).

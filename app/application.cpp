@@ -93,7 +93,16 @@ void startApplication(Application& app) {
     app.loop.fullRedraw = false;
 
     app.texts = std::make_unique<LanguageTexts>();
-    loadLanguage(*app.texts, kApplicationFolder, settings.language);
+    // A language that names no file (saved by an older version as "english.lng.lng", or a
+    // file deleted since) would leave every label blank: the default one stands in, and
+    // becomes the setting, so that setup shows it and the next write names a file.
+    if (!loadLanguage(*app.texts, kApplicationFolder, settings.language)) {
+        const std::string fallback = Settings{}.language;
+        if (loadLanguage(*app.texts, kApplicationFolder, fallback)) {
+            liveSettings.language = fallback;
+            workingSettings.language = fallback;
+        }
+    }
     app.compassPoints = buildCompassPoints(*app.texts);
 
     app.loop.autologDone = false;

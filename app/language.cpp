@@ -123,10 +123,10 @@ std::string literalLabel(const char* text, const char* number) {
 
 }  // namespace
 
-void loadLanguage(LanguageTexts& texts, const std::string& directory, const std::string& fileName) {
+bool loadLanguage(LanguageTexts& texts, const std::string& directory, const std::string& fileName) {
     int fd = -1;
     if (!openRegularFile(platform::devicePath(directory + "/" + fileName), &fd)) {
-        return;
+        return false;
     }
     std::memset(texts.texts, 0, sizeof texts.texts);
 
@@ -157,6 +157,7 @@ void loadLanguage(LanguageTexts& texts, const std::string& directory, const std:
         line.store(texts.texts[taken]);
     }
     ::close(fd);
+    return true;
 }
 
 const char* text(const LanguageTexts& texts, int32_t number) {

@@ -22,8 +22,9 @@ struct LanguageTexts {
 
 // Reads directory + "/" + fileName (a device path). Each line holding a comma gives the
 // next text: everything after the first comma, without the line's carriage return, cut
-// to 63 characters. A file that cannot be opened leaves the texts as they were.
-void loadLanguage(LanguageTexts& texts, const std::string& directory, const std::string& fileName);
+// to 63 characters. A file that cannot be opened leaves the texts as they were and gives
+// false.
+bool loadLanguage(LanguageTexts& texts, const std::string& directory, const std::string& fileName);
 
 // The text of number n; the empty text for a number outside 0-109.
 [[nodiscard]] const char* text(const LanguageTexts& texts, int32_t number);

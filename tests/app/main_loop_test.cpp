@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "app/language.h"
 #include "app/settings.h"
 #include "platform/simulated_platform.h"
 #include "position/gps_feed.h"
@@ -173,6 +174,16 @@ TEST_F(MainLoop, AFixThatNoSentenceRenewsIsLostAfterThreeSeconds) {
         runTurn(app_);
         EXPECT_TRUE(app_.trip->fixValid) << "second " << second;
     }
+}
+
+// A language setting that names no file (as an older version saved it) gives way to the
+// default language, labels and setting both.
+TEST_F(MainLoop, ALanguageThatNamesNoFileGivesWayToTheDefaultOne) {
+    root_.write("/mnt/sdcard/kelvaro/config.txt", "language english.lng.lng\n");
+    startApplication(app_);
+    EXPECT_EQ(liveSettings.language, "english.lng");
+    EXPECT_EQ(workingSettings.language, "english.lng");
+    EXPECT_STREQ(text(*app_.texts, 10), "Distance");
 }
 
 TEST_F(MainLoop, GivesUpAfterMoreFailuresThanThirtySecondsOfTurns) {

@@ -59,7 +59,7 @@ class SdlWindow final : public Window {
 
   private:
     void handle(const SDL_Event& event, uint64_t now);
-    void handleKey(SDL_Keycode key, uint64_t now);
+    void handleKey(const SDL_Keysym& key, uint64_t now);
     // Draws the frame buffer when it changed since it was last drawn, or always.
     void present(bool always);
     void showTitle(uint64_t now);
@@ -198,7 +198,7 @@ void SdlWindow::handle(const SDL_Event& event, uint64_t now) {
             break;
         case SDL_KEYDOWN:
             if (event.key.repeat == 0) {
-                handleKey(event.key.keysym.sym, now);
+                handleKey(event.key.keysym, now);
             }
             break;
         case SDL_MOUSEBUTTONDOWN:
@@ -221,16 +221,25 @@ void SdlWindow::handle(const SDL_Event& event, uint64_t now) {
     }
 }
 
-void SdlWindow::handleKey(SDL_Keycode key, uint64_t now) {
-    switch (key) {
+void SdlWindow::handleKey(const SDL_Keysym& key, uint64_t now) {
+    // The rates sit on the keys 1 to 4 of the top row or of the keypad, wherever the
+    // keyboard's layout puts its digits (on an AZERTY layout those keys give "&" to "'").
+    const SDL_Scancode code = key.scancode;
+    int rate = -1;
+    if (key.sym >= SDLK_1 && key.sym <= SDLK_4) {
+        rate = key.sym - SDLK_1;
+    } else if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_4) {
+        rate = code - SDL_SCANCODE_1;
+    } else if (code >= SDL_SCANCODE_KP_1 && code <= SDL_SCANCODE_KP_4) {
+        rate = code - SDL_SCANCODE_KP_1;
+    }
+    if (rate >= 0) {
+        pace_.setRate(kWindowRates[rate], now, realMicroseconds());
+        return;
+    }
+    switch (key.sym) {
         case SDLK_SPACE:
             pace_.togglePause(now, realMicroseconds());
-            break;
-        case SDLK_1:
-        case SDLK_2:
-        case SDLK_3:
-        case SDLK_4:
-            pace_.setRate(kWindowRates[key - SDLK_1], now, realMicroseconds());
             break;
         case SDLK_F12:
             writeWindowFrame(now);

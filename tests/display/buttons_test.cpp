@@ -25,6 +25,15 @@ constexpr Color565 kBlue = 0x001F;
 constexpr Color565 kWhite = 0xFFFF;
 constexpr Color565 kBlack = 0x0000;
 
+// The bold font, which the buttons' labels use, in the skin of the root: false when the
+// Liberation fonts are not installed.
+bool withBoldFont(const test::TempRoot& root) {
+    const std::string bold = "/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf";
+    std::error_code error;
+    return test::makeFolders(root.path("/mnt/sdcard/skin")) &&
+           std::filesystem::copy_file(bold, root.path("/mnt/sdcard/skin/Arialbd.ttf"), error);
+}
+
 TEST(HotZones, FirstZoneHoldingThePointWinsCornersIncluded) {
     HotZoneList list;
     EXPECT_EQ(hitZone(list, 0, 0), kNoZone);
@@ -107,15 +116,10 @@ TEST(BevelButton, ZoneKeepsTheFirstRectangle) {
 // Drawn through its memo, a button leaves the pixels of a fresh drawing whatever changed
 // since the last one: what lies under it, its text, its place or its colours.
 TEST(BevelButton, TheMemoDrawsWhatAFreshDrawingDraws) {
-    const std::string fonts = "/usr/share/fonts/truetype/liberation/";
-    std::error_code error;
-    if (!std::filesystem::exists(fonts + "LiberationSans-Bold.ttf", error)) {
+    test::TempRoot root;
+    if (!withBoldFont(root)) {
         GTEST_SKIP() << "Liberation fonts are not installed";
     }
-    test::TempRoot root;
-    test::makeFolders(root.path("/mnt/sdcard/skin"));
-    std::filesystem::copy_file(fonts + "LiberationSans-Bold.ttf",
-                               root.path("/mnt/sdcard/skin/Arialbd.ttf"), error);
     BareScreen bare(320, 240);
     initFonts();
     struct Row {
@@ -298,15 +302,10 @@ TEST(Keypad, ColoursOfScreenEntryAndKeys) {
 
 // With the fonts the labels land inside their buttons.
 TEST(Keypad, LabelsAreDrawnOnTheFaces) {
-    const std::string fonts = "/usr/share/fonts/truetype/liberation/";
-    std::error_code error;
-    if (!std::filesystem::exists(fonts + "LiberationSans-Bold.ttf", error)) {
+    test::TempRoot root;
+    if (!withBoldFont(root)) {
         GTEST_SKIP() << "Liberation fonts are not installed";
     }
-    test::TempRoot root;
-    test::makeFolders(root.path("/mnt/sdcard/skin"));
-    std::filesystem::copy_file(fonts + "LiberationSans-Bold.ttf",
-                               root.path("/mnt/sdcard/skin/Arialbd.ttf"), error);
     BareScreen bare(320, 240);
     initFonts();
     Keypad keypad = makeKeypad();

@@ -1,5 +1,6 @@
 #include "tools/kelvaro-report/page.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -57,9 +58,11 @@ std::string utcDate(int64_t utcSeconds) {
     return text;
 }
 
-// The local date and time: the date of the UTC time shifted by the card's offset.
+// The local date and time: the date of the UTC time shifted by the card's offset, which a
+// damaged configuration may make any number.
 std::string when(const LoggedPoint& p, double gmtoffset) {
-    const int64_t local = p.utcSeconds + std::llround(gmtoffset * 3600.0);
+    const double hours = std::isfinite(gmtoffset) ? std::clamp(gmtoffset, -24.0, 24.0) : 0.0;
+    const int64_t local = p.utcSeconds + std::llround(hours * 3600.0);
     return (p.hasUtc ? utcDate(local) + " " : std::string()) + clock(p.localSecondOfDay);
 }
 

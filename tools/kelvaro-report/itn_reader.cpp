@@ -2,7 +2,8 @@
 // 784051|4799745|08:42:10 - Start : 12/06/2024 08:42:10 - 278.4 m - 0.0 km - 0 km/h - 8|0|
 // longitude and latitude in 1/100000 degree, then the description: local time, the label
 // when there is one, the altitude and by the records setting the distance, the speed and
-// the satellites, each figure with its unit text, in the card's units.
+// the satellites, each figure with its unit text. A figure is read in the units its text
+// names, else in the card's units.
 #include <string>
 #include <vector>
 
@@ -50,14 +51,16 @@ bool readPoint(std::string_view line, const Settings& settings, LoggedPoint* p) 
     p->lat = static_cast<double>(*lat) / 100000.0;
     p->localSecondOfDay = *clock;
     p->hasAltitude = true;
-    p->altitudeMetres = *altitude / altitudeFactor(settings.units);
+    const Units altitudeUnits = altitudeUnitsOf(pieces[altitudeAt], settings.units);
+    p->altitudeMetres = *altitude / altitudeFactor(altitudeUnits);
     for (size_t i = 1; i < altitudeAt; ++i) {
         p->label += (i > 1 ? " - " : "") + std::string(pieces[i]);
     }
     if (figures == 4) {
         if (const auto speed = numberBeforeUnit(pieces[altitudeAt + 2])) {
             p->hasSpeed = true;
-            p->speedKmh = *speed / speedFactor(settings.units);
+            const Units speedUnits = speedUnitsOf(pieces[altitudeAt + 2], settings.units);
+            p->speedKmh = *speed / speedFactor(speedUnits);
         }
     }
     return true;

@@ -80,7 +80,7 @@ bool readTrackPoint(const Placemark& mark, const Settings& settings, LoggedPoint
     p->label = description.label;
     if (const auto speed = numberBeforeUnit(description.speed)) {
         p->hasSpeed = true;
-        p->speedKmh = *speed / speedFactor(settings.units);
+        p->speedKmh = *speed / speedFactor(speedUnitsOf(description.speed, settings.units));
     }
     *key = std::string(mark.coordinates) + " " + description.clock;
     return true;

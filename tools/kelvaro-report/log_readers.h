@@ -21,10 +21,11 @@ constexpr size_t kMostPoints = 200000;
 [[nodiscard]] TrackLog readGpx(std::string_view text);
 
 // KML: the placemarks of the track folder; those of the waypoint folder mark waypoints.
-// Speeds in the descriptions are in the card's units.
+// Speeds in the descriptions are read in the units their texts name, else the card's.
 [[nodiscard]] TrackLog readKml(std::string_view text, const Settings& settings);
 
-// CSV and ITN hold the figures in the card's units and only the local time of day.
+// CSV and ITN hold only the local time of day. CSV figures are in the card's units; ITN
+// figures in the units their texts name, else the card's.
 [[nodiscard]] TrackLog readCsv(std::string_view text, const Settings& settings);
 [[nodiscard]] TrackLog readItn(std::string_view text, const Settings& settings);
 

@@ -229,4 +229,32 @@ double altitudeFactor(Units units) {
     return units == Units::English ? kFeetPerMetre : 1.0;
 }
 
+namespace {
+
+std::string_view unitWordOf(std::string_view figure) {
+    const size_t blank = figure.find(' ');
+    return blank == std::string_view::npos ? std::string_view() : figure.substr(blank + 1);
+}
+
+}  // namespace
+
+Units altitudeUnitsOf(std::string_view figure, Units card) {
+    const std::string_view word = unitWordOf(figure);
+    if (word == "m") {
+        return Units::Metric;  // nautic altitudes too are metres
+    }
+    return word == "ft" ? Units::English : card;
+}
+
+Units speedUnitsOf(std::string_view figure, Units card) {
+    const std::string_view word = unitWordOf(figure);
+    if (word == "km/h") {
+        return Units::Metric;
+    }
+    if (word == "mph") {
+        return Units::English;
+    }
+    return word == "kn" || word == "nd" ? Units::Nautic : card;
+}
+
 }  // namespace kelvaro::report

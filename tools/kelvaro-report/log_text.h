@@ -62,4 +62,11 @@ void readPointLines(std::string_view text, std::string_view header, LineReader r
 [[nodiscard]] double speedFactor(Units units);
 [[nodiscard]] double altitudeFactor(Units units);
 
+// The units whose unit word follows a figure's number ("905 ft", "24 mph", "21 kn"), by the
+// words of the program's language files; `card`, the card's units, for a figure without a
+// word or with another one. Altitudes are metres ("m") or feet ("ft"), speeds km/h, mph or
+// knots ("kn", "nd").
+[[nodiscard]] Units altitudeUnitsOf(std::string_view figure, Units card);
+[[nodiscard]] Units speedUnitsOf(std::string_view figure, Units card);
+
 }  // namespace kelvaro::report

@@ -13,28 +13,29 @@
 #include "tests/support/temp_root.h"
 #include "tools/kelvaro-report/card.h"
 #include "tools/kelvaro-report/log_readers.h"
+#include "tools/kelvaro-report/log_text.h"
 
 namespace kelvaro::report {
 namespace {
 
 constexpr const char* kFormats[] = {"gpx", "kml", "csv", "itn", "nmea"};
 
-// The fix-loss drive logged every 5 seconds in miles, mph and feet: a loss of fix in the
-// tunnel, a stop at the end, and a log left open at the exit.
+// The fix-loss drive logged every 5 seconds, by default in miles, mph and feet: a loss of fix
+// in the tunnel, a stop at the end, and a log left open at the exit.
 struct DriveCard {
     test::TempRoot root;
     ReportInput input;
     std::string logPath;
 };
 
-const DriveCard& driveIn(const std::string& format) {
+const DriveCard& driveIn(const std::string& format, const std::string& units = "english") {
     static std::map<std::string, std::unique_ptr<DriveCard>> cards;
-    std::unique_ptr<DriveCard>& card = cards[format];
+    std::unique_ptr<DriveCard>& card = cards[format + " " + units];
     if (!card) {
         card = std::make_unique<DriveCard>();
         card->root.write(
             "/mnt/sdcard/kelvaro/config.txt",
-            "autologging yes\ntrackperiod 5\nunits english\ntrackformat " + format + "\n");
+            "autologging yes\ntrackperiod 5\nunits " + units + "\ntrackformat " + format + "\n");
         test::runSimulator({"--nmea", test::dataFile("drives/fix-loss.nmea")}, card->root.root());
         EXPECT_TRUE(readCard(card->root.path("/mnt/sdcard"), &card->input));
         finishLogs(&card->input);
@@ -55,6 +56,19 @@ const TrackLog& onlyLog(const DriveCard& card) {
     static const TrackLog none;
     EXPECT_EQ(card.input.logs.size(), 1u);
     return card.input.logs.empty() ? none : card.input.logs.front();
+}
+
+// The log's text; an open GPX or KML log as its end will join it: main file, waypoints, track.
+std::string logText(const DriveCard& card) {
+    std::string text;
+    for (const char* part : {"", ".rte", ".trk"}) {
+        std::string partText;
+        bool tooLarge = false;
+        if (readFileBounded(card.logPath + part, &partText, &tooLarge)) {
+            text += partText;
+        }
+    }
+    return text;
 }
 
 class ReportFormats : public ::testing::TestWithParam<const char*> {};
@@ -107,15 +121,7 @@ TEST_P(ReportFormats, OneDriveGivesTheTrackAndProfilesOfItsGpxLog) {
 TEST_P(ReportFormats, ALogCutInsideARecordKeepsThePointsBeforeTheCut) {
     const DriveCard& card = driveIn(GetParam());
     const TrackLog& whole = onlyLog(card);
-    // An open GPX or KML log as its end will join it: main file, waypoints, track.
-    std::string text;
-    for (const char* part : {"", ".rte", ".trk"}) {
-        std::string partText;
-        bool tooLarge = false;
-        if (readFileBounded(card.logPath + part, &partText, &tooLarge)) {
-            text += partText;
-        }
-    }
+    const std::string text = logText(card);
     LogFormat logFormat;
     ASSERT_TRUE(formatOfName(card.logPath, &logFormat));
     for (const double share : {0.6, 0.85}) {
@@ -135,6 +141,35 @@ INSTANTIATE_TEST_SUITE_P(Logs, ReportFormats, ::testing::ValuesIn(kFormats),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                              return std::string(info.param);
                          });
+
+TEST(ReportReaders, ALogInEnglishUnitsReadWithMetricSettingsGivesTheMetricLogsFigures) {
+    for (const char* format : {"itn", "kml"}) {
+        SCOPED_TRACE(format);
+        const DriveCard& metric = driveIn(format, "metric");
+        LogFormat logFormat;
+        ASSERT_TRUE(formatOfName(metric.logPath, &logFormat));
+        TrackLog log = readTrackLog(logFormat, logText(driveIn(format)), metric.input.settings);
+        finishTrack(log, metric.input.settings);
+        // The distance waypoints fall every 2 miles in one log, every 2 km in the other.
+        std::map<int64_t, LoggedPoint> reference;
+        for (const LoggedPoint& q : onlyLog(metric).points) {
+            reference.emplace(q.seconds, q);
+        }
+        size_t matched = 0;
+        for (const LoggedPoint& p : log.points) {
+            if (const auto q = reference.find(p.seconds); q != reference.end()) {
+                SCOPED_TRACE("second " + std::to_string(p.seconds));
+                matched += 1;
+                EXPECT_NEAR(p.altitudeMetres, q->second.altitudeMetres, 0.1);
+                EXPECT_NEAR(p.speedKmh, q->second.speedKmh, 1.7);  // whole mph, whole km/h
+            }
+        }
+        EXPECT_GT(matched, log.points.size() - 5);
+    }
+    // A word no language file of the program has leaves the card's units.
+    EXPECT_EQ(speedUnitsOf("21 nd", Units::Metric), Units::Nautic);
+    EXPECT_EQ(speedUnitsOf("21 knots", Units::English), Units::English);
+}
 
 TEST(ReportReaders, DamagedRecordsAreLeftOutAndCounted) {
     const std::string gpx =

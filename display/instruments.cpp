@@ -127,7 +127,8 @@ void drawCompassRose(const DashboardGeometry& g, const InstrumentPaint& paint, C
     }
     const int32_t cx = g.compassCentre.x;
     const int32_t cy = g.compassCentre.y;
-    const int32_t top = g.infoHeight;
+    // The pointer hangs from just below the frame line over the compass, not on it.
+    const int32_t top = g.infoHeight + 1;
     for (int32_t i = -3; i <= 3; ++i) {
         drawLine(cx + i, top, cx, top + 10, paint.ink);
     }

@@ -143,16 +143,20 @@ TEST_P(DashboardOverlapTest, WidestValuesOfEveryZoneStayClearOfEachOther) {
     t.course = 292;  // "WNW"
     s.logfilename = "tm20241231_235959.kml";
     t.pointsLogged = 99999;
-    t.fixValid = false;  // "--|--"
 
     DashboardLayout& d = scene.dashboard();
     const DashboardGeometry& g = d.geometry();
     // Each hemisphere letter of a language is shown once, on its own row: the latitude and
     // the longitude never share one. The units go round with them, so that every language
-    // shows each unit; units and coordinates meet no common item.
+    // shows each unit; units and coordinates meet no common item. Without a fix the values
+    // are grey like the frame lines, with one in their own colours and the clock.
     const Units allUnits[] = {Units::Metric, Units::English, Units::Nautic};
     int32_t turn = 0;
-    for (const char* language : {"english.lng", "french.lng", "german.lng"}) {
+    for (const auto& [language, fix] : {std::pair{"english.lng", false},
+                                        {"french.lng", false},
+                                        {"german.lng", false},
+                                        {"english.lng", true}}) {
+        t.fixValid = fix;  // without it the title shows "--|--"
         scene.putLanguage(language);
         for (const Coordinates style :
              {Coordinates::Decimal, Coordinates::DegMinSec, Coordinates::DegMinute}) {
@@ -164,9 +168,10 @@ TEST_P(DashboardOverlapTest, WidestValuesOfEveryZoneStayClearOfEachOther) {
                 SCOPED_TRACE(std::string(language) + ", coordinates " +
                              std::to_string(static_cast<int>(style)) + ", units " +
                              std::to_string(static_cast<int>(units)) +
-                             (sign < 0 ? ", south east" : ", north west"));
+                             (sign < 0 ? ", south east" : ", north west") +
+                             (fix ? ", with a fix" : ""));
                 PixelOwners owners;
-                d.setFixColours(false);
+                d.setFixColours(fix);
                 d.drawFrame(true);
                 owners.takeFrameLines(d.colours().lines, {g.logButton, g.exitButton});
                 d.watchItems(

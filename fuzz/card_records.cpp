@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "app/card_file.h"
@@ -17,13 +16,6 @@ void require(bool condition) {
     if (!condition) {
         std::abort();
     }
-}
-
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 }  // namespace
@@ -41,10 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << before;
 
     cutToWholeRecords(path, layout);
-    const std::string after = fileText(path);
+    const std::string after = fuzz::hostFileText(path);
     require(before.compare(0, after.size(), after) == 0);
     require(after == before || after.empty() || after.back() == '\n');
     cutToWholeRecords(path, layout);
-    require(fileText(path) == after);
+    require(fuzz::hostFileText(path) == after);
     return 0;
 }

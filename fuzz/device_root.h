@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <sstream>
 #include <string>
 
 #include "display/screen.h"
@@ -16,6 +17,14 @@
 #include "platform/simulated_platform.h"
 
 namespace kelvaro::fuzz {
+
+// The whole content of a file of the host, empty when it cannot be read.
+inline std::string hostFileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 // The root made by makeDeviceRoot; empty before.
 inline std::string& deviceRoot() {

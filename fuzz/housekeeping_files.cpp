@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "app/housekeeping.h"
@@ -23,13 +21,6 @@ void writeFile(const std::string& path, const uint8_t* data, size_t size) {
     std::fclose(file);
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -44,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string entry = "daemon|kelvaro/kelvaro|";
     writeFile(list, data, size);
     kelvaro::cleanupListAdd(entry);
-    const std::string added = readFile(list);
+    const std::string added = kelvaro::fuzz::hostFileText(list);
     const std::string original(reinterpret_cast<const char*>(data), size);
     if (added != original && added.find(entry) == std::string::npos) {
         std::abort();
@@ -52,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     writeFile(list, data, size);
     kelvaro::cleanupListRemove("kelvaro");
-    const std::string removed = readFile(list);
+    const std::string removed = kelvaro::fuzz::hostFileText(list);
     if (removed != original && removed.find("kelvaro") != std::string::npos) {
         std::abort();
     }

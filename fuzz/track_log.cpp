@@ -9,8 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "app/settings.h"
@@ -63,10 +61,7 @@ void checkCsv(const std::string& text) {
 }
 
 size_t linesIn(const std::string& devicePath) {
-    std::ifstream in(deviceRoot() + devicePath, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    const std::string content = text.str();
+    const std::string content = kelvaro::fuzz::hostFileText(deviceRoot() + devicePath);
     size_t lines = 0;
     for (const char c : content) {
         lines += c == '\n' ? 1 : 0;

@@ -67,26 +67,20 @@ Sentence readSentence(const std::string& piece) {
         if (end == piece.size()) {
             return sentence;
         }
-        sentence.intact = true;
-        sentence.type = piece.substr(3, 3);
-        sentence.body = piece.substr(1, end - 1);
-        return sentence;
-    }
-    if (star != end - 3) {
-        return sentence;
-    }
-    const int high = hexDigit(piece[end - 2]);
-    const int low = hexDigit(piece[end - 1]);
-    unsigned char sum = 0;
-    for (size_t i = 1; i < star; ++i) {
-        sum ^= static_cast<unsigned char>(piece[i]);
-    }
-    if (high < 0 || low < 0 || sum != high * 16 + low) {
-        return sentence;
+    } else {
+        const int high = star == end - 3 ? hexDigit(piece[end - 2]) : -1;
+        const int low = star == end - 3 ? hexDigit(piece[end - 1]) : -1;
+        unsigned char sum = 0;
+        for (size_t i = 1; i < star; ++i) {
+            sum ^= static_cast<unsigned char>(piece[i]);
+        }
+        if (high < 0 || low < 0 || sum != high * 16 + low) {
+            return sentence;
+        }
     }
     sentence.intact = true;
     sentence.type = piece.substr(3, 3);
-    sentence.body = piece.substr(1, star - 1);
+    sentence.body = piece.substr(1, std::min(star, end) - 1);
     return sentence;
 }
 

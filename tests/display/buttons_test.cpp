@@ -3,20 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "display/screen.h"
 #include "display/text.h"
 #include "tests/display/bare_screen.h"
+#include "tests/display/screen_fixture.h"
 #include "tests/support/temp_root.h"
 
 namespace kelvaro {
 namespace {
 
 using test::BareScreen;
-using test::kBareScreenFill;
 
 constexpr Color565 kYellow = 0xFFE0;
 constexpr Color565 kNavy = 0x0010;
@@ -24,15 +23,6 @@ constexpr Color565 kRed = 0xF800;
 constexpr Color565 kBlue = 0x001F;
 constexpr Color565 kWhite = 0xFFFF;
 constexpr Color565 kBlack = 0x0000;
-
-// The bold font, which the buttons' labels use, in the skin of the root: false when the
-// Liberation fonts are not installed.
-bool withBoldFont(const test::TempRoot& root) {
-    const std::string bold = "/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf";
-    std::error_code error;
-    return test::makeFolders(root.path("/mnt/sdcard/skin")) &&
-           std::filesystem::copy_file(bold, root.path("/mnt/sdcard/skin/Arialbd.ttf"), error);
-}
 
 TEST(HotZones, FirstZoneHoldingThePointWinsCornersIncluded) {
     HotZoneList list;
@@ -62,46 +52,6 @@ TEST(HotZones, FirstZoneHoldingThePointWinsCornersIncluded) {
     EXPECT_FALSE(hasZone(list, 10));
 }
 
-TEST(BevelButton, RimRingsAndFaceByHand) {
-    BareScreen bare(320, 240);
-    HotZoneList list;
-    bevelButton(list, 42, 10, 10, 50, 30, "", kYellow, kNavy, 1, 0);
-    // The rim is the foreground halved: (248, 252, 0) / 2 = (124, 126, 0).
-    const Color565 rim = (15 << 11) | (31 << 5);
-    struct Row {
-        const char* legend;
-        int32_t x, y;
-        Color565 expected;
-    };
-    const Row rows[] = {
-        {"rim corner", 10, 10, rim},
-        {"rim right edge", 50, 20, rim},
-        {"first ring", 11, 20, kYellow},
-        {"second ring", 12, 20, kYellow},
-        {"face starts", 13, 20, kNavy},
-        {"face ends", 47, 20, kNavy},
-        {"second ring right", 48, 20, kYellow},
-        {"rim bottom", 30, 30, rim},
-        {"outside", 9, 10, kBareScreenFill},
-        {"outside below", 10, 31, kBareScreenFill},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.legend);
-        EXPECT_EQ(BareScreen::at(row.x, row.y), row.expected);
-    }
-    EXPECT_EQ(BareScreen::changed(), 41 * 21);
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(hitZone(list, 50, 30), 42);
-}
-
-TEST(BevelButton, RoundedCornersLeaveTheCornerPixel) {
-    BareScreen bare(320, 240);
-    drawBevelButton(10, 10, 50, 30, "", kYellow, kNavy, 1, 4);
-    EXPECT_EQ(BareScreen::at(10, 10), kBareScreenFill);
-    EXPECT_NE(BareScreen::at(10, 20), kBareScreenFill);
-    EXPECT_EQ(BareScreen::at(30, 20), kNavy);
-}
-
 TEST(BevelButton, ZoneKeepsTheFirstRectangle) {
     BareScreen bare(320, 240);
     HotZoneList list;
@@ -116,11 +66,10 @@ TEST(BevelButton, ZoneKeepsTheFirstRectangle) {
 // Drawn through its memo, a button leaves the pixels of a fresh drawing whatever changed
 // since the last one: what lies under it, its text, its place or its colours.
 TEST(BevelButton, TheMemoDrawsWhatAFreshDrawingDraws) {
-    test::TempRoot root;
-    if (!withBoldFont(root)) {
+    test::TestScreen device(320, 240);
+    if (!device.installFonts()) {
         GTEST_SKIP() << "Liberation fonts are not installed";
     }
-    BareScreen bare(320, 240);
     initFonts();
     struct Row {
         const char* legend;
@@ -186,33 +135,6 @@ TEST(RadioButton, RadiusFollowsTheHeight) {
     }
 }
 
-TEST(RadioButton, DiscRingsAndSelectionDot) {
-    BareScreen bare(320, 240);
-    HotZoneList list;
-    // 40 high at (10, 100): h = 20, centre (30, 120), R = 18.
-    radioButton(list, 11, 10, 100, 200, 140, "", false, kWhite, kBlack, kBlue, kRed, 2);
-    radioButton(list, 12, 10, 150, 200, 190, "", true, kWhite, kBlack, kBlue, kRed, 2);
-    struct Row {
-        const char* legend;
-        int32_t x, y;
-        Color565 expected;
-    };
-    const Row rows[] = {
-        {"disc edge", 48, 120, kBlue},          {"outside the disc", 49, 120, kBareScreenFill},
-        {"outer ring at R - 2", 46, 120, kRed}, {"inner ring at R - 3", 45, 120, kRed},
-        {"inside the rings", 44, 120, kBlue},   {"left ring", 14, 120, kRed},
-        {"centre unselected", 30, 120, kBlue},  {"centre selected", 30, 170, kRed},
-        {"dot edge R - 5", 43, 170, kRed},      {"between dot and ring", 44, 170, kBlue},
-        {"top of the disc", 30, 102, kBlue},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.legend);
-        EXPECT_EQ(BareScreen::at(row.x, row.y), row.expected);
-    }
-    EXPECT_EQ(hitZone(list, 200, 140), 11);
-    EXPECT_EQ(hitZone(list, 150, 150), 12);
-}
-
 // The key rectangles exactly as the keypad's layout gives them.
 struct KeyRow {
     const char* label;
@@ -244,32 +166,19 @@ std::vector<KeyRow> expectedKeys(int32_t cw, int32_t ch) {
     return keys;
 }
 
-TEST(Keypad, CellsFollowTheScreen) {
+TEST(Keypad, KeysHaveTheirExactZones) {
     struct Row {
-        const char* legend;
         uint32_t xres, yres;
-        int32_t cw, ch;
+        int32_t cw, ch;  // (xres - 28) / 6, (yres - 20) / 4
     };
-    const Row rows[] = {
-        {"320 x 240", 320, 240, 48, 55},
-        {"480 x 272", 480, 272, 75, 63},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.legend);
+    for (const Row& row : {Row{320, 240, 48, 55}, Row{480, 272, 75, 63}}) {
+        SCOPED_TRACE(row.xres);
         BareScreen bare(row.xres, row.yres);
-        const Keypad keypad = makeKeypad();
+        Keypad keypad = makeKeypad();
         EXPECT_EQ(keypad.cellWidth, row.cw);
         EXPECT_EQ(keypad.cellHeight, row.ch);
-    }
-}
-
-TEST(Keypad, KeysHaveTheirExactZones) {
-    for (const uint32_t xres : {320u, 480u}) {
-        SCOPED_TRACE(xres);
-        BareScreen bare(xres, xres == 320 ? 240 : 272);
-        Keypad keypad = makeKeypad();
         keypadDraw(keypad, "");
-        const std::vector<KeyRow> keys = expectedKeys(keypad.cellWidth, keypad.cellHeight);
+        const std::vector<KeyRow> keys = expectedKeys(row.cw, row.ch);
         ASSERT_EQ(keypad.zones.size(), keys.size());
         for (const KeyRow& key : keys) {
             SCOPED_TRACE(key.label);
@@ -282,47 +191,6 @@ TEST(Keypad, KeysHaveTheirExactZones) {
         keypadDraw(keypad, "12");
         EXPECT_EQ(keypad.zones.size(), keys.size());
     }
-}
-
-TEST(Keypad, ColoursOfScreenEntryAndKeys) {
-    BareScreen bare(320, 240);
-    Keypad keypad = makeKeypad();
-    keypadDraw(keypad, "");
-    const Color565 green = 25 << 5;                     // (0, 102, 0)
-    const Color565 grey = (25 << 11) | (51 << 5) | 25;  // (204, 204, 204)
-    EXPECT_EQ(BareScreen::at(0, 0), green);
-    EXPECT_EQ(BareScreen::at(319, 239), green);
-    EXPECT_EQ(BareScreen::at(100, 30), grey);
-    EXPECT_EQ(BareScreen::at(4, 4), green) << "the entry box's corner is rounded";
-    // Key "1" spans 56 ... 104 by 63 ... 118; its face is navy, its rim on the edge.
-    EXPECT_EQ(BareScreen::at(70, 70), kNavy);
-    EXPECT_EQ(BareScreen::at(56, 90), (15 << 11) | (31 << 5));
-    EXPECT_EQ(BareScreen::at(58, 90), kYellow);
-}
-
-// With the fonts the labels land inside their buttons.
-TEST(Keypad, LabelsAreDrawnOnTheFaces) {
-    test::TempRoot root;
-    if (!withBoldFont(root)) {
-        GTEST_SKIP() << "Liberation fonts are not installed";
-    }
-    BareScreen bare(320, 240);
-    initFonts();
-    Keypad keypad = makeKeypad();
-    keypadDraw(keypad, "");
-    // Away from its rounded corners the face of "1" (59 ... 101 by 66 ... 115) is navy but
-    // for the label's foreground pixels.
-    int yellow = 0;
-    for (int32_t y = 70; y <= 111; ++y) {
-        for (int32_t x = 63; x <= 97; ++x) {
-            yellow += BareScreen::at(x, y) == kYellow ? 1 : 0;
-        }
-    }
-    EXPECT_GT(yellow, 10);
-
-    // Leave the slots without text for the tests that follow.
-    test::TempRoot noFonts;
-    initFonts();
 }
 
 }  // namespace

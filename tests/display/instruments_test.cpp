@@ -10,8 +10,6 @@ namespace {
 constexpr Color565 kInk = 0xF800;
 constexpr Color565 kPaper = 0x001F;
 
-using Samples = std::deque<std::pair<double, double>>;
-
 TEST(InstrumentsTest, TickAnglesTruncateAndKeepTheSign) {
     struct Row {
         const char* legend;
@@ -87,39 +85,6 @@ TEST_F(InstrumentDrawTest, AccelerationRaisesTheScale) {
     EXPECT_EQ(test::BareScreen::at(sx - 11, y + 1), kInk);
     EXPECT_EQ(test::BareScreen::at(sx - 12, y + 3), kPaper);
     EXPECT_EQ(test::BareScreen::at(sx + 5, y + 1), kPaper);
-}
-
-// 12.4 % draws 19 lines rising to the right; 0.6 % a flat line.
-TEST_F(InstrumentDrawTest, SlopeWedge) {
-    const Rect& box = g_.slopeBox;
-    drawSlopeIndicator(g_, paint_, Samples{{12.4, 100.0}}, Units::Metric);
-    EXPECT_EQ(test::BareScreen::at(box.x1 - 2, box.y1 - 19), kInk);
-    EXPECT_NE(test::BareScreen::at(box.x1 - 2, box.y1 - 20), kInk);
-    EXPECT_EQ(test::BareScreen::at(box.x0 + 1, box.y1 - 2), kPaper);
-
-    drawSlopeIndicator(g_, paint_, Samples{{-12.4, 100.0}}, Units::Metric);
-    EXPECT_EQ(test::BareScreen::at(box.x0 + 1, box.y1 - 19), kInk);
-    EXPECT_EQ(test::BareScreen::at(box.x1 - 2, box.y1 - 2), kPaper);
-
-    drawSlopeIndicator(g_, paint_, Samples{{0.6, 100.0}}, Units::Metric);
-    EXPECT_EQ(test::BareScreen::at(box.x1 - 2, box.y1 - 1), kInk);
-    EXPECT_EQ(test::BareScreen::at(box.x1 - 2, box.y1 - 2), kPaper);
-}
-
-TEST_F(InstrumentDrawTest, SatelliteBarsFill) {
-    const Rect& box = g_.satelliteBox;
-    // Inside bar 1 and bar 2, clear of their outlines.
-    const int32_t bar1x = box.x0 + 2;
-    const int32_t bar2x = box.x0 + 8;
-    const int32_t y = box.y1 - 2;
-    drawSatelliteBars(g_, paint_, 3);
-    EXPECT_EQ(test::BareScreen::at(bar1x, y), kInk);
-    EXPECT_EQ(test::BareScreen::at(bar2x, y), kPaper);
-    drawSatelliteBars(g_, paint_, 4);
-    EXPECT_EQ(test::BareScreen::at(bar2x, y), kInk);
-    drawSatelliteBars(g_, paint_, 13);
-    EXPECT_EQ(test::BareScreen::at(bar1x, y), kPaper);
-    EXPECT_EQ(test::BareScreen::at(box.x0, y), kInk);  // the outline stays
 }
 
 // The rose stays inside its zone; its course marker sits on the zone's top line.

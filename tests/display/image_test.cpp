@@ -126,7 +126,6 @@ TEST(LoadBmp, MalformedFilesLoadSafely) {
         {"truncated_file_header.bmp", 0, 0},
         {"truncated_info_header.bmp", 0, 0},
         {"truncated_palette.bmp", 0, 0},
-        {"truncated_pixels.bmp", 0, 0},
         {"missing_last_padding.bmp", 3, 2},
         {"zero_width.bmp", 0, 0},
         {"zero_height.bmp", 0, 0},
@@ -144,7 +143,6 @@ TEST(LoadBmp, MalformedFilesLoadSafely) {
         {"bits_32.bmp", 0, 0},
         {"bits_1.bmp", 0, 0},
         {"short_info_size.bmp", 0, 0},
-        {"palette_index_beyond.bmp", 2, 1},
     };
     test::TempRoot root;
     for (const Row& row : rows) {

@@ -69,9 +69,7 @@ TEST(ScreenTest, PortraitFlushTurnsTheFirstHalfOnly) {
     const std::vector<uint16_t> memory = device.deviceMemory();
     const size_t half = 240 * 320;
     ASSERT_EQ(memory.size(), 2 * half);
-    // Logical (0, 0) is device row 0, column 239; logical (319, 239) is row 319, column 0.
-    EXPECT_EQ(memory[239], getPixel(0, 0));
-    EXPECT_EQ(memory[319 * 240 + 0], getPixel(319, 239));
+    // Logical (x, y) is device row x, column 239 - y.
     for (int32_t y = 0; y < 240; ++y) {
         for (int32_t x = 0; x < 320; ++x) {
             ASSERT_EQ(memory[static_cast<size_t>(x) * 240 + (239 - y)], getPixel(x, y))
@@ -80,17 +78,6 @@ TEST(ScreenTest, PortraitFlushTurnsTheFirstHalfOnly) {
     }
     for (size_t i = half; i < memory.size(); ++i) {
         ASSERT_EQ(memory[i], 0) << "second half, word " << i - half;
-    }
-}
-
-TEST(ScreenTest, FlushFalseLeavesTheDeviceAlone) {
-    TestScreen device(320, 240);
-    fillRect(0, 0, 319, 239, 0x1234);
-    flush(true);
-    fillRect(0, 0, 319, 239, 0xBEEF);
-    flush(false);
-    for (const uint16_t word : device.deviceMemory()) {
-        ASSERT_EQ(word, 0x1234);
     }
 }
 
@@ -142,8 +129,6 @@ TEST(ScreenTest, UnmapKeepsTheDeviceOpenAndDrawingDoesNothing) {
     EXPECT_EQ(screen.mapping, nullptr);
     EXPECT_FALSE(screen.offscreen);
     fillRect(0, 0, 10, 10, 0xFFFF);
-    putPixel(1, 1, 0xFFFF);
-    EXPECT_EQ(getPixel(1, 1), 0);
     flush(true);
     EXPECT_EQ(device.deviceMemory()[0], 0x00FF);
 

@@ -12,24 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/host_readers.h"
 #include "tests/support/sim_runner.h"
 #include "tests/support/temp_root.h"
 
 namespace kelvaro {
 namespace {
-
-std::vector<std::string> split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::string part;
-    std::istringstream in(text);
-    while (std::getline(in, part, separator)) {
-        parts.push_back(part);
-    }
-    if (!text.empty() && text.back() == separator) {
-        parts.emplace_back();
-    }
-    return parts;
-}
 
 struct LatLon {
     double lat = 0.0;
@@ -111,7 +99,7 @@ std::vector<LogSecond> readLog(const std::string& path) {
     std::istringstream in(test::hostFileContent(path));
     std::string line;
     while (std::getline(in, line)) {
-        const std::vector<std::string> f = split(line, ',');
+        const std::vector<std::string> f = test::partsOf(line, ',');
         if (line.rfind("$GPRMC,", 0) == 0 && f.size() > 9) {
             LogSecond s;
             std::sscanf(f[1].c_str(), "%2d%2d%2d", &s.hour, &s.minute, &s.second);
@@ -137,13 +125,6 @@ std::string dateAndLocalTime(const LogSecond& s) {
 
 int secondsOfDay(const LogSecond& s) {
     return s.hour * 3600 + s.minute * 60 + s.second;
-}
-
-// "h:mm:ss" as seconds.
-int clockSeconds(const std::string& text) {
-    int h = 0, m = 0, s = 0;
-    EXPECT_EQ(std::sscanf(text.c_str(), "%d:%2d:%2d", &h, &m, &s), 3) << text;
-    return h * 3600 + m * 60 + s;
 }
 
 std::string simulate(const std::string& drive, const test::TempRoot& root) {
@@ -195,7 +176,7 @@ TEST_P(DriveSummary, AgreesWithTheDriveThatWasGenerated) {
     ASSERT_FALSE(summary.empty());
     ASSERT_EQ(summary.back(), '\n');
     ASSERT_EQ(summary.find('\n'), summary.size() - 1) << "one line for one run";
-    const std::vector<std::string> f = split(summary.substr(0, summary.size() - 1), ',');
+    const std::vector<std::string> f = test::partsOf(summary.substr(0, summary.size() - 1), ',');
     ASSERT_EQ(f.size(), 15u) << summary;
 
     // Start and end: the first and last fix of the log.
@@ -206,11 +187,11 @@ TEST_P(DriveSummary, AgreesWithTheDriveThatWasGenerated) {
     }
     int logSeconds = secondsOfDay(log.back()) - secondsOfDay(log.front());
     logSeconds += logSeconds < 0 ? 86400 : 0;
-    const int elapsed = clockSeconds(f[2]);
+    const int elapsed = test::clockSeconds(f[2]);
     EXPECT_EQ(elapsed, logSeconds);
 
     // A cut drive may end before some of its stops.
-    const int moving = clockSeconds(f[3]);
+    const int moving = test::clockSeconds(f[3]);
     EXPECT_LE(moving, elapsed - (route.cut ? 0 : route.standingSeconds));
     EXPECT_GE(moving,
               elapsed - route.standingSeconds - kSecondsBelowWalkingPerStop * (route.stops + 1));

@@ -37,9 +37,7 @@ struct Route {
 
 Route readRoute(const std::string& path) {
     Route route;
-    std::istringstream in(test::hostFileContent(path));
-    std::string line;
-    while (std::getline(in, line)) {
+    for (const std::string& line : test::textLines(test::hostFileContent(path))) {
         std::istringstream words(line.substr(0, line.find('#')));
         std::string directive;
         words >> directive;
@@ -96,9 +94,7 @@ struct LogSecond {
 
 std::vector<LogSecond> readLog(const std::string& path) {
     std::vector<LogSecond> seconds;
-    std::istringstream in(test::hostFileContent(path));
-    std::string line;
-    while (std::getline(in, line)) {
+    for (const std::string& line : test::textLines(test::hostFileContent(path))) {
         const std::vector<std::string> f = test::partsOf(line, ',');
         if (line.rfind("$GPRMC,", 0) == 0 && f.size() > 9) {
             LogSecond s;
@@ -253,9 +249,7 @@ struct Request {
 
 std::vector<Request> navigatorRequests(const test::TempRoot& root) {
     std::vector<Request> requests;
-    std::istringstream in(root.read("/navigator.log"));
-    std::string line;
-    while (std::getline(in, line)) {
+    for (const std::string& line : test::textLines(root.read("/navigator.log"))) {
         Request r;
         r.line = line;
         const size_t time = line.find("\"time\": ");

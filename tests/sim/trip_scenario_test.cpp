@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -151,10 +150,6 @@ struct DriveRow {
     double knownKm = 0.0;         // the README's length for a drive cut before its route ends
     const char* start = nullptr;  // the start field as the README's date and time give it
 };
-
-void PrintTo(const DriveRow& row, std::ostream* out) {
-    *out << row.drive;
-}
 
 class DriveSummary : public ::testing::TestWithParam<DriveRow> {};
 

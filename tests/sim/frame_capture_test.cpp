@@ -7,9 +7,7 @@
 #include "display/draw.h"
 #include "display/screen.h"
 #include "platform/simulated_platform.h"
-#include "sim/options.h"
 #include "sim/png_file.h"
-#include "tests/support/sim_runner.h"
 #include "tests/support/temp_root.h"
 
 namespace kelvaro {
@@ -101,53 +99,6 @@ TEST(FrameCaptureTest, PeriodicFramesAreNumberedByPeriod) {
     EXPECT_TRUE(root.exists("/f/frame-000006.png"));
     EXPECT_FALSE(root.exists("/f/frame-000007.png"));
     closeScreen();
-}
-
-TEST(FrameCaptureTest, FrameEveryTakesSeconds) {
-    struct Row {
-        const char* legend;
-        const char* value;
-        bool ok;
-        uint64_t microseconds;
-    };
-    const Row rows[] = {
-        {"whole", "2", true, 2000000}, {"fraction", "0.25", true, 250000},
-        {"zero", "0", false, 0},       {"negative", "-1", false, 0},
-        {"word", "often", false, 0},   {"not a number", "nan", false, 0},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.legend);
-        sim::Options options;
-        std::string error;
-        const char* argv[] = {"kelvaro-sim", "--root", "r", "--frame-every", row.value};
-        EXPECT_EQ(sim::parseOptions(5, argv, &options, &error), row.ok) << error;
-        if (row.ok) {
-            EXPECT_EQ(options.frameEveryMicroseconds, row.microseconds);
-        }
-    }
-}
-
-TEST(FrameCaptureTest, ASimulatedRunWritesNamedAndPeriodicFrames) {
-    if (!sim::pngAvailable()) {
-        GTEST_SKIP() << "built without PNG support";
-    }
-    test::TempRoot root;
-    root.write("/events.txt", "2.5 frame splash\n");
-    const std::string frames = root.root() + "/out";
-    const test::SimRun run =
-        test::runSimulator({"--events", root.path("/events.txt"), "--frames", frames,
-                            "--frame-every", "1", "--max-seconds", "4"},
-                           root.root());
-    EXPECT_EQ(test::reportValue(run.report, "frames_written"), 5);
-    sim::RgbPicture splash;
-    ASSERT_TRUE(sim::readPng(frames + "/splash.png", &splash));
-    EXPECT_EQ(splash.width, 320u);
-    EXPECT_EQ(splash.height, 240u);
-    for (const char* name : {"frame-000001", "frame-000004"}) {
-        SCOPED_TRACE(name);
-        sim::RgbPicture frame;
-        EXPECT_TRUE(sim::readPng(frames + "/" + name + ".png", &frame));
-    }
 }
 
 }  // namespace

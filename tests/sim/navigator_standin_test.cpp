@@ -58,28 +58,21 @@ class NavigatorStandInTest : public ::testing::Test {
     std::unique_ptr<World> world_;
 };
 
-TEST_F(NavigatorStandInTest, CommandIsLoggedAndItsAnswerFilesAreGone) {
+TEST_F(NavigatorStandInTest, CommandsAreLoggedEscapedAndTheirAnswerFilesAreGone) {
     run("");
     ASSERT_EQ(startNavigatorLink(), 1);
     int32_t status = 99;
     EXPECT_EQ(navigatorCommands()->PlaySoundFile(status, "/mnt/sdcard/kelvaro/speed_alarm.ogg", 1),
               0);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(root_.read("/navigator.log"),
-              "{\"time\": 0.100, \"command\": \"PlaySoundFileV01\", \"arguments\": "
-              "[\"/mnt/sdcard/kelvaro/speed_alarm.ogg\", \"1\"]}\n");
-    EXPECT_TRUE(test::filesUnder(root_.path("/var/run")).empty());
-    EXPECT_EQ(world_->requestsAnswered, 1u);
-}
-
-TEST_F(NavigatorStandInTest, LogEscapesTheArguments) {
-    run("");
-    ASSERT_EQ(startNavigatorLink(), 1);
-    int32_t status = 0;
     navigatorCommands()->FlashMessage(status, "Alt\xe9 \"12\" \\ m\x01", 4000);
     EXPECT_EQ(root_.read("/navigator.log"),
-              "{\"time\": 0.100, \"command\": \"FlashMessageV01\", \"arguments\": "
+              "{\"time\": 0.100, \"command\": \"PlaySoundFileV01\", \"arguments\": "
+              "[\"/mnt/sdcard/kelvaro/speed_alarm.ogg\", \"1\"]}\n"
+              "{\"time\": 0.200, \"command\": \"FlashMessageV01\", \"arguments\": "
               "[\"Alt\\u00e9 \\\"12\\\" \\\\ m\\u0001\", \"4000\"]}\n");
+    EXPECT_TRUE(test::filesUnder(root_.path("/var/run")).empty());
+    EXPECT_EQ(world_->requestsAnswered, 2u);
 }
 
 TEST_F(NavigatorStandInTest, ScriptedStatusSilenceAndResume) {

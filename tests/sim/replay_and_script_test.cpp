@@ -186,10 +186,10 @@ TEST_F(EventsScript, TakesOrRefusesEachLineNamingTheLineAtFault) {
 TEST(SimOptions, ParsesTheCommandLineAndRefusesWhatItDoesNotKnow) {
     Options options;
     std::string error;
-    const char* good[] = {"kelvaro-sim",   "--root",     "r",      "--screen",
-                          "480x272",       "--realtime", "--nmea", "d.nmea",
-                          "--max-seconds", "90",         "--card", "c"};
-    ASSERT_TRUE(parseOptions(12, good, &options, &error)) << error;
+    const char* good[] = {
+        "kelvaro-sim", "--root",        "r",  "--screen", "480x272", "--realtime",    "--nmea",
+        "d.nmea",      "--max-seconds", "90", "--card",   "c",       "--frame-every", "0.25"};
+    ASSERT_TRUE(parseOptions(14, good, &options, &error)) << error;
     EXPECT_EQ(options.root, "r");
     EXPECT_EQ(options.card, "c");
     EXPECT_EQ(options.screenWidth, 480u);
@@ -197,12 +197,21 @@ TEST(SimOptions, ParsesTheCommandLineAndRefusesWhatItDoesNotKnow) {
     EXPECT_TRUE(options.realtime);
     EXPECT_EQ(options.nmea, "d.nmea");
     EXPECT_EQ(options.maxSeconds, 90);
+    EXPECT_EQ(options.frameEveryMicroseconds, 250000u);
     EXPECT_FALSE(options.window);
+    EXPECT_FALSE(options.touchEvents) << "the driver is the default device";
 
-    const char* window[] = {"kelvaro-sim", "--root", "r", "--window", "--scale", "3"};
-    ASSERT_TRUE(parseOptions(6, window, &options, &error)) << error;
+    const char* window[] = {"kelvaro-sim", "--root",  "r",     "--window",      "--scale",
+                            "3",           "--touch", "event", "--frame-every", "2"};
+    ASSERT_TRUE(parseOptions(10, window, &options, &error)) << error;
     EXPECT_TRUE(options.window);
     EXPECT_EQ(options.windowScale, 3u);
+    EXPECT_TRUE(options.touchEvents);
+    EXPECT_EQ(options.frameEveryMicroseconds, 2000000u);
+    const char* driver[] = {"kelvaro-sim", "--root", "r", "--touch", "ts"};
+    Options driverOptions;
+    ASSERT_TRUE(parseOptions(5, driver, &driverOptions, &error)) << error;
+    EXPECT_FALSE(driverOptions.touchEvents);
 
     struct Row {
         const char* legend;
@@ -217,6 +226,11 @@ TEST(SimOptions, ParsesTheCommandLineAndRefusesWhatItDoesNotKnow) {
         {"scale 0", {"kelvaro-sim", "--root", "r", "--window", "--scale", "0"}},
         {"scale beyond 8", {"kelvaro-sim", "--root", "r", "--window", "--scale", "9"}},
         {"scale not a number", {"kelvaro-sim", "--root", "r", "--scale", "2x"}},
+        {"another touch device", {"kelvaro-sim", "--root", "r", "--touch", "mouse"}},
+        {"frames every 0 s", {"kelvaro-sim", "--root", "r", "--frame-every", "0"}},
+        {"frames every -1 s", {"kelvaro-sim", "--root", "r", "--frame-every", "-1"}},
+        {"frames every word", {"kelvaro-sim", "--root", "r", "--frame-every", "often"}},
+        {"frames every nan", {"kelvaro-sim", "--root", "r", "--frame-every", "nan"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);

@@ -9,7 +9,6 @@
 
 #include "display/screen.h"
 #include "display/touch.h"
-#include "sim/options.h"
 #include "tests/support/temp_root.h"
 
 namespace kelvaro::sim {
@@ -52,19 +51,6 @@ class SimulatedTouch : public ::testing::Test {
     test::TempRoot root_;
     std::optional<TouchInjector> injector_;
 };
-
-TEST_F(SimulatedTouch, DriverModeSendsAPressThenALift) {
-    ASSERT_NO_FATAL_FAILURE(start(root_, false));
-    injector_->tap(12, 34, 0);
-    ASSERT_TRUE(pollTouch());
-    EXPECT_GT(screen.touch.record.pressure, 0);
-    EXPECT_EQ(screen.touch.record.x, 12);
-    ASSERT_TRUE(pollTouch());
-    EXPECT_EQ(screen.touch.record.pressure, 0);
-    EXPECT_EQ(screen.touch.record.x, 12);
-    EXPECT_EQ(screen.touch.record.y, 34);
-    EXPECT_FALSE(pollTouch());
-}
 
 TEST_F(SimulatedTouch, EventModeTapsLandOnTheScriptedPixel) {
     struct Row {
@@ -118,7 +104,7 @@ TEST_F(SimulatedTouch, EventModeRemovesAStaleDriverDevice) {
     EXPECT_TRUE(root_.exists("/mnt/flash/sysfile/cal"));
 }
 
-TEST_F(SimulatedTouch, AFullFifoQueuesInsteadOfBlocking) {
+TEST_F(SimulatedTouch, DriverTapsAreAPressAndALiftAndAFullFifoQueuesThem) {
     ASSERT_NO_FATAL_FAILURE(start(root_, false));
     // 6000 taps are 96000 bytes, more than a FIFO holds.
     constexpr int kTaps = 6000;
@@ -126,16 +112,20 @@ TEST_F(SimulatedTouch, AFullFifoQueuesInsteadOfBlocking) {
         injector_->tap(i % 320, i % 240, 0);
     }
     EXPECT_GT(injector_->queuedRecords(), 0u);
-    int lifts = 0;
-    for (int reads = 0; reads < 4 * kTaps && lifts < kTaps; ++reads) {
+    // Each tap in driver mode is a press, then a lift, both at its place.
+    int records = 0;
+    for (int reads = 0; reads < 4 * kTaps && records < 2 * kTaps; ++reads) {
         if (!pollTouch()) {
             injector_->pump();
-        } else if (screen.touch.record.pressure == 0) {
-            EXPECT_EQ(screen.touch.record.x, lifts % 320);
-            ++lifts;
+            continue;
         }
+        ASSERT_EQ(screen.touch.record.pressure == 0, records % 2 == 1) << "record " << records;
+        ASSERT_EQ(screen.touch.record.x, records / 2 % 320);
+        ASSERT_EQ(screen.touch.record.y, records / 2 % 240);
+        ++records;
     }
-    EXPECT_EQ(lifts, kTaps);
+    EXPECT_EQ(records, 2 * kTaps);
+    EXPECT_FALSE(pollTouch());
     EXPECT_EQ(injector_->queuedRecords(), 0u);
 }
 
@@ -161,35 +151,6 @@ TEST(SimulatedCalibration, EveryPixelHasARawValueThatScalesBackToIt) {
             const int32_t raw = rawForPixel(pixel, min, max, row.resolution);
             ASSERT_EQ(scaleTouchAxis(raw, min, max, row.resolution), pixel) << "pixel " << pixel;
         }
-    }
-}
-
-TEST(TouchOption, ChoosesTheDevice) {
-    struct Row {
-        const char* legend;
-        const char* value;  // null: option not given
-        bool accepted;
-        bool events;
-    };
-    const Row rows[] = {
-        {"default is the driver", nullptr, true, false},
-        {"ts", "ts", true, false},
-        {"event", "event", true, true},
-        {"anything else", "mouse", false, false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.legend);
-        std::vector<const char*> argv = {"kelvaro-sim", "--root", "/tmp/x"};
-        if (row.value != nullptr) {
-            argv.push_back("--touch");
-            argv.push_back(row.value);
-        }
-        Options options;
-        std::string error;
-        ASSERT_EQ(parseOptions(static_cast<int>(argv.size()), argv.data(), &options, &error),
-                  row.accepted)
-            << error;
-        EXPECT_EQ(options.touchEvents, row.events);
     }
 }
 

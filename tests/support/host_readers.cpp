@@ -16,19 +16,23 @@ bool hostReadersRun() {
     return programRuns(kGpsbabel, "-V") && programRuns(kXmllint, "--version");
 }
 
-std::vector<std::string> textLines(const std::string& text) {
-    std::vector<std::string> lines;
+std::vector<std::string> partsOf(const std::string& text, char separator) {
+    std::vector<std::string> parts;
     size_t start = 0;
     while (start < text.size()) {
-        const size_t end = text.find('\n', start);
+        const size_t end = text.find(separator, start);
         if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
+            parts.push_back(text.substr(start));
             break;
         }
-        lines.push_back(text.substr(start, end - start));
+        parts.push_back(text.substr(start, end - start));
         start = end + 1;
     }
-    return lines;
+    return parts;
+}
+
+std::vector<std::string> textLines(const std::string& text) {
+    return partsOf(text, '\n');
 }
 
 size_t countOf(const std::string& text, const std::string& part) {

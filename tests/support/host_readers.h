@@ -31,6 +31,9 @@ std::optional<std::vector<Position>> readBack(const TempRoot& root, const std::s
                                               const std::string& selection,
                                               const std::string& hostFile);
 
+// The parts of a text between separators; a last part without one is kept as well.
+std::vector<std::string> partsOf(const std::string& text, char separator);
+
 // The lines of a text, without their newlines; a last line without one is kept as well.
 std::vector<std::string> textLines(const std::string& text);
 

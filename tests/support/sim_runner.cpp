@@ -5,11 +5,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "sim/card.h"
 #include "sim/simulator.h"
+#include "tests/support/temp_root.h"
 
 namespace kelvaro::test {
 
@@ -37,10 +36,7 @@ SimRun runSimulator(const std::vector<std::string>& args, const std::string& roo
     if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
         run.exitStatus = WEXITSTATUS(status);
     }
-    std::ifstream in(root + "/sim-report.json");
-    std::ostringstream text;
-    text << in.rdbuf();
-    run.report = text.str();
+    run.report = hostFileContent(root + "/sim-report.json");
     return run;
 }
 
@@ -51,6 +47,11 @@ double reportValue(const std::string& report, const std::string& key) {
         return -1.0;
     }
     return std::strtod(report.c_str() + at + quoted.size(), nullptr);
+}
+
+int clockSeconds(const std::string& text) {
+    int h = 0, m = 0, s = 0;
+    return std::sscanf(text.c_str(), "%d:%2d:%2d", &h, &m, &s) == 3 ? h * 3600 + m * 60 + s : -1;
 }
 
 std::string dataFile(const std::string& relativePath) {

@@ -17,6 +17,9 @@ SimRun runSimulator(const std::vector<std::string>& args, const std::string& roo
 // The number after "key": in a one-line JSON report, or -1 when absent.
 double reportValue(const std::string& report, const std::string& key);
 
+// "h:mm:ss", as the trip summary gives a time, in seconds; -1 when it is not that.
+int clockSeconds(const std::string& text);
+
 // A file of the project's data folder.
 std::string dataFile(const std::string& relativePath);
 

@@ -34,10 +34,7 @@ void TempRoot::write(const std::string& devicePath, const std::string& content) 
 }
 
 std::string TempRoot::read(const std::string& devicePath) const {
-    std::ifstream in(path(devicePath), std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return hostFileContent(path(devicePath));
 }
 
 bool TempRoot::exists(const std::string& devicePath) const {

@@ -90,23 +90,6 @@ int32_t unitsNorth(double metres) {
 
 constexpr int32_t kNoon = 12 * 3600;
 
-TEST(TripComputation, StandingStillWithJitterAddsNothingWhileTimeRuns) {
-    TripRig rig;
-    rig.fixAt(kNoon + 1, 0, 0);
-    // One unit of longitude at 48 degrees north is 0.74 m: jitter below 1 m a second.
-    for (int32_t s = 2; s <= 300; ++s) {
-        rig.fixAt(kNoon + s, 0, s % 2);
-    }
-    EXPECT_EQ(rig.trip.tripDistance, 0.0);
-    EXPECT_EQ(rig.trip.partialDistance, 0.0);
-    EXPECT_EQ(rig.trip.moving.secondsOfDay, 0);
-    EXPECT_EQ(rig.trip.elapsed.secondsOfDay, 300);
-    EXPECT_EQ(rig.trip.elapsed.minute, 5);
-    EXPECT_EQ(rig.trip.averageSpeed, 0.0);
-    EXPECT_EQ(rig.trip.movingAverageSpeed, 0.0);
-    EXPECT_NE(rig.trip.prevLon, rig.trip.lon) << "the jittered position is still stored";
-}
-
 TEST(TripComputation, EachStepIsJudgedByItsSpeed) {
     struct Row {
         const char* legend;
@@ -114,26 +97,22 @@ TEST(TripComputation, EachStepIsJudgedByItsSpeed) {
         double metres;    // north
         double kmh;       // what the receiver reports
         bool counted;
+        double kmhBefore = 0.0;  // at the fix before the step
     } rows[] = {
         {"town speed", 1, 14.0, 50.0, true},
         {"crawling below 1 m/s", 3, 2.2, 2.6, false},
         {"just above 1 m/s", 2, 2.3, 4.1, true},
-        {"motorway speed", 1, 45.0, 162.0, true},
         {"339 m/s", 1, 339.0, 1220.0, true},
         {"a jump of 341 m in a second", 1, 341.5, 1229.0, false},
-        {"a jump of 2 km", 1, 2000.0, 1229.0, false},
-        {"walking", 1, 1.4, 5.0, true},
-        {"braking: the receiver is already slower", 1, 14.0, 25.0, true},
+        {"braking: 30 m at 25 km/h after 108 km/h", 1, 30.0, 25.0, true, 108.0},
         {"a phone lying still throws its fix 20 m", 1, 20.0, 0.5, false},
-        {"a throw of 12 m while walking", 1, 12.0, 4.0, false},
-        {"60 m in a second at 50 km/h", 1, 60.0, 50.0, false},
         {"a receiver that reports no speed, at town speed", 1, 14.0, -1.0, true},
         {"a receiver that reports no speed, a jump of 341 m", 1, 341.5, -1.0, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
         TripRig rig;
-        rig.fixAt(kNoon + 10, 0, 0);
+        rig.fixAt(kNoon + 10, 0, 0, row.kmhBefore);
         const int32_t north = unitsNorth(row.metres);
         rig.fixAt(kNoon + 10 + row.seconds, north, 0, row.kmh);
         const double expected = row.counted ? northMetres(north) : 0.0;
@@ -216,7 +195,6 @@ TEST(TripComputation, AFixComingBackBridgesTheGapOnlyUnderTheStricterTest) {
         bool counted;
     } rows[] = {
         {"900 m in 60 s, 15 m/s", 900.0, true},
-        {"20 m in 60 s", 20.0, false},
         {"55 m in 60 s: long enough, too slow", 55.0, false},
         {"6500 m in 60 s, 108 m/s", 6500.0, false},
     };

@@ -62,29 +62,14 @@ TEST(TimeText, SecondsOfDayAndElapsedAcrossMidnight) {
 }
 
 TEST(TimeText, SplitSecondsLeavesTheDate) {
-    FixTime time;
-    time.year = 2024;
-    time.month = 6;
-    time.day = 21;
+    FixTime time{2024, 6, 21, 0, 0, 0, 0};
     splitSeconds(time, 3725);
-    EXPECT_EQ(time.hour, 1);
-    EXPECT_EQ(time.minute, 2);
-    EXPECT_EQ(time.second, 5);
-    EXPECT_EQ(time.secondsOfDay, 3725);
-    EXPECT_EQ(time.year, 2024);
-    EXPECT_EQ(time.day, 21);
-
+    EXPECT_EQ(time, (FixTime{2024, 6, 21, 5, 2, 1, 3725}));
     // More than a day stays in the hours; days are the caller's business.
     splitSeconds(time, 90061);
-    EXPECT_EQ(time.hour, 25);
-    EXPECT_EQ(time.minute, 1);
-    EXPECT_EQ(time.second, 1);
-
+    EXPECT_EQ(time, (FixTime{2024, 6, 21, 1, 1, 25, 90061}));
     splitSeconds(time, 0);
-    EXPECT_EQ(time.hour, 0);
-    EXPECT_EQ(time.minute, 0);
-    EXPECT_EQ(time.second, 0);
-
+    EXPECT_EQ(time, (FixTime{2024, 6, 21, 0, 0, 0, 0}));
     clearFixTime(time);
     EXPECT_EQ(time, FixTime{});
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/simulated_platform.h"
@@ -97,12 +98,9 @@ TEST_F(CommandsTest, FixedQueriesFillTheirRecordOnlyFromTheFullCount) {
         EXPECT_EQ(commands.GetLocationInfoEx(status, 262500, 4880000, result), row.result);
         EXPECT_EQ(status, row.status);
         if (row.filled) {
-            EXPECT_EQ(result.numbers[0], 1);
-            EXPECT_EQ(result.numbers[2], 3);
-            EXPECT_EQ(result.text, "town");
-            EXPECT_EQ(result.moreNumbers[0], 4);
-            EXPECT_EQ(result.moreNumbers[1], 5);
-            EXPECT_EQ(result.moreText, "road");
+            EXPECT_EQ(std::tie(result.numbers[0], result.numbers[2], result.text,
+                               result.moreNumbers[0], result.moreNumbers[1], result.moreText),
+                      std::make_tuple(1, 3, "town", 4, 5, "road"));
         } else {
             EXPECT_EQ(result.numbers[0], -77);
             EXPECT_EQ(result.text, "before");

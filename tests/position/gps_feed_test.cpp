@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -326,15 +325,6 @@ TEST(GpsDecoder, ParserLibraryEdgeVectors) {
     }
 }
 
-TEST(GpsCollector, TwoSentencesSeparatedOnlyByADollarAreBothDecoded) {
-    GpsFix fix;
-    decode(fix, std::string(kMunichGga) + "$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48\r");
-    EXPECT_TRUE(fix.valid);
-    EXPECT_EQ(fix.latitude, 4811730);
-    EXPECT_DOUBLE_EQ(fix.vtgSpeedKmh, 10.2);
-    EXPECT_EQ(fix.lastGga, std::string(kMunichGga + 1));
-}
-
 TEST(GpsCollector, ASentenceEndsOnlyAtCarriageReturnOrDollar) {
     GpsFix fix;
     const std::string gga(kMunichGga);
@@ -529,13 +519,6 @@ TEST_F(GpsFeed, EndOfFeedClearsValidAndFeedOpenOnly) {
 // The real receiver logs, with gpsd's decoding of the same bytes beside them.
 const std::string kLogDir = std::string(KELVARO_SHARED_DIR) + "/nmea";
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 // Milliseconds of the day of "hhmmss.sss", or -1.
 int64_t timeKey(const std::string& field) {
     if (field.size() < 6) {
@@ -600,14 +583,14 @@ TEST(ReceiverLogs, PositionsAndTimesAgreeWithGpsd) {
         {"haicom-305N.log", 100, 1.5},  {"telit-he910.log", 300, 1.5},
         {"skytraq-dgps.log", 150, 1.5}, {"gp-320fw-2019-04-07-coldboot.log", 1, 1.5},
     };
-    if (readFile(kLogDir + "/README.md").empty()) {
+    if (test::hostFileContent(kLogDir + "/README.md").empty()) {
         GTEST_SKIP() << "no receiver logs in " << kLogDir;
     }
     for (const Row& row : rows) {
         SCOPED_TRACE(row.log);
-        const std::string log = readFile(kLogDir + "/" + row.log);
+        const std::string log = test::hostFileContent(kLogDir + "/" + row.log);
         const std::multimap<int64_t, GpsdFix> reference =
-            gpsdFixes(readFile(kLogDir + "/gpsd-chk/" + row.log + ".chk"));
+            gpsdFixes(test::hostFileContent(kLogDir + "/gpsd-chk/" + row.log + ".chk"));
         ASSERT_FALSE(log.empty());
         ASSERT_FALSE(reference.empty());
         GpsFix fix;

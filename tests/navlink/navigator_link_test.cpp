@@ -14,10 +14,7 @@ namespace {
 
 using test::TempRoot;
 using test::writeMessagePair;
-
-std::string zeroEnded(const std::string& text) {
-    return text + std::string(1, '\0');
-}
+using test::zeroEnded;
 
 // Keeps the arguments of every message it is given; optionally replies.
 struct RecordingHandler : MCommandHandlerInterface {

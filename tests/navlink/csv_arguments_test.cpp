@@ -34,9 +34,6 @@ TEST(CsvArguments, SplitKeepsOnlyArgumentsEndedBySeparator) {
         {"no separator at all", "abc", {}},
         {"a lone separator", "|", {""}},
         {"three arguments", "x|yy|zzz|", {"x", "yy", "zzz"}},
-        {"worked example",
-         "AddPoiV01|tm20070612.poi|262500|4880000|3:||",
-         {"AddPoiV01", "tm20070612.poi", "262500", "4880000", "3:", ""}},
     };
     CCsvArguments list('|');
     for (const Row& row : rows) {

@@ -370,7 +370,6 @@ TEST(InclinationWindow, PercentOfTheClimbOverTheDistance) {
         double percent;
     } rows[] = {
         {"empty window", Units::Metric, {}, 0.0},
-        {"5 m over 100 m", Units::Metric, {{5.0, 100.0}}, 5.0},
         {"40 m over 100 m is limited", Units::Metric, {{40.0, 100.0}}, 30.0},
         {"down 40 m over 100 m", Units::Metric, {{-40.0, 100.0}}, -30.0},
         {"several steps", Units::Metric, {{1.0, 50.0}, {2.0, 50.0}, {-1.0, 100.0}}, 1.0},

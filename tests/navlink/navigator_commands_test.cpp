@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/simulated_platform.h"
@@ -14,10 +15,7 @@ namespace {
 
 using test::ScriptedNavigator;
 using test::TempRoot;
-
-std::string zeroEnded(const std::string& text) {
-    return text + std::string(1, '\0');
-}
+using test::zeroEnded;
 
 struct CommandsTest : ::testing::Test {
     CommandsTest() { test::makeFolders(root.path("/var/run")); }
@@ -27,31 +25,19 @@ struct CommandsTest : ::testing::Test {
     NavigatorCommands commands{*layer};
 };
 
-TEST_F(CommandsTest, AddPoiOfTheWorkedExample) {
+// The worked example, and integers written as signed decimals.
+TEST_F(CommandsTest, RequestsAreTheCommandAndItsArguments) {
     ScriptedNavigator navigator(root, zeroEnded("0|"));
     int32_t status = 99;
     EXPECT_EQ(commands.AddPoi(status, "tm20070612.poi", 262500, 4880000, "3:", ""), 0);
     EXPECT_EQ(status, 0);
-    ASSERT_EQ(navigator.requests.size(), 1u);
-    EXPECT_EQ(navigator.requests[0], zeroEnded("AddPoiV01|tm20070612.poi|262500|4880000|3:||"));
-    EXPECT_FALSE(root.exists("/var/run/TomTomNavigationServer.kelvaro.4242.1.message"));
-    EXPECT_FALSE(root.exists("/var/run/TomTomNavigationServer.kelvaro.4242.1.finished"));
-}
-
-TEST_F(CommandsTest, IntegersAreWrittenAsSignedDecimals) {
-    ScriptedNavigator navigator(root, zeroEnded("0|"));
-    int32_t status = 0;
     commands.ShowCoordinatesOnMap(status, -12750, 0);
     commands.ShowRectangleOnMap(status, INT32_MIN, INT32_MAX, 7, -1);
-    commands.FlashMessage(status, "Altitude : 120 m", 4000);
-    commands.PlaySoundFile(status, "/mnt/sdcard/kelvaro/speed_alarm.ogg", 1);
-    ASSERT_EQ(navigator.requests.size(), 4u);
-    EXPECT_EQ(navigator.requests[0], zeroEnded("ShowCoordinatesOnMapV01|-12750|0|"));
-    EXPECT_EQ(navigator.requests[1],
-              zeroEnded("ShowRectangleOnMapV01|-2147483648|2147483647|7|-1|"));
-    EXPECT_EQ(navigator.requests[2], zeroEnded("FlashMessageV01|Altitude : 120 m|4000|"));
-    EXPECT_EQ(navigator.requests[3],
-              zeroEnded("PlaySoundFileV01|/mnt/sdcard/kelvaro/speed_alarm.ogg|1|"));
+    EXPECT_EQ(navigator.requests,
+              (std::vector<std::string>{
+                  zeroEnded("AddPoiV01|tm20070612.poi|262500|4880000|3:||"),
+                  zeroEnded("ShowCoordinatesOnMapV01|-12750|0|"),
+                  zeroEnded("ShowRectangleOnMapV01|-2147483648|2147483647|7|-1|")}));
 }
 
 TEST_F(CommandsTest, StatusOnlyCommandsAcceptExactlyOneArgument) {
@@ -65,7 +51,6 @@ TEST_F(CommandsTest, StatusOnlyCommandsAcceptExactlyOneArgument) {
         {"done", zeroEnded("0|"), 0, 0},
         {"navigator's own status passed on", zeroEnded("-3|"), 0, -3},
         {"two arguments although the first is 0", zeroEnded("0|1|"), -2, -2},
-        {"empty answer", zeroEnded(""), -2, -2},
         {"status without its separator", zeroEnded("0"), -2, -2},
     };
     ScriptedNavigator navigator(root, "");
@@ -104,12 +89,9 @@ TEST_F(CommandsTest, FixedQueriesFillTheirRecordOnlyFromTheFullCount) {
         EXPECT_EQ(commands.GetLocationInfoEx(status, 262500, 4880000, result), row.result);
         EXPECT_EQ(status, row.status);
         if (row.filled) {
-            EXPECT_EQ(result.numbers[0], 1);
-            EXPECT_EQ(result.numbers[2], 3);
-            EXPECT_EQ(result.text, "town");
-            EXPECT_EQ(result.moreNumbers[0], 4);
-            EXPECT_EQ(result.moreNumbers[1], 5);
-            EXPECT_EQ(result.moreText, "road");
+            EXPECT_EQ(std::tie(result.numbers[0], result.numbers[2], result.text,
+                               result.moreNumbers[0], result.moreNumbers[1], result.moreText),
+                      std::make_tuple(1, 3, "town", 4, 5, "road"));
         } else {
             EXPECT_EQ(result.numbers[0], -77);
             EXPECT_EQ(result.text, "before");
@@ -131,7 +113,6 @@ TEST_F(CommandsTest, RouteCoordinatesReadNoMorePairsThanTheAnswerHolds) {
     const Pairs before = {{-1, -1}};
     const Row rows[] = {
         {"status alone is malformed", zeroEnded("0|"), -2, -2, before},
-        {"two pairs", zeroEnded("0|2|10|20|30|40|"), 0, 0, {{10, 20}, {30, 40}}},
         {"count beyond the answer", zeroEnded("0|3|10|20|30|40|"), 0, 0, {{10, 20}, {30, 40}}},
         {"count below the answer", zeroEnded("0|1|10|20|30|40|"), 0, 0, {{10, 20}}},
         {"half a pair", zeroEnded("0|2|10|20|30|"), 0, 0, {{10, 20}}},
@@ -199,22 +180,15 @@ TEST_F(CommandsTest, SilentNavigatorGivesAMalformedAnswer) {
     EXPECT_EQ(commands.GetCurrentStopover(status, result), kMalformedAnswer);
     EXPECT_EQ(status, kMalformedAnswer);
     EXPECT_EQ(result.number, 31);
-    EXPECT_TRUE(root.exists("/var/run/kelvaro.TomTomNavigationServer.4242.1.message"));
-
-    // Until the navigator answers again the next command is sent but not waited for.
-    ScriptedNavigator navigator(root, zeroEnded("0|"));
-    const uint64_t before = platform::sim::virtualMicroseconds();
-    EXPECT_EQ(commands.ClearRoute(status), kMalformedAnswer);
-    EXPECT_EQ(platform::sim::virtualMicroseconds(), before);
-    EXPECT_TRUE(root.exists("/var/run/kelvaro.TomTomNavigationServer.4242.2.finished"));
 
     // A late answer shows it is back (the poll takes it); the next command counts on and the
-    // late answers are not taken for its own.
+    // late answer is not taken for its own.
+    ScriptedNavigator navigator(root, zeroEnded("0|"));
     EXPECT_TRUE(layer->TakeLateAnswer(1));
     EXPECT_EQ(commands.ClearRoute(status), 0);
-    EXPECT_EQ(navigator.requests.size(), 3u);
+    EXPECT_EQ(navigator.requests.size(), 2u);
     EXPECT_TRUE(root.exists("/var/run/TomTomNavigationServer.kelvaro.4242.1.finished"));
-    EXPECT_FALSE(root.exists("/var/run/TomTomNavigationServer.kelvaro.4242.3.finished"));
+    EXPECT_FALSE(root.exists("/var/run/TomTomNavigationServer.kelvaro.4242.2.finished"));
 }
 
 TEST(ReadInteger, SignedDecimalWithTheLeadingDigits) {
@@ -224,8 +198,6 @@ TEST(ReadInteger, SignedDecimalWithTheLeadingDigits) {
         int32_t value;
     };
     const Row rows[] = {
-        {"plain", "12", 12},
-        {"negative", "-12750", -12750},
         {"plus sign", "+5", 5},
         {"leading blanks", "  7", 7},
         {"no digits", "abc", 0},

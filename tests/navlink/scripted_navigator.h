@@ -13,6 +13,10 @@
 
 namespace kelvaro::test {
 
+inline std::string zeroEnded(const std::string& text) {
+    return text + std::string(1, '\0');
+}
+
 // Both files of a message, the ".message" one holding exactly the bytes given.
 inline void writeMessagePair(const TempRoot& root, const std::string& stem,
                              const std::string& bytes) {

@@ -8,10 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -52,16 +53,8 @@ TEST(GpsDecoder, GgaExampleGivesAValidFixInMunich) {
     EXPECT_EQ(fix.parserState, 0);
 }
 
-TEST(GpsDecoder, GgaWithoutFixQualityInvalidatesButKeepsPositionAndAltitude) {
-    GpsFix fix = validMunichFix();
-    decode(fix, "$GPGGA,123520.000,5000.0000,N,00900.0000,E,0,08,0.9,100.0,M,46.9,M,,*47\r\n");
-    EXPECT_FALSE(fix.valid);
-    EXPECT_EQ(Position(fix.latitude, fix.longitude), Position(4811730, 1151666));
-    EXPECT_DOUBLE_EQ(fix.altitude, 545.4);
-    // The time is taken from every GGA, with or without a fix.
-    EXPECT_EQ(fix.second, 20);
-}
-
+// A GGA without a fix keeps the position and altitude of the last one, but its time is
+// taken.
 TEST(GpsDecoder, GgaValidityNeedsQualityOneOrTwoAndASatellite) {
     struct Row {
         const char* legend;
@@ -86,10 +79,14 @@ TEST(GpsDecoder, GgaValidityNeedsQualityOneOrTwoAndASatellite) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
         GpsFix fix = validMunichFix();
-        decode(fix, std::string("$GPGGA,123520,4807.0380,N,01131.0000,E,") + row.quality + "," +
-                        row.satellites + ",0.9,545.4,M,46.9,M,,*00\r");
+        decode(fix, std::string("$GPGGA,123520,5000.0000,N,00900.0000,E,") + row.quality + "," +
+                        row.satellites + ",0.9,100.0,M,46.9,M,,*00\r");
         EXPECT_EQ(fix.valid, row.valid);
         EXPECT_EQ(fix.satellites, row.satellitesAfter);
+        EXPECT_EQ(Position(fix.latitude, fix.longitude),
+                  row.valid ? Position(5000000, 900000) : Position(4811730, 1151666));
+        EXPECT_DOUBLE_EQ(fix.altitude, row.valid ? 100.0 : 545.4);
+        EXPECT_EQ(fix.second, 20);
     }
 }
 
@@ -109,11 +106,8 @@ TEST(GpsDecoder, RmcWithAFixGivesPositionTimeSpeedCourseAndDate) {
     decode(fix, "$GPRMC,081836.75,A,3751.65,S,14507.36,W,005.5,054.7,130998,011.3,E\r\n");
     EXPECT_TRUE(fix.valid);
     EXPECT_EQ(Position(fix.latitude, fix.longitude), Position(-3786083, -14512266));
-    EXPECT_EQ(Time(fix.hour, fix.minute, fix.second), Time(8, 18, 36));
     EXPECT_DOUBLE_EQ(fix.rmcSpeedKnots, 5.5);
     EXPECT_DOUBLE_EQ(fix.course, 54.7);
-    // Two-digit years are taken as this century's.
-    EXPECT_EQ(Time(fix.day, fix.month, fix.year), Time(13, 9, 2098));
     EXPECT_EQ(fix.lastRmc, "GPRMC,081836.75,A,3751.65,S,14507.36,W,005.5,054.7,130998,011.3,E");
 }
 
@@ -147,7 +141,6 @@ TEST(GpsDecoder, TimeAndDateFieldsAreReadAsTwoDigitNumbers) {
         {"blanks before a number are skipped", " 1 2 3", " 1 2 3", 1, 2, 3, 1, 2, 2003},
         {"a leap second", "235960", "311224", 23, 59, 60, 31, 12, 2024},
         {"hour 24: the sentence is not taken", "240000", "311224", 12, 35, 19, 1, 1, 2020},
-        {"hour 99: not taken", "995959", "311224", 12, 35, 19, 1, 1, 2020},
         {"minute 60: not taken", "126000", "311224", 12, 35, 19, 1, 1, 2020},
         {"second 61: not taken", "123561", "311224", 12, 35, 19, 1, 1, 2020},
         {"a negative hour: not taken", "-10000", "311224", 12, 35, 19, 1, 1, 2020},
@@ -186,12 +179,8 @@ TEST(GpsDecoder, CoordinatesAreDegreesAndMinutesTruncatedToHundredThousandths) {
         {"empty hemisphere keeps the old value", "5000.000", "", "00900.000", "", 4811730, 1151666},
         {"empty value keeps the old value", "", "N", "", "E", 4811730, 1151666},
         {"absurd minutes read as zero", "489999999", "N", "0119999999", "E", 4800000, 1100000},
-        {"a longitude beyond int32: the sentence is not taken", "5000.000", "N", "1e600.0", "E",
+        {"a latitude just over 90: the sentence is not taken", "9000.0001", "S", "00900.000", "E",
          4811730, 1151666},
-        {"a latitude of 99 degrees: not taken", "9900.0000", "N", "00900.000", "E", 4811730,
-         1151666},
-        {"a latitude just over 90: not taken", "9000.0001", "S", "00900.000", "E", 4811730,
-         1151666},
         {"the date line", "0000.000", "N", "18000.000", "W", 0, -18000000},
         {"a longitude of 180.5 degrees: not taken", "5000.000", "N", "18030.000", "E", 4811730,
          1151666},
@@ -247,7 +236,6 @@ TEST(GpsDecoder, SpeedComesFromVtgElseFromRmcKnotsOverPoint539) {
     const Row rows[] = {
         {"VTG zero, RMC ten knots", "10.0", "0.0", 10.0 / 0.539},
         {"VTG wins when it has a speed", "10.0", "20.0", 20.0},
-        {"both zero", "0.0", "0.0", 0.0},
         {"VTG only", "0.0", "33.3", 33.3},
     };
     for (const Row& row : rows) {
@@ -311,63 +299,18 @@ TEST(GpsDecoder, FieldsAreCutAtCommasAndAsterisksAndEndAtTwentyFourCharacters) {
     EXPECT_EQ(fix.fields.size(), 3u);
 }
 
-TEST(GpsDecoder, TwentyFourCharacterFieldHidesTheRestOfAGga) {
-    GpsFix fix;
-    decode(fix, "$GPGGA,123519" + std::string(18, '0') +
-                    ",4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r");
-    EXPECT_EQ(fix.fields.size(), 2u);
-    EXPECT_FALSE(fix.valid);
-    EXPECT_EQ(fix.hour, 0);
-}
-
-// Rows from the test suites of two NMEA parser libraries, with what our rules make of them.
+// Two vectors from the test suites of NMEA parser libraries, with what our rules make of
+// them: a double dollar still decodes the sentence after it (17.02528 is 17.0252799... in
+// binary and is truncated), and without a dollar there is no sentence.
 TEST(GpsDecoder, ParserLibraryEdgeVectors) {
-    struct Row {
-        const char* legend;
-        const char* bytes;
-        bool valid;
-        int32_t latitude;
-        int32_t longitude;
-    };
-    const Row rows[] = {
-        {"GGA without fraction",
-         "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n", true, 4811730,
-         1151666},
-        {"double dollar still decodes the sentence after it",
-         "$$GPGGA,123204.00,5106.94086,N,01701.51680,E,1,06,3.86,127.9,M,40.5,M,,*51\r\n", true,
-         5111568, 1702527},  // 17.02528 is 17.0252799... in binary and is truncated
-        {"no dollar is no sentence",
-         "GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,,,,*47\r\n", false, 0, 0},
-        {"text before the dollar is skipped",
-         "gps: $GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n", true,
-         4811730, 1151666},
-        {"all-empty GGA", "$GPGGA,,,,,,0,00,99.99,,,,,,*48\r\n", false, 0, 0},
-        {"GN talker: several constellations, one fix",
-         "$GNGGA,181604.00,5106.94,N,01701.51,E,1,08,0.9,1.0,M,1.0,M,,*72\r\n", true, 5111566,
-         1702516},
-        {"byte 0xFF inside a VTG", "$GPVTG,,,,\xff,,,,,N*30\r\n", false, 0, 0},
-        {"GGA with time but empty position", "$GPGGA,201716.684,,,,,0,00,,,M,0.0,M,,0000*5F\r\n",
-         false, 0, 0},
-        {"trailing garbage after the line end",
-         "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n\r\nxyz", true,
-         4811730, 1151666},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.legend);
-        GpsFix fix;
-        decode(fix, row.bytes);
-        EXPECT_EQ(fix.valid, row.valid);
-        EXPECT_EQ(Position(fix.latitude, fix.longitude), Position(row.latitude, row.longitude));
-    }
-}
-
-TEST(GpsCollector, TwoSentencesSeparatedOnlyByADollarAreBothDecoded) {
     GpsFix fix;
-    decode(fix, std::string(kMunichGga) + "$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48\r");
+    decode(fix, "$$GPGGA,123204.00,5106.94086,N,01701.51680,E,1,06,3.86,127.9,M,40.5,M,,*51\r\n");
     EXPECT_TRUE(fix.valid);
-    EXPECT_EQ(fix.latitude, 4811730);
-    EXPECT_DOUBLE_EQ(fix.vtgSpeedKmh, 10.2);
-    EXPECT_EQ(fix.lastGga, std::string(kMunichGga + 1));
+    EXPECT_EQ(Position(fix.latitude, fix.longitude), Position(5111568, 1702527));
+    GpsFix none;
+    decode(none, "GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,,,,*47\r\n");
+    EXPECT_FALSE(none.valid);
+    EXPECT_EQ(Position(none.latitude, none.longitude), Position(0, 0));
 }
 
 TEST(GpsCollector, ASentenceEndsOnlyAtCarriageReturnOrDollar) {
@@ -409,22 +352,11 @@ TEST(GpsCollector, AnOverlongSentenceIsDroppedWithTheRestOfItsChunk) {
 }
 
 TEST(GpsCollector, SentencesUpTo1024CharactersAreKept) {
-    struct Row {
-        const char* legend;
-        size_t length;
-        bool kept;
-    };
-    const Row rows[] = {
-        {"1024 characters", 1024, true},
-        {"1025 characters", 1025, false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.legend);
+    for (const size_t length : {1024, 1025}) {
+        SCOPED_TRACE(length);
         GpsFix fix;
-        decode(fix, "$GPTXT," + std::string(row.length - 6, 'x'));
-        EXPECT_EQ(fix.parserState, row.kept ? 1 : 0);
-        decode(fix, "\r");
-        EXPECT_EQ(!fix.fields.empty() && fix.fields[0] == "GPTXT", row.kept);
+        decode(fix, "$GPTXT," + std::string(length - 6, 'x') + "\r");
+        EXPECT_EQ(!fix.fields.empty() && fix.fields[0] == "GPTXT", length == 1024);
     }
 }
 
@@ -501,9 +433,9 @@ std::string ggaOfSize(int secondOfHour, size_t size) {
     return text;
 }
 
+// The set-up's open of the feed must succeed; a missing feed fails.
 TEST_F(GpsFeed, OpenSetsFeedOpenAndAMissingFeedFails) {
     EXPECT_TRUE(fix_.feedOpen);
-    EXPECT_GE(fix_.fd, 0);
     GpsFix other;
     EXPECT_FALSE(other.open(root_.path("/var/run/nothing-here")));
     EXPECT_FALSE(other.feedOpen);
@@ -534,9 +466,6 @@ TEST_F(GpsFeed, ChunksAreAtMostTheRequestedSize) {
     // Four chunks of 8 bytes reach only into the time field, then the rest is drained.
     EXPECT_FALSE(fix_.poll(8));
     EXPECT_EQ(fix_.parserState, 0);
-    EXPECT_EQ(pendingBytes(), 0u);
-    feed(gga);
-    EXPECT_TRUE(fix_.poll(100));
 }
 
 TEST_F(GpsFeed, ABacklogOfMoreThanFourChunksIsDrainedAndItsPartialSentenceDropped) {
@@ -559,25 +488,6 @@ TEST_F(GpsFeed, ABacklogOfMoreThanFourChunksIsDrainedAndItsPartialSentenceDroppe
     EXPECT_EQ(fix_.second, 42);
 }
 
-TEST_F(GpsFeed, ThreeChunksAreAllDecodedWithoutDraining) {
-    std::string backlog;
-    for (int i = 0; i < 3; ++i) {
-        backlog += ggaOfSize(i, 1024);
-    }
-    feed(backlog);
-    EXPECT_TRUE(fix_.poll(1024));
-    EXPECT_EQ(fix_.second, 2);
-    // The GPTXT padding of the last chunk was complete and is decoded too.
-    EXPECT_EQ(fix_.fields[0], "GPTXT");
-}
-
-TEST_F(GpsFeed, DrainThrowsAwayWhatIsPending) {
-    feed(std::string(kMunichGga) + "\r\n" + std::string(5000, 'z'));
-    fix_.drain(1024);
-    EXPECT_EQ(pendingBytes(), 0u);
-    EXPECT_FALSE(fix_.valid);
-}
-
 TEST_F(GpsFeed, EndOfFeedClearsValidAndFeedOpenOnly) {
     feed(std::string(kMunichGga) + "\r\n");
     EXPECT_TRUE(fix_.poll(1024));
@@ -594,22 +504,10 @@ TEST_F(GpsFeed, EndOfFeedClearsValidAndFeedOpenOnly) {
 // The real receiver logs, with gpsd's decoding of the same bytes beside them.
 const std::string kLogDir = std::string(KELVARO_SHARED_DIR) + "/nmea";
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 // Milliseconds of the day of "hhmmss.sss", or -1.
 int64_t timeKey(const std::string& field) {
-    if (field.size() < 6) {
+    if (field.size() < 6 || !std::all_of(field.begin(), field.begin() + 6, ::isdigit)) {
         return -1;
-    }
-    for (size_t i = 0; i < 6; ++i) {
-        if (field[i] < '0' || field[i] > '9') {
-            return -1;
-        }
     }
     const int64_t hms = std::atoll(field.substr(0, 6).c_str());
     const double fraction = field.size() > 6 ? std::atof(field.substr(6).c_str()) : 0.0;
@@ -665,14 +563,14 @@ TEST(ReceiverLogs, PositionsAndTimesAgreeWithGpsd) {
         {"haicom-305N.log", 100, 1.5},  {"telit-he910.log", 300, 1.5},
         {"skytraq-dgps.log", 150, 1.5}, {"gp-320fw-2019-04-07-coldboot.log", 1, 1.5},
     };
-    if (readFile(kLogDir + "/README.md").empty()) {
+    if (test::hostFileContent(kLogDir + "/README.md").empty()) {
         GTEST_SKIP() << "no receiver logs in " << kLogDir;
     }
     for (const Row& row : rows) {
         SCOPED_TRACE(row.log);
-        const std::string log = readFile(kLogDir + "/" + row.log);
+        const std::string log = test::hostFileContent(kLogDir + "/" + row.log);
         const std::multimap<int64_t, GpsdFix> reference =
-            gpsdFixes(readFile(kLogDir + "/gpsd-chk/" + row.log + ".chk"));
+            gpsdFixes(test::hostFileContent(kLogDir + "/gpsd-chk/" + row.log + ".chk"));
         ASSERT_FALSE(log.empty());
         ASSERT_FALSE(reference.empty());
         GpsFix fix;
@@ -716,21 +614,6 @@ TEST(ReceiverLogs, PositionsAndTimesAgreeWithGpsd) {
         }
         EXPECT_GE(comparisons, row.minimumComparisons);
     }
-}
-
-TEST(ReceiverLogs, GnOnlyColdStartGivesTheTimeButNoFix) {
-    const std::string log =
-        readFile(std::string(KELVARO_SHARED_DIR) + "/nmea-edge/aerorust-nmea2.log");
-    if (log.empty()) {
-        GTEST_SKIP() << "no edge logs";
-    }
-    GpsFix fix;
-    decode(fix, log);
-    EXPECT_FALSE(fix.valid);
-    EXPECT_EQ(fix.latitude, 0);
-    EXPECT_EQ(fix.hour, 18);
-    EXPECT_EQ(fix.minute, 16);
-    EXPECT_EQ(fix.lastGga.rfind("GNGGA,", 0), 0u);
 }
 
 }  // namespace

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <iterator>
@@ -25,7 +23,7 @@
 #include "display/touch.h"
 #include "navlink/navigator_link.h"
 #include "position/trip_stats.h"
-#include "sim/card.h"
+#include "tests/app/running_app.h"
 #include "tests/navlink/scripted_navigator.h"
 #include "tests/support/temp_root.h"
 
@@ -40,16 +38,11 @@ std::string ownerBytes(int32_t value) {
     return std::string(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-class Dispatch : public ::testing::Test {
+class Dispatch : public test::RunningApp {
   protected:
     void SetUp() override {
         closeUiOwner();
-        std::string error;
-        ASSERT_TRUE(sim::prepareRoot(root_.root(), sim::projectCard(), 320, 240, &error)) << error;
-        const std::string feedPath = root_.path("/var/run/gpsfeed");
-        ASSERT_EQ(::mkfifo(feedPath.c_str(), 0644), 0);
-        writer_ = ::open(feedPath.c_str(), O_RDWR | O_NONBLOCK);
-        ASSERT_GE(writer_, 0);
+        RunningApp::SetUp();
         // The touch driver's device, so that closing and reopening it can be seen and
         // taps can be written into it.
         const std::string touchPath = root_.path("/dev/ts");
@@ -58,36 +51,14 @@ class Dispatch : public ::testing::Test {
         ASSERT_GE(touchWriter_, 0);
     }
     void TearDown() override {
-        if (app_.trip) {
-            if (app_.trip->page != Page::Stopped) {
-                app_.trip->page = Page::Exiting;
-                runTurn(app_);
-            }
-            finishApplication(app_);
-        }
-        ::close(writer_);
+        RunningApp::TearDown();
         ::close(touchWriter_);
         closeUiOwner();
     }
 
-    // Started, the feed open and one fix of 2026-12-08 taken: the trip runs.
     void startRunning() {
-        startApplication(app_);
-        runTurn(app_);
-        feedFix(1);
-        runTurn(app_);
-        ASSERT_EQ(page(), Page::Running);
+        RunningApp::startRunning();
         handler_.setApplication(&app_);
-    }
-    void feedFix(int second) {
-        char text[256];
-        std::snprintf(
-            text, sizeof text,
-            "$GPGGA,1235%02d.000,4759.5000,N,00750.5000,E,1,05,0.9,280.0,M,48.0,M,,*00\r\n"
-            "$GPRMC,1235%02d.000,A,4759.5000,N,00750.5000,E,20.0,90.0,081226,,,A*00\r\n",
-            second, second);
-        ASSERT_EQ(::write(writer_, text, std::strlen(text)),
-                  static_cast<ssize_t>(std::strlen(text)));
     }
     // One request of the navigator with these arguments.
     void request(const std::vector<std::string>& arguments) {
@@ -140,7 +111,6 @@ class Dispatch : public ::testing::Test {
         }
         return true;
     }
-    Page page() const { return app_.trip->page; }
     // What an action prints to standard output.
     static std::string printed(const std::function<void()>& act) {
         testing::internal::CaptureStdout();
@@ -149,10 +119,7 @@ class Dispatch : public ::testing::Test {
     }
     std::string config() const { return root_.read(kConfigFile); }
 
-    test::TempRoot root_;
-    int writer_ = -1;
     int touchWriter_ = -1;
-    Application app_;
     CExampleHandler handler_;
 };
 
@@ -382,14 +349,14 @@ TEST_F(Dispatch, ThePickerSetsTheLimitAndAnyLiftClosesIt) {
 
 TEST_F(Dispatch, ThePickerClosingWithTheMinutesSchemeCheckStillRedrawsEverything) {
     startRunning();
-    feedFix(2);
+    feed(test::fixSentences(2));
     runTurn(app_);
     ASSERT_NE(app_.trip->lat, 0.0);
     liveSettings.colorscheme = ColorScheme::Auto;
     app_.trip->schemeMinute = -1;
     dispatchDashboardTouch(app_, 200, 100);
     app_.loop.pickerCountdown = 0;
-    feedFix(3);
+    feed(test::fixSentences(3));
     runTurn(app_);
     EXPECT_EQ(app_.trip->schemeMinute, 35) << "the scheme was judged in this turn";
     EXPECT_EQ(page(), Page::Running);
@@ -484,7 +451,7 @@ TEST_F(Dispatch, ShowComesForwardWithoutRestartingTheTrip) {
 
     request({});
     EXPECT_EQ(page(), Page::Running) << "a show while shown keeps the trip running";
-    feedFix(2);
+    feed(test::fixSentences(2));
     runTurn(app_);
     EXPECT_EQ(app_.trip->tripStart, started);
 }
@@ -497,9 +464,7 @@ TEST_F(Dispatch, HiddenByTheNavigatorAndLeftByTheFeedItNeverDrawsOverTheNavigato
     const std::string navigatorScreen(root_.read("/dev/fb").size(), '\x5A');
     root_.write("/dev/fb", navigatorScreen);
 
-    ::close(writer_);
-    writer_ = -1;
-    ::unlink(root_.path("/var/run/gpsfeed").c_str());
+    closeFeed();
     for (int turn = 0; turn < 200 && page() != Page::Stopped; ++turn) {
         runTurn(app_);
     }
@@ -669,7 +634,7 @@ TEST_F(Dispatch, LeavingSetupShowsTheSchemeInForceWhereTheTripIs) {
         {"apply night, then cancel", {301, kSetupCodeApply, kSetupCodeCancel}},
     };
     startRunning();
-    feedFix(2);
+    feed(test::fixSentences(2));
     runTurn(app_);
     const Color565 night = toColor565(liveSettings.topbackgroundcolors[1]);
     ASSERT_NE(night, toColor565(liveSettings.topbackgroundcolors[0]));
@@ -678,7 +643,7 @@ TEST_F(Dispatch, LeavingSetupShowsTheSchemeInForceWhereTheTripIs) {
         liveSettings.colorscheme = workingSettings.colorscheme = ColorScheme::Day;
         writeSettings(liveSettings);
         ASSERT_TRUE(app_.dashboard->applyColorScheme(liveSettings, *app_.trip, true));
-        app_.trip->now.hour = 23;  // a winter night in Freiburg
+        app_.trip->now.hour = 23;  // a winter night in Munich
         enterSetup();
         tapCode(6);
         runTurn(app_);

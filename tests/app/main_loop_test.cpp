@@ -1,9 +1,5 @@
 // The main loop's pages, stepped turn by turn over a real FIFO in a fresh device root, and
 // whole runs through the simulator.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,9 +11,8 @@
 #include "app/application.h"
 #include "app/language.h"
 #include "app/settings.h"
-#include "platform/simulated_platform.h"
 #include "position/gps_feed.h"
-#include "sim/card.h"
+#include "tests/app/running_app.h"
 #include "tests/support/host_readers.h"
 #include "tests/support/sim_runner.h"
 #include "tests/support/temp_root.h"
@@ -25,78 +20,11 @@
 namespace kelvaro {
 namespace {
 
-// "$BODY*CS" and the line end, with the checksum a receiver gives.
-std::string sentence(const std::string& body) {
-    uint8_t sum = 0;
-    for (const char c : body) {
-        sum ^= static_cast<uint8_t>(c);
-    }
-    char checksum[8];
-    std::snprintf(checksum, sizeof checksum, "*%02X\r\n", sum);
-    return "$" + body + checksum;
-}
+using test::fixSentences;
 
-// A fix at 12:35:SS on the given date (ddmmyy), four satellites, standing in Munich.
-std::string fixSentences(int second, const char* date) {
-    char gga[128];
-    char rmc[128];
-    std::snprintf(gga, sizeof gga,
-                  "GPGGA,1235%02d.000,4807.0380,N,01131.0000,E,1,04,0.9,545.4,M,46.9,M,,", second);
-    std::snprintf(rmc, sizeof rmc, "GPRMC,1235%02d.000,A,4807.0380,N,01131.0000,E,0.0,0.0,%s,,,A",
-                  second, date);
-    return sentence(gga) + sentence(rmc);
-}
-
-class MainLoop : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        feedPath_ = root_.path("/var/run/gpsfeed");
-        std::string error;
-        ASSERT_TRUE(sim::prepareRoot(root_.root(), sim::projectCard(), 320, 240, &error)) << error;
-    }
-    void TearDown() override {
-        closeFeed();
-        if (app_.trip) {
-            app_.trip->page = Page::Exiting;
-            runTurn(app_);
-            finishApplication(app_);
-        }
-    }
-
-    void makeFeed() {
-        ASSERT_EQ(::mkfifo(feedPath_.c_str(), 0644), 0);
-        writer_ = ::open(feedPath_.c_str(), O_RDWR | O_NONBLOCK);
-        ASSERT_GE(writer_, 0);
-    }
-    void closeFeed() {
-        if (writer_ >= 0) {
-            ::close(writer_);
-            writer_ = -1;
-            ::unlink(feedPath_.c_str());
-        }
-    }
-    void feed(const std::string& bytes) {
-        ASSERT_EQ(::write(writer_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    }
-    // Started with a feed and one fix of 2026-12-08 taken: the trip runs.
-    void startRunning() {
-        makeFeed();
-        startApplication(app_);
-        runTurn(app_);
-        feed(fixSentences(1, "081226"));
-        runTurn(app_);
-        ASSERT_EQ(page(), Page::Running);
-    }
-    Page page() const { return app_.trip->page; }
-
-    test::TempRoot root_;
-    std::string feedPath_;
-    int writer_ = -1;
-    Application app_;
-};
+class MainLoop : public test::RunningApp {};
 
 TEST_F(MainLoop, WaitsForAPlausibleDateBeforeTheTripRuns) {
-    makeFeed();
     startApplication(app_);
     ASSERT_EQ(page(), Page::OpeningFeed);
     runTurn(app_);
@@ -120,7 +48,7 @@ TEST_F(MainLoop, WaitsForAPlausibleDateBeforeTheTripRuns) {
 TEST_F(MainLoop, ALostFeedIsReopenedAndThePageRestored) {
     startRunning();
 
-    feed(fixSentences(2, "081226"));
+    feed(fixSentences(2));
     runTurn(app_);
     const FixTime lastFix = app_.trip->lastSecond;
     ASSERT_EQ(lastFix.second, 2);
@@ -147,7 +75,7 @@ TEST_F(MainLoop, ALostFeedIsReopenedAndThePageRestored) {
 TEST_F(MainLoop, AFixThatNoSentenceRenewsIsLostAfterThreeSeconds) {
     startRunning();
     // Sentences keep coming, but a NUL in each ends the collector's text.
-    std::string broken = fixSentences(2, "081226");
+    std::string broken = fixSentences(2);
     broken[20] = '\0';
     broken[100] = '\0';
     // Six turns of 500 ms are three seconds.
@@ -162,14 +90,14 @@ TEST_F(MainLoop, AFixThatNoSentenceRenewsIsLostAfterThreeSeconds) {
     EXPECT_FALSE(gpsFix.valid);
     EXPECT_EQ(app_.trip->fixLostAt.second, 1);
 
-    feed(fixSentences(9, "081226"));
+    feed(fixSentences(9));
     runTurn(app_);
     EXPECT_TRUE(app_.trip->fixValid) << "the next good GGA renews it";
     EXPECT_EQ(app_.trip->lastSecond.second, 9);
 
     // A receiver that stops sending GGA but goes on with active RMCs keeps its fix.
     for (int second = 10; second <= 17; ++second) {
-        const std::string both = fixSentences(second, "081226");
+        const std::string both = fixSentences(second);
         feed(both.substr(both.find("$GPRMC")));
         runTurn(app_);
         EXPECT_TRUE(app_.trip->fixValid) << "second " << second;
@@ -195,6 +123,7 @@ TEST_F(MainLoop, GivesUpAfterMoreFailuresThanThirtySecondsOfTurns) {
         {"default period", 500, 61},
         {"slow loop", 7000, 5},
     };
+    closeFeed();
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
         root_.write("/mnt/sdcard/kelvaro/config.txt",

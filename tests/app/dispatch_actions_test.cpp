@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <iterator>
@@ -104,12 +105,8 @@ class Dispatch : public test::RunningApp {
         ASSERT_EQ(page(), Page::Setup1);
     }
     bool noScreens() const {
-        for (const auto& open : app_.setupScreens) {
-            if (open) {
-                return false;
-            }
-        }
-        return true;
+        return std::none_of(app_.setupScreens.begin(), app_.setupScreens.end(),
+                            [](const auto& open) { return open != nullptr; });
     }
     // What an action prints to standard output.
     static std::string printed(const std::function<void()>& act) {

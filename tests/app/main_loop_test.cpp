@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -209,12 +210,10 @@ TEST(SimulatedRun, HiddenItSendsTheAltitudeInTheUnitOfTheSettings) {
 std::pair<double, int> distanceAndMoving(const test::TempRoot& root) {
     const std::string summary = root.read("/mnt/sdcard/kelvaro/tripsummary.log");
     std::vector<std::string> f;
-    size_t from = 0;
-    for (size_t comma = 0; (comma = summary.find(',', from)) != std::string::npos;
-         from = comma + 1) {
-        f.push_back(summary.substr(from, comma - from));
+    std::istringstream fields(summary);
+    for (std::string field; std::getline(fields, field, ',');) {
+        f.push_back(field);
     }
-    f.push_back(summary.substr(from));
     int h = 0, m = 0, s = 0;
     if (f.size() != 15 || std::sscanf(f[3].c_str(), "%d:%d:%d", &h, &m, &s) != 3) {
         ADD_FAILURE() << summary;

@@ -522,13 +522,10 @@ TEST_F(SettingsTest, FlagAndNumberKeysSplitAndReset) {
         {"geoid more parts", "geoidfix yes 1 2", true, 1.0},
         {"altitude yes and number", "displayaltitude yes 45", true, 45},
         {"altitude no resets to 30", "displayaltitude no", false, 30},
-        {"altitude negative kept", "displayaltitude yes -5", true, -5},
         {"altitude no number gives 0", "displayaltitude yes x", true, 0},
-        {"altitude above int32 saturates", "displayaltitude yes 99999999999", true, kIntMax},
         {"alarm yes and negative is made positive", "alarmperiod yes -20", true, 20},
         {"alarm no resets to 10", "alarmperiod no", false, 10},
         {"alarm yes alone resets to 10", "alarmperiod yes", true, 10},
-        {"alarm plain number", "alarmperiod yes 5", true, 5},
         {"alarm smallest int32 saturates when made positive", "alarmperiod yes -2147483648", true,
          kIntMax},
     };

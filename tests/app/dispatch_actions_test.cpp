@@ -6,8 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstring>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <iterator>
@@ -25,7 +24,7 @@
 #include "display/touch.h"
 #include "navlink/navigator_link.h"
 #include "position/trip_stats.h"
-#include "sim/card.h"
+#include "tests/app/running_app.h"
 #include "tests/navlink/scripted_navigator.h"
 #include "tests/support/temp_root.h"
 
@@ -40,16 +39,11 @@ std::string ownerBytes(int32_t value) {
     return std::string(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-class Dispatch : public ::testing::Test {
+class Dispatch : public test::RunningApp {
   protected:
     void SetUp() override {
         closeUiOwner();
-        std::string error;
-        ASSERT_TRUE(sim::prepareRoot(root_.root(), sim::projectCard(), 320, 240, &error)) << error;
-        const std::string feedPath = root_.path("/var/run/gpsfeed");
-        ASSERT_EQ(::mkfifo(feedPath.c_str(), 0644), 0);
-        writer_ = ::open(feedPath.c_str(), O_RDWR | O_NONBLOCK);
-        ASSERT_GE(writer_, 0);
+        RunningApp::SetUp();
         // The touch driver's device, so that closing and reopening it can be seen and
         // taps can be written into it.
         const std::string touchPath = root_.path("/dev/ts");
@@ -58,36 +52,14 @@ class Dispatch : public ::testing::Test {
         ASSERT_GE(touchWriter_, 0);
     }
     void TearDown() override {
-        if (app_.trip) {
-            if (app_.trip->page != Page::Stopped) {
-                app_.trip->page = Page::Exiting;
-                runTurn(app_);
-            }
-            finishApplication(app_);
-        }
-        ::close(writer_);
+        RunningApp::TearDown();
         ::close(touchWriter_);
         closeUiOwner();
     }
 
-    // Started, the feed open and one fix of 2026-12-08 taken: the trip runs.
     void startRunning() {
-        startApplication(app_);
-        runTurn(app_);
-        feedFix(1);
-        runTurn(app_);
-        ASSERT_EQ(page(), Page::Running);
+        RunningApp::startRunning();
         handler_.setApplication(&app_);
-    }
-    void feedFix(int second) {
-        char text[256];
-        std::snprintf(
-            text, sizeof text,
-            "$GPGGA,1235%02d.000,4759.5000,N,00750.5000,E,1,05,0.9,280.0,M,48.0,M,,*00\r\n"
-            "$GPRMC,1235%02d.000,A,4759.5000,N,00750.5000,E,20.0,90.0,081226,,,A*00\r\n",
-            second, second);
-        ASSERT_EQ(::write(writer_, text, std::strlen(text)),
-                  static_cast<ssize_t>(std::strlen(text)));
     }
     // One request of the navigator with these arguments.
     void request(const std::vector<std::string>& arguments) {
@@ -133,14 +105,9 @@ class Dispatch : public ::testing::Test {
         ASSERT_EQ(page(), Page::Setup1);
     }
     bool noScreens() const {
-        for (const auto& open : app_.setupScreens) {
-            if (open) {
-                return false;
-            }
-        }
-        return true;
+        return std::none_of(app_.setupScreens.begin(), app_.setupScreens.end(),
+                            [](const auto& open) { return open != nullptr; });
     }
-    Page page() const { return app_.trip->page; }
     // What an action prints to standard output.
     static std::string printed(const std::function<void()>& act) {
         testing::internal::CaptureStdout();
@@ -149,10 +116,7 @@ class Dispatch : public ::testing::Test {
     }
     std::string config() const { return root_.read(kConfigFile); }
 
-    test::TempRoot root_;
-    int writer_ = -1;
     int touchWriter_ = -1;
-    Application app_;
     CExampleHandler handler_;
 };
 
@@ -200,20 +164,9 @@ TEST_F(Dispatch, AnOwnerWordThatCannotBeCreatedEndsTheProcess) {
         ::testing::ExitedWithCode(1), "^Error: cannot open uipid file\\.\n$");
 }
 
-TEST_F(Dispatch, SetupRemembersThePageToComeBackTo) {
-    startRunning();
-    dispatchDashboardTouch(app_, 270, 200);
-    EXPECT_EQ(page(), Page::Setup1Open);
-    EXPECT_EQ(app_.loop.returnPage, Page::Running);
-}
-
-TEST_F(Dispatch, PartialResetZeroesThePartialDistanceOnlyWhileRunning) {
+TEST_F(Dispatch, PartialResetZeroesThePartialDistance) {
     startRunning();
     app_.trip->partialDistance = 1234.0;
-    app_.trip->page = Page::AwaitingTime;
-    dispatchDashboardTouch(app_, 200, 200);
-    EXPECT_EQ(app_.trip->partialDistance, 1234.0);
-    app_.trip->page = Page::Running;
     dispatchDashboardTouch(app_, 200, 200);
     EXPECT_EQ(app_.trip->partialDistance, 0.0);
     EXPECT_EQ(app_.trip->prevPartialDistance, 1234.0);
@@ -328,7 +281,6 @@ TEST_F(Dispatch, ThePickerOpensForFiveSecondsOfTurns) {
         int32_t period;
         int32_t countdown;
     } rows[] = {
-        {"default period", 500, 10},
         {"slow loop", 700, 7},
         {"period above five seconds", 6000, 0},
     };
@@ -372,7 +324,6 @@ TEST_F(Dispatch, ThePickerSetsTheLimitAndAnyLiftClosesIt) {
         {"preset 1", 40, 45, 0, 30},
         {"preset 4", 300, 45, 0, 120},
         {"a column boundary changes nothing", 80, 45, 55, 55},
-        {"the row boundary changes nothing", 40, 90, 55, 55},
         {"the limit off", 150, 150, 55, 0},
         {"the limit back to the setting", 150, 150, 0, 80},
         {"the current speed", 300, 150, 0, 47},
@@ -395,14 +346,14 @@ TEST_F(Dispatch, ThePickerSetsTheLimitAndAnyLiftClosesIt) {
 
 TEST_F(Dispatch, ThePickerClosingWithTheMinutesSchemeCheckStillRedrawsEverything) {
     startRunning();
-    feedFix(2);
+    feed(test::fixSentences(2));
     runTurn(app_);
     ASSERT_NE(app_.trip->lat, 0.0);
     liveSettings.colorscheme = ColorScheme::Auto;
     app_.trip->schemeMinute = -1;
     dispatchDashboardTouch(app_, 200, 100);
     app_.loop.pickerCountdown = 0;
-    feedFix(3);
+    feed(test::fixSentences(3));
     runTurn(app_);
     EXPECT_EQ(app_.trip->schemeMinute, 35) << "the scheme was judged in this turn";
     EXPECT_EQ(page(), Page::Running);
@@ -497,7 +448,7 @@ TEST_F(Dispatch, ShowComesForwardWithoutRestartingTheTrip) {
 
     request({});
     EXPECT_EQ(page(), Page::Running) << "a show while shown keeps the trip running";
-    feedFix(2);
+    feed(test::fixSentences(2));
     runTurn(app_);
     EXPECT_EQ(app_.trip->tripStart, started);
 }
@@ -510,9 +461,7 @@ TEST_F(Dispatch, HiddenByTheNavigatorAndLeftByTheFeedItNeverDrawsOverTheNavigato
     const std::string navigatorScreen(root_.read("/dev/fb").size(), '\x5A');
     root_.write("/dev/fb", navigatorScreen);
 
-    ::close(writer_);
-    writer_ = -1;
-    ::unlink(root_.path("/var/run/gpsfeed").c_str());
+    closeFeed();
     for (int turn = 0; turn < 200 && page() != Page::Stopped; ++turn) {
         runTurn(app_);
     }
@@ -542,7 +491,6 @@ TEST_F(Dispatch, RequestsFollowThePageTable) {
         {"show while waiting hidden", Page::AwaitingTimeHidden, {}, Page::AwaitingTime},
         {"show from the picker", Page::SpeedPicker, {}, Page::Running},
         {"word while waiting hidden", Page::AwaitingTimeHidden, {"Paris"}, Page::AwaitingTime},
-        {"hide while running", Page::Running, {"Paris hide"}, Page::RunningHidden},
         {"hide while waiting", Page::AwaitingTime, {"Paris hide"}, Page::AwaitingTimeHidden},
         {"a second word other than hide shows", Page::RunningHidden, {"Paris x"}, Page::Running},
         {"an exit is not undone", Page::Exiting, {}, Page::Exiting},
@@ -631,14 +579,17 @@ TEST_F(Dispatch, CancelDropsTheEditsSinceTheLastApply) {
     EXPECT_EQ(config(), applied);
 }
 
+// The navigator's hide leaves setup as a cancel does, dropping the edits; no way out loses
+// the trip's top speed.
 TEST_F(Dispatch, LeavingSetupKeepsTheTopSpeedOfTheTrip) {
     enum class Leave { Cancel, NavigatorHide, SaveOnAFullCard };
     const struct {
         const char* legend;
         Leave leave;
-    } rows[] = {{"cancel", Leave::Cancel},
-                {"the navigator's hide", Leave::NavigatorHide},
-                {"save on a card that refuses the file", Leave::SaveOnAFullCard}};
+        Page after;
+    } rows[] = {{"cancel", Leave::Cancel, Page::Running},
+                {"the navigator's hide", Leave::NavigatorHide, Page::RunningHidden},
+                {"save on a card that refuses the file", Leave::SaveOnAFullCard, Page::Running}};
     startRunning();
     const std::string refused = root_.path("/mnt/sdcard/kelvaro/config.txt.new");
     for (const auto& row : rows) {
@@ -649,6 +600,8 @@ TEST_F(Dispatch, LeavingSetupKeepsTheTopSpeedOfTheTrip) {
         // As the trip raises it, without a write.
         liveSettings.maxspeedvalue = workingSettings.maxspeedvalue = 51;
         enterSetup();
+        tapCode(132);
+        ASSERT_EQ(workingSettings.records, Records::Short);
         testing::internal::CaptureStdout();
         if (row.leave == Leave::NavigatorHide) {
             request({"Paris hide"});
@@ -661,7 +614,9 @@ TEST_F(Dispatch, LeavingSetupKeepsTheTopSpeedOfTheTrip) {
         }
         testing::internal::GetCapturedStdout();
         std::filesystem::remove(refused);
+        EXPECT_EQ(page(), row.after);
         EXPECT_TRUE(noScreens());
+        EXPECT_EQ(workingSettings.records, liveSettings.records);
         EXPECT_EQ(liveSettings.maxspeedvalue, 51);
         EXPECT_EQ(workingSettings.maxspeedvalue, 51);
     }
@@ -676,7 +631,7 @@ TEST_F(Dispatch, LeavingSetupShowsTheSchemeInForceWhereTheTripIs) {
         {"apply night, then cancel", {301, kSetupCodeApply, kSetupCodeCancel}},
     };
     startRunning();
-    feedFix(2);
+    feed(test::fixSentences(2));
     runTurn(app_);
     const Color565 night = toColor565(liveSettings.topbackgroundcolors[1]);
     ASSERT_NE(night, toColor565(liveSettings.topbackgroundcolors[0]));
@@ -685,7 +640,7 @@ TEST_F(Dispatch, LeavingSetupShowsTheSchemeInForceWhereTheTripIs) {
         liveSettings.colorscheme = workingSettings.colorscheme = ColorScheme::Day;
         writeSettings(liveSettings);
         ASSERT_TRUE(app_.dashboard->applyColorScheme(liveSettings, *app_.trip, true));
-        app_.trip->now.hour = 23;  // a winter night in Freiburg
+        app_.trip->now.hour = 23;  // a winter night in Munich
         enterSetup();
         tapCode(6);
         runTurn(app_);
@@ -698,7 +653,7 @@ TEST_F(Dispatch, LeavingSetupShowsTheSchemeInForceWhereTheTripIs) {
     }
 }
 
-TEST_F(Dispatch, TabsOpenScreensAndListsStopAtBothEnds) {
+TEST_F(Dispatch, TabsOpenScreensListsStopAtBothEndsAndAnAppliedLanguageReloadsTheTexts) {
     startRunning();
     enterSetup();
     tapCode(6);
@@ -727,38 +682,17 @@ TEST_F(Dispatch, TabsOpenScreensAndListsStopAtBothEnds) {
     EXPECT_EQ(currentScreen(), &languages) << "a screen keeps its list while setup is open";
     tapCode(6);
     EXPECT_EQ(page(), Page::Setup3) << "the tab of the screen shown does nothing";
-}
 
-TEST_F(Dispatch, ApplyingAnotherLanguageReloadsTheTexts) {
-    startRunning();
+    // Up the list until German is selected: applied, it reloads the texts.
     const std::string english = text(*app_.texts, 19);
-    enterSetup();
-    tapCode(6);
-    runTurn(app_);
-    const SetupScreen& languages = *currentScreen();
-    // Down the list to its end, then up, until German is selected.
-    const size_t count = languages.entries.size();
-    for (size_t i = 0; i < 2 * count && workingSettings.language != "german.lng"; ++i) {
-        tapCode(i < count ? 331 : 330);
+    for (size_t i = 0; i < languages.entries.size() && workingSettings.language != "german.lng";
+         ++i) {
+        tapCode(330);
     }
     ASSERT_EQ(workingSettings.language, "german.lng");
     tapCode(kSetupCodeApply);
     EXPECT_EQ(liveSettings.language, "german.lng");
     EXPECT_NE(std::string(text(*app_.texts, 19)), english);
-}
-
-TEST_F(Dispatch, TheNavigatorHidingSetupLeavesItAsACancel) {
-    startRunning();
-    enterSetup();
-    tapCode(132);
-    ASSERT_EQ(workingSettings.records, Records::Short);
-    printed([&] { request({"Paris hide"}); });
-    EXPECT_EQ(page(), Page::RunningHidden);
-    EXPECT_TRUE(noScreens());
-    EXPECT_EQ(workingSettings.records, liveSettings.records);
-
-    request({});
-    EXPECT_EQ(page(), Page::Running);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // words a navigator request is read as.
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <string>
 
 #include "app/dispatch.h"
@@ -14,79 +13,67 @@ namespace {
 
 using A = DashboardAction;
 
-struct ZoneRow {
-    const char* legend;
-    Page page;
-    int32_t x;
-    int32_t y;
-    DashboardAction action;
-};
-
-void checkZones(int32_t width, int32_t height, const ZoneRow* rows, size_t count) {
-    const DashboardGeometry geometry = dashboardGeometry(width, height);
-    for (size_t i = 0; i < count; ++i) {
-        SCOPED_TRACE(rows[i].legend);
-        EXPECT_EQ(dashboardAction(geometry, rows[i].page, rows[i].x, rows[i].y), rows[i].action);
+// The zones are tested in order; the wide screen has zones of other sizes.
+TEST(DashboardZones, AreTestedInOrderOnBothScreens) {
+    const Page R = Page::Running;
+    const Page W = Page::AwaitingTime;
+    const struct {
+        const char* legend;
+        int32_t width;  // 320 x 240 or 480 x 272
+        Page page;
+        int32_t x;
+        int32_t y;
+        DashboardAction action;
+    } rows[] = {
+        {"hide before partial reset on their shared edge", 320, R, 160, 200, A::Hide},
+        {"hide reaches the bottom edge", 320, R, 0, 240, A::Hide},
+        {"hide starts at the band's top", 320, R, 10, 190, A::Hide},
+        {"setup before partial reset", 320, R, 270, 200, A::Setup},
+        {"setup's last column", 320, R, 319, 240, A::Setup},
+        {"partial reset right of the hide zone", 320, R, 161, 200, A::PartialReset},
+        {"partial reset's right edge is under setup", 320, R, 259, 230, A::PartialReset},
+        {"partial reset only while running", 320, W, 200, 200, A::None},
+        {"log box corner", 320, R, 128, 60, A::Log},
+        {"log box while waiting for the time", 320, W, 5, 5, A::Log},
+        {"log box is taken before the title on their shared column", 320, W, 128, 30, A::Log},
+        {"compass below the log box", 320, R, 60, 61, A::Waypoint},
+        {"compass bottom edge is taken by hide first", 320, R, 60, 190, A::Hide},
+        {"compass only while running", 320, W, 60, 120, A::None},
+        {"title's bottom edge cycles the colours", 320, R, 200, 50, A::ColourScheme},
+        {"title's last column", 320, R, 259, 0, A::ColourScheme},
+        {"speed zone just below the title", 320, R, 200, 51, A::SpeedPicker},
+        {"speed zone excludes its left bound", 320, R, 128, 100, A::Waypoint},
+        {"speed zone's first column", 320, R, 129, 100, A::SpeedPicker},
+        {"speed zone excludes its right bound", 320, R, 319, 100, A::None},
+        {"speed zone excludes its bottom bound", 320, R, 200, 190, A::PartialReset},
+        {"speed zone only while running", 320, W, 200, 51, A::None},
+        {"exit corner", 320, R, 260, 0, A::Exit},
+        {"exit corner's outer corner", 320, R, 320, 50, A::Exit},
+        {"below the exit corner", 320, R, 300, 51, A::SpeedPicker},
+        {"off the screen", 320, R, 400, 400, A::None},
+        {"hide up to half the width", 480, R, 240, 215, A::Hide},
+        {"partial reset right of it", 480, R, 241, 215, A::PartialReset},
+        {"partial reset's right edge", 480, R, 419, 272, A::PartialReset},
+        {"setup before partial reset", 480, R, 440, 272, A::Setup},
+        {"setup corner", 480, R, 420, 215, A::Setup},
+        {"no zone right of setup in the band", 480, R, 480, 240, A::None},
+        {"above the band is the speed zone", 480, R, 300, 214, A::SpeedPicker},
+        {"log box", 480, R, 192, 65, A::Log},
+        {"compass", 480, R, 192, 66, A::Waypoint},
+        {"compass on the band's top is hide", 480, R, 100, 215, A::Hide},
+        {"title", 480, R, 193, 50, A::ColourScheme},
+        {"title's last column", 480, W, 419, 50, A::ColourScheme},
+        {"exit corner", 480, W, 420, 50, A::Exit},
+        {"exit corner's outer edge", 480, W, 480, 0, A::Exit},
+        {"speed zone's last column", 480, R, 478, 51, A::SpeedPicker},
+        {"speed zone's right bound", 480, R, 479, 100, A::None},
+        {"speed zone waiting for the time", 480, W, 300, 100, A::None},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.legend) + " at width " + std::to_string(row.width));
+        const DashboardGeometry g = dashboardGeometry(row.width, row.width == 320 ? 240 : 272);
+        EXPECT_EQ(dashboardAction(g, row.page, row.x, row.y), row.action);
     }
-}
-
-TEST(DashboardZones, AreTestedInOrderAt320x240) {
-    const Page R = Page::Running;
-    const Page W = Page::AwaitingTime;
-    const ZoneRow rows[] = {
-        {"hide before partial reset on their shared edge", R, 160, 200, A::Hide},
-        {"hide reaches the bottom edge", R, 0, 240, A::Hide},
-        {"hide starts at the band's top", R, 10, 190, A::Hide},
-        {"setup before partial reset", R, 270, 200, A::Setup},
-        {"setup's last column", R, 319, 240, A::Setup},
-        {"partial reset right of the hide zone", R, 161, 200, A::PartialReset},
-        {"partial reset's right edge is under setup", R, 259, 230, A::PartialReset},
-        {"partial reset only while running", W, 200, 200, A::None},
-        {"log box corner", R, 128, 60, A::Log},
-        {"log box while waiting for the time", W, 5, 5, A::Log},
-        {"log box is taken before the title on their shared column", W, 128, 30, A::Log},
-        {"compass below the log box", R, 60, 61, A::Waypoint},
-        {"compass bottom edge is taken by hide first", R, 60, 190, A::Hide},
-        {"compass only while running", W, 60, 120, A::None},
-        {"title's bottom edge cycles the colours", R, 200, 50, A::ColourScheme},
-        {"title's last column", R, 259, 0, A::ColourScheme},
-        {"speed zone just below the title", R, 200, 51, A::SpeedPicker},
-        {"speed zone excludes its left bound", R, 128, 100, A::Waypoint},
-        {"speed zone's first column", R, 129, 100, A::SpeedPicker},
-        {"speed zone excludes its right bound", R, 319, 100, A::None},
-        {"speed zone excludes its bottom bound", R, 200, 190, A::PartialReset},
-        {"speed zone only while running", W, 200, 51, A::None},
-        {"exit corner", R, 260, 0, A::Exit},
-        {"exit corner's outer corner", R, 320, 50, A::Exit},
-        {"below the exit corner", R, 300, 51, A::SpeedPicker},
-        {"off the screen", R, 400, 400, A::None},
-    };
-    checkZones(320, 240, rows, std::size(rows));
-}
-
-TEST(DashboardZones, AreTestedInOrderAt480x272) {
-    const Page R = Page::Running;
-    const Page W = Page::AwaitingTime;
-    const ZoneRow rows[] = {
-        {"hide up to half the width", R, 240, 215, A::Hide},
-        {"partial reset right of it", R, 241, 215, A::PartialReset},
-        {"partial reset's right edge", R, 419, 272, A::PartialReset},
-        {"setup before partial reset", R, 440, 272, A::Setup},
-        {"setup corner", R, 420, 215, A::Setup},
-        {"no zone right of setup in the band", R, 480, 240, A::None},
-        {"above the band is the speed zone", R, 300, 214, A::SpeedPicker},
-        {"log box", R, 192, 65, A::Log},
-        {"compass", R, 192, 66, A::Waypoint},
-        {"compass on the band's top is hide", R, 100, 215, A::Hide},
-        {"title", R, 193, 50, A::ColourScheme},
-        {"title's last column", W, 419, 50, A::ColourScheme},
-        {"exit corner", W, 420, 50, A::Exit},
-        {"exit corner's outer edge", W, 480, 0, A::Exit},
-        {"speed zone's last column", R, 478, 51, A::SpeedPicker},
-        {"speed zone's right bound", R, 479, 100, A::None},
-        {"speed zone waiting for the time", W, 300, 100, A::None},
-    };
-    checkZones(480, 272, rows, std::size(rows));
 }
 
 TEST(SpeedPicker, RowsHaveStrictBounds) {

@@ -1,11 +1,10 @@
 #include "app/housekeeping.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <string>
-#include <vector>
 
 #include "platform/simulated_platform.h"
 #include "tests/support/temp_root.h"
@@ -16,19 +15,7 @@ namespace {
 constexpr const char* kHook = "/mnt/sdcard/plugins_hook/kelvaro.hook";
 constexpr const char* kList = "/mnt/sdcard/cleanup.txt";
 
-std::vector<std::string> entriesOf(const std::string& hostFolder) {
-    std::vector<std::string> names;
-    if (DIR* folder = opendir(hostFolder.c_str())) {
-        while (const dirent* entry = readdir(folder)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.push_back(name);
-            }
-        }
-        closedir(folder);
-    }
-    return names;
-}
+using Files = std::map<std::string, std::string>;
 
 // The simulated wall clock starts at the given UTC time, which is the simulated
 // device's local time too.
@@ -61,7 +48,7 @@ TEST(Housekeeping, NoScreenshotWithoutTheCaptureSwitch) {
     checkCaptureSwitch("kelvaro");
     EXPECT_FALSE(captureEnabled());
     takeScreenshot("kelvaro");
-    EXPECT_TRUE(entriesOf(root.path("/mnt/sdcard/kelvaro")).empty());
+    EXPECT_TRUE(test::filesUnder(root.path("/mnt/sdcard/kelvaro")).empty());
 }
 
 TEST(Housekeeping, ScreenshotIsARawCopyOfTheFrameBuffer) {
@@ -88,15 +75,16 @@ TEST(Housekeeping, ScreenshotIsARawCopyOfTheFrameBuffer) {
         EXPECT_TRUE(captureEnabled());
         takeScreenshot("kelvaro");
 
-        EXPECT_EQ(root.read("/mnt/sdcard/kelvaro/img20230102030405.raw"), frame);
-        if (row.switchIsFolder) {
-            EXPECT_TRUE(entriesOf(root.path("/mnt/sdcard/kelvaro/capture")).empty());
+        Files left = {{"/img20230102030405.raw", frame}};
+        if (!row.switchIsFolder) {
+            left["/capture"] = "";
         }
+        EXPECT_EQ(test::filesUnder(root.path("/mnt/sdcard/kelvaro")), left);
         // Two screenshots in the same second overwrite each other.
         root.write("/dev/fb", "changed");
         takeScreenshot("kelvaro");
-        EXPECT_EQ(root.read("/mnt/sdcard/kelvaro/img20230102030405.raw"), "changed");
-        EXPECT_EQ(entriesOf(root.path("/mnt/sdcard/kelvaro")).size(), 2u);
+        left["/img20230102030405.raw"] = "changed";
+        EXPECT_EQ(test::filesUnder(root.path("/mnt/sdcard/kelvaro")), left);
     }
 }
 
@@ -106,7 +94,7 @@ TEST(Housekeeping, ScreenshotNeedsAFrameBuffer) {
     checkCaptureSwitch("kelvaro");
     ASSERT_TRUE(captureEnabled());
     takeScreenshot("kelvaro");
-    EXPECT_EQ(entriesOf(root.path("/mnt/sdcard/kelvaro")), (std::vector<std::string>{"capture"}));
+    EXPECT_EQ(test::filesUnder(root.path("/mnt/sdcard/kelvaro")), (Files{{"/capture", ""}}));
 }
 
 TEST(Housekeeping, CleanupListAddEditsByteForByte) {
@@ -134,8 +122,7 @@ TEST(Housekeeping, CleanupListAddEditsByteForByte) {
             root.write(kList, row.before);
         }
         cleanupListAdd(row.entry);
-        EXPECT_EQ(root.read(kList), row.after);
-        EXPECT_EQ(entriesOf(root.path("/mnt/sdcard")), (std::vector<std::string>{"cleanup.txt"}));
+        EXPECT_EQ(test::filesUnder(root.path("/mnt/sdcard")), (Files{{"/cleanup.txt", row.after}}));
     }
 }
 

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "tests/support/temp_root.h"
 
@@ -75,48 +77,24 @@ Settings parsed(const std::string& text, Settings start = Settings()) {
     return start;
 }
 
+template <typename T, size_t N>
+std::vector<T> all(const T (&values)[N]) {
+    return std::vector<T>(values, values + N);
+}
+
 // Every field that travels through the file; accelerometer, screenadaptation and bootstart
 // do not.
-void expectSameStoredFields(const Settings& a, const Settings& b) {
-    EXPECT_EQ(a.processperiod, b.processperiod);
-    EXPECT_EQ(a.trackperiod, b.trackperiod);
-    EXPECT_EQ(a.trackformat, b.trackformat);
-    EXPECT_EQ(a.trackcourse, b.trackcourse);
-    EXPECT_EQ(a.tracksaving, b.tracksaving);
-    EXPECT_EQ(a.units, b.units);
-    EXPECT_EQ(a.colorscheme, b.colorscheme);
-    EXPECT_EQ(a.speedlimit, b.speedlimit);
-    EXPECT_EQ(a.maxspeedvalue, b.maxspeedvalue);
-    EXPECT_EQ(a.compass, b.compass);
-    EXPECT_EQ(a.records, b.records);
-    EXPECT_EQ(a.coordinates, b.coordinates);
-    EXPECT_EQ(a.inclinometer, b.inclinometer);
-    EXPECT_EQ(a.speedalarm, b.speedalarm);
-    EXPECT_THAT(a.speedPresets, ElementsAreArray(b.speedPresets));
-    EXPECT_EQ(a.speedPresetLead, b.speedPresetLead);
-    EXPECT_EQ(a.altitudeMessagePeriod, b.altitudeMessagePeriod);
-    EXPECT_EQ(a.alarmRepeatPeriod, b.alarmRepeatPeriod);
-    EXPECT_THAT(a.topforegroundcolors, ElementsAreArray(b.topforegroundcolors));
-    EXPECT_THAT(a.bottomforegroundcolors, ElementsAreArray(b.bottomforegroundcolors));
-    EXPECT_THAT(a.topbackgroundcolors, ElementsAreArray(b.topbackgroundcolors));
-    EXPECT_THAT(a.bottombackgroundcolors, ElementsAreArray(b.bottombackgroundcolors));
-    EXPECT_THAT(a.linescolors, ElementsAreArray(b.linescolors));
-    EXPECT_THAT(a.labelcolors, ElementsAreArray(b.labelcolors));
-    EXPECT_EQ(a.geoidSeparation, b.geoidSeparation);
-    EXPECT_EQ(a.gmtoffset, b.gmtoffset);
-    EXPECT_EQ(a.trackDistance, b.trackDistance);
-    EXPECT_EQ(a.trackDistance2, b.trackDistance2);
-    EXPECT_EQ(a.language, b.language);
-    EXPECT_EQ(a.logfilename, b.logfilename);
-    EXPECT_EQ(a.alarmfilename, b.alarmfilename);
-    EXPECT_EQ(a.daybackground, b.daybackground);
-    EXPECT_EQ(a.nightbackground, b.nightbackground);
-    EXPECT_EQ(a.snapping, b.snapping);
-    EXPECT_EQ(a.geoidCorrection, b.geoidCorrection);
-    EXPECT_EQ(a.autologging, b.autologging);
-    EXPECT_EQ(a.maxspeeddisplay, b.maxspeeddisplay);
-    EXPECT_EQ(a.altitudeMessages, b.altitudeMessages);
-    EXPECT_EQ(a.alarmRepeat, b.alarmRepeat);
+auto storedFields(const Settings& s) {
+    return std::make_tuple(
+        s.processperiod, s.trackperiod, s.trackformat, s.trackcourse, s.tracksaving, s.units,
+        s.colorscheme, s.speedlimit, s.maxspeedvalue, s.compass, s.records, s.coordinates,
+        s.inclinometer, s.speedalarm, all(s.speedPresets), s.speedPresetLead,
+        s.altitudeMessagePeriod, s.alarmRepeatPeriod, all(s.topforegroundcolors),
+        all(s.bottomforegroundcolors), all(s.topbackgroundcolors), all(s.bottombackgroundcolors),
+        all(s.linescolors), all(s.labelcolors), s.geoidSeparation, s.gmtoffset, s.trackDistance,
+        s.trackDistance2, s.language, s.logfilename, s.alarmfilename, s.daybackground,
+        s.nightbackground, s.snapping, s.geoidCorrection, s.autologging, s.maxspeeddisplay,
+        s.altitudeMessages, s.alarmRepeat);
 }
 
 class SettingsTest : public ::testing::Test {
@@ -133,9 +111,7 @@ class SettingsTest : public ::testing::Test {
 
 TEST_F(SettingsTest, DefaultsAreWrittenAsTheFortyFiveLines) {
     writeSettings(liveSettings);
-    const std::string written = root.read(kConfig);
-    EXPECT_EQ(written, kDefaultFile);
-    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 45);
+    EXPECT_EQ(root.read(kConfig), kDefaultFile);
 }
 
 TEST_F(SettingsTest, WriteTruncatesAnOlderLongerFile) {
@@ -198,7 +174,6 @@ TEST_F(SettingsTest, UnwritableFileIsSkipped) {
     struct stat info {};
     ASSERT_EQ(::stat(root.path(kConfig).c_str(), &info), 0);
     EXPECT_TRUE(S_ISDIR(info.st_mode));
-    EXPECT_EQ(liveSettings.processperiod, 500);
 }
 
 // The program never makes its own folder: without it the write leaves the card as it was.
@@ -222,21 +197,16 @@ TEST_F(SettingsTest, MissingFileKeepsSettingsAndWorkingCopy) {
     EXPECT_EQ(workingSettings.trackperiod, 99);
 }
 
-TEST_F(SettingsTest, FolderInPlaceOfTheFileCountsAsMissing) {
-    ASSERT_TRUE(test::makeFolders(root.path(kConfig)));
-    workingSettings.trackperiod = 99;
-    readSettings();
-    EXPECT_EQ(workingSettings.trackperiod, 99);
-}
-
+// The last line may lack its newline.
 TEST_F(SettingsTest, ReadingRefreshesTheWorkingCopy) {
-    root.write(kConfig, "trackperiod 5\n");
+    root.write(kConfig, "trackperiod 5\ntrackcourse 12");
     liveSettings.inclinometer = 8;
     workingSettings.inclinometer = 42;
     readSettings();
     EXPECT_EQ(liveSettings.trackperiod, 5);
+    EXPECT_EQ(liveSettings.trackcourse, 12);
     EXPECT_EQ(liveSettings.inclinometer, 8);
-    expectSameStoredFields(workingSettings, liveSettings);
+    EXPECT_EQ(storedFields(workingSettings), storedFields(liveSettings));
 }
 
 TEST_F(SettingsTest, EmptyFileStillRefreshesTheWorkingCopy) {
@@ -300,19 +270,11 @@ TEST_F(SettingsTest, WriteThenReadKeepsEveryStoredField) {
 
     loadDefaults();
     readSettings();
-    expectSameStoredFields(liveSettings, changed);
+    EXPECT_EQ(storedFields(liveSettings), storedFields(changed));
     EXPECT_EQ(liveSettings.accelerometer, 0.0);
     EXPECT_EQ(liveSettings.screenadaptation, ScreenAdaptation::None);
     EXPECT_FALSE(liveSettings.bootstart);
-    expectSameStoredFields(workingSettings, changed);
-}
-
-TEST_F(SettingsTest, DefaultsSurviveWriteThenRead) {
-    root.write("/mnt/sdcard/kelvaro/speed_alarm.ogg", "sound");
-    writeSettings(liveSettings);
-    liveSettings = parsed("trackperiod 1\nunits english\ngeoidfix yes 3\n");
-    readSettings();
-    expectSameStoredFields(liveSettings, Settings());
+    EXPECT_EQ(storedFields(workingSettings), storedFields(changed));
 }
 
 TEST_F(SettingsTest, CrLfFileReadsLikeLfFile) {
@@ -327,8 +289,8 @@ TEST_F(SettingsTest, CrLfFileReadsLikeLfFile) {
     for (const char c : std::string(kDefaultFile)) {
         crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     }
-    expectSameStoredFields(parsed(crlf, start), parsed(kDefaultFile, start));
-    expectSameStoredFields(parsed(crlf, start), Settings());
+    EXPECT_EQ(storedFields(parsed(crlf, start)), storedFields(parsed(kDefaultFile, start)));
+    EXPECT_EQ(storedFields(parsed(crlf, start)), storedFields(Settings()));
 }
 
 TEST_F(SettingsTest, ValueWithCarriageReturnLosesItsLastCharacter) {
@@ -337,9 +299,7 @@ TEST_F(SettingsTest, ValueWithCarriageReturnLosesItsLastCharacter) {
         std::string text;
         const char* logfilename;
     } const rows[] = {
-        {"trailing CR", "logfilename tm1.gpx\r", "tm1.gpx"},
         {"CR inside drops the last character, not the CR", "logfilename ab\rcd", "ab\rc"},
-        {"without CR the value is kept", "logfilename tm1.gpx", "tm1.gpx"},
         {"a lone CR leaves an empty value", "logfilename \r", ""},
     };
     for (const Row& row : rows) {
@@ -364,8 +324,6 @@ constexpr IntField trackperiod = [](const Settings& s) { return s.trackperiod; }
 constexpr IntField processperiod = [](const Settings& s) { return s.processperiod; };
 constexpr IntField speedlimit = [](const Settings& s) { return s.speedlimit; };
 constexpr IntField maxspeedvalue = [](const Settings& s) { return s.maxspeedvalue; };
-constexpr IntField trackcourse = [](const Settings& s) { return s.trackcourse; };
-constexpr IntField inclinometer = [](const Settings& s) { return s.inclinometer; };
 
 void checkIntRows(const IntRow* begin, const IntRow* end) {
     for (const IntRow* row = begin; row != end; ++row) {
@@ -384,14 +342,11 @@ TEST_F(SettingsTest, KeysAreFoundByContainmentInListOrder) {
         {"... so processperiod keeps its value", "processperiodtrackperiod 9", processperiod, 500},
         {"speedlimit is tested before maxspeedvalue", "maxspeedvaluespeedlimit 70", speedlimit, 70},
         {"... so maxspeedvalue keeps its value", "maxspeedvaluespeedlimit 70", maxspeedvalue, 0},
-        {"maxspeedvalue alone", "maxspeedvalue 70", maxspeedvalue, 70},
         {"comment line: the key is the bracket", "[ trackperiod 7 ]", trackperiod, 60},
         {"name in the value only", "comment trackperiod 7", trackperiod, 60},
         {"names are case-sensitive", "TrackPeriod 7", trackperiod, 60},
         {"a tab is no blank: key and value are the whole line", "trackperiod\t7", trackperiod, 60},
         {"line without blank and without number", "trackperiod", trackperiod, 60},
-        {"other keys", "trackcourse 90", trackcourse, 90},
-        {"other keys", "inclinometer 3", inclinometer, 3},
     };
     checkIntRows(std::begin(rows), std::end(rows));
 }
@@ -419,17 +374,9 @@ TEST_F(SettingsTest, ProcessPeriodIsNeverBelowOne) {
         {"zero", "processperiod 0", processperiod, 1},
         {"negative", "processperiod -5", processperiod, 1},
         {"one", "processperiod 1", processperiod, 1},
-        {"ordinary", "processperiod 250", processperiod, 250},
         {"no number keeps the value", "processperiod fast", processperiod, 500},
-        {"far below int32", "processperiod -99999999999", processperiod, 1},
     };
     checkIntRows(std::begin(rows), std::end(rows));
-}
-
-TEST_F(SettingsTest, AccelerometerLineIsSkipped) {
-    Settings start;
-    start.accelerometer = 1.25;
-    EXPECT_EQ(parsed("accelerometer 9.5", start).accelerometer, 1.25);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -457,6 +404,7 @@ TEST_F(SettingsTest, YesNoKeysLookForYes) {
     }
 }
 
+// The writer's other words come back in WriteThenReadKeepsEveryStoredField.
 TEST_F(SettingsTest, KeywordsAreDecodedByContainmentInTheirOrder) {
     const auto units = [](const Settings& s) { return static_cast<int32_t>(s.units); };
     const auto format = [](const Settings& s) { return static_cast<int32_t>(s.trackformat); };
@@ -469,13 +417,10 @@ TEST_F(SettingsTest, KeywordsAreDecodedByContainmentInTheirOrder) {
     const auto alarm = [](const Settings& s) { return static_cast<int32_t>(s.speedalarm); };
     const IntRow rows[] = {
         {"units english", "units english", units, 1},
-        {"units nautic", "units nautic", units, 2},
-        {"units metric", "units metric", units, 0},
         {"units unknown is metric", "units imperial", units, 0},
         {"units english wins over nautic", "units nauticenglish", units, 1},
         {"format csv", "trackformat csv", format, 0},
         {"format gpx", "trackformat gpx", format, 1},
-        {"format kml", "trackformat kml", format, 3},
         {"format poi", "trackformat poi", format, 4},
         {"format nmea", "trackformat nmea", format, 5},
         {"format unknown is itn", "trackformat txt", format, 2},
@@ -485,25 +430,19 @@ TEST_F(SettingsTest, KeywordsAreDecodedByContainmentInTheirOrder) {
         {"screen rider2", "screenadaptation rider2", screen, 1},
         {"screen onexl wins over rider2", "screenadaptation rider2onexl", screen, 2},
         {"screen none", "screenadaptation none", screen, 0},
-        {"saving new", "tracksaving new", saving, 1},
         {"saving new inside a word", "tracksaving renew", saving, 1},
         {"scheme day", "colorscheme day", scheme, 0},
         {"scheme night", "colorscheme night", scheme, 1},
-        {"scheme auto", "colorscheme auto", scheme, 2},
         {"scheme unknown is auto", "colorscheme dusk", scheme, 2},
         {"scheme day wins over night", "colorscheme nightday", scheme, 0},
         {"compass numeric", "compass numeric", compass, 0},
-        {"compass litteral", "compass litteral", compass, 1},
         {"compass usual spelling is both", "compass literal", compass, 2},
         {"compass both", "compass both", compass, 2},
         {"records short", "records short", records, 1},
-        {"records medium", "records medium", records, 2},
         {"records unknown is long", "records full", records, 0},
         {"coordinates degminsec", "coordinates degminsec", coords, 1},
-        {"coordinates degminute", "coordinates degminute", coords, 2},
         {"alarm visual", "speedalarm visual", alarm, 0},
         {"alarm audible", "speedalarm audible", alarm, 1},
-        {"alarm both", "speedalarm both", alarm, 2},
         {"alarm unknown is both", "speedalarm ", alarm, 2},
     };
     checkIntRows(std::begin(rows), std::end(rows));
@@ -583,13 +522,10 @@ TEST_F(SettingsTest, FlagAndNumberKeysSplitAndReset) {
         {"geoid more parts", "geoidfix yes 1 2", true, 1.0},
         {"altitude yes and number", "displayaltitude yes 45", true, 45},
         {"altitude no resets to 30", "displayaltitude no", false, 30},
-        {"altitude negative kept", "displayaltitude yes -5", true, -5},
         {"altitude no number gives 0", "displayaltitude yes x", true, 0},
-        {"altitude above int32 saturates", "displayaltitude yes 99999999999", true, kIntMax},
         {"alarm yes and negative is made positive", "alarmperiod yes -20", true, 20},
         {"alarm no resets to 10", "alarmperiod no", false, 10},
         {"alarm yes alone resets to 10", "alarmperiod yes", true, 10},
-        {"alarm plain number", "alarmperiod yes 5", true, 5},
         {"alarm smallest int32 saturates when made positive", "alarmperiod yes -2147483648", true,
          kIntMax},
     };
@@ -673,9 +609,8 @@ TEST_F(SettingsTest, TwoGroupColourKeysIgnoreAThirdGroup) {
     EXPECT_EQ(s.topforegroundcolors[2], (Rgb{204, 204, 204}));
 }
 
+// Paths that open come back in WriteThenReadKeepsEveryStoredField.
 TEST_F(SettingsTest, FilePathsAreTakenOnlyWhenTheyOpen) {
-    root.write("/mnt/sdcard/kelvaro/bell.ogg", "sound");
-    root.write("/mnt/sdcard/kelvaro/images/day.bmp", "BM");
     ASSERT_TRUE(test::makeFolders(root.path("/mnt/sdcard/kelvaro/images/folder.bmp")));
     struct Row {
         const char* legend;
@@ -683,26 +618,17 @@ TEST_F(SettingsTest, FilePathsAreTakenOnlyWhenTheyOpen) {
         std::string Settings::*field;
         const char* expected;
     } const rows[] = {
-        {"sound present", "alarmfilename /mnt/sdcard/kelvaro/bell.ogg", &Settings::alarmfilename,
-         "/mnt/sdcard/kelvaro/bell.ogg"},
         {"sound missing", "alarmfilename /mnt/sdcard/kelvaro/gong.ogg", &Settings::alarmfilename,
          "inexistant"},
         {"sound empty", "alarmfilename ", &Settings::alarmfilename, "inexistant"},
         {"sound is a folder", "alarmfilename /mnt/sdcard/kelvaro", &Settings::alarmfilename,
          "inexistant"},
-        {"day background present", "daybackground /mnt/sdcard/kelvaro/images/day.bmp",
-         &Settings::daybackground, "/mnt/sdcard/kelvaro/images/day.bmp"},
         {"day background missing", "daybackground /mnt/sdcard/kelvaro/images/sun.bmp",
          &Settings::daybackground, ""},
-        {"night background present", "nightbackground /mnt/sdcard/kelvaro/images/day.bmp",
-         &Settings::nightbackground, "/mnt/sdcard/kelvaro/images/day.bmp"},
         {"night background is a folder", "nightbackground /mnt/sdcard/kelvaro/images/folder.bmp",
          &Settings::nightbackground, ""},
-        {"language with .lng", "language francais.lng", &Settings::language, "francais.lng"},
         {"language without .lng", "language francais", &Settings::language, "english.lng"},
         {".lng anywhere", "language old.lng.bak", &Settings::language, "old.lng.bak"},
-        {"log name unchanged", "logfilename tm20240612.gpx", &Settings::logfilename,
-         "tm20240612.gpx"},
         {"log name empty", "logfilename ", &Settings::logfilename, ""},
     };
     for (const auto& row : rows) {
@@ -733,13 +659,6 @@ TEST_F(SettingsTest, LinesEndAtNulAndLongLinesDropTheirTail) {
     EXPECT_FALSE(longValue.logfilename.empty());
     EXPECT_LT(longValue.logfilename.size(), 100000u);
     EXPECT_EQ(longValue.logfilename.find_first_not_of('y'), std::string::npos);
-}
-
-TEST_F(SettingsTest, LastLineWithoutNewlineIsRead) {
-    root.write(kConfig, "trackperiod 5\ntrackcourse 12");
-    readSettings();
-    EXPECT_EQ(liveSettings.trackperiod, 5);
-    EXPECT_EQ(liveSettings.trackcourse, 12);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -799,8 +718,8 @@ TEST_F(SettingsTest, DefaultsReplaceBothCopies) {
     liveSettings.trackperiod = 1;
     workingSettings.units = Units::Nautic;
     loadDefaults();
-    expectSameStoredFields(liveSettings, Settings());
-    expectSameStoredFields(workingSettings, Settings());
+    EXPECT_EQ(storedFields(liveSettings), storedFields(Settings()));
+    EXPECT_EQ(storedFields(workingSettings), storedFields(Settings()));
 }
 
 }  // namespace

@@ -232,6 +232,7 @@ TEST_F(TrackLogLines, CsvAndItnLinesInEveryRecordsVariantAndUnit) {
     }
 }
 
+// Metric texts are in the whole GPX and KML logs above.
 TEST_F(TrackLogLines, GpxAndKmlCarryTheUnitTextsOfEachUnit) {
     struct Row {
         const char* legend;
@@ -240,8 +241,6 @@ TEST_F(TrackLogLines, GpxAndKmlCarryTheUnitTextsOfEachUnit) {
         const char* kml;  // the figures of the description
     };
     const Row rows[] = {
-        {"metric", Units::Metric, "<desc>5.2 km</desc><cmt>42 km/h</cmt>",
-         " - 5.2 km - 42 km/h - 278.4 m - 8</description>"},
         {"english", Units::English, "<desc>5.2 mi</desc><cmt>42 mph</cmt>",
          " - 5.2 mi - 42 mph - 913.3 ft - 8</description>"},
         {"nautic", Units::Nautic, "<desc>5.2 nm</desc><cmt>42 kn</cmt>",

@@ -1,6 +1,6 @@
 // Whole drives through the simulator with automatic logging: a CSV, ITN or NMEA log or POI
-// points, the same on every run, read back by gpsbabel where the host has it. (GPX, KML and
-// CSV logs are read back by gpsbabel and xmllint in the card fault drives as well.)
+// points, the same on every run, read back by gpsbabel where the host has it. (GPX and KML
+// logs are read back by gpsbabel and xmllint in the card fault drives.)
 #include <gtest/gtest.h>
 
 #include <optional>

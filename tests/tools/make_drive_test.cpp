@@ -119,11 +119,10 @@ TEST(MakeDrive, EveryLineIsASentenceWithAValidChecksumAndCrLf) {
     }
 }
 
-TEST(MakeDrive, TheSameRouteGivesTheSameBytesAndTheSeedChangesTheNoise) {
-    const char* text = "seed 5\nstart 48 7.8 300\nstop 20\ngo 48.01 7.8 50\n";
-    drive::Route route = routeOf(text);
+// That the same route gives the same bytes is held by each bundled drive against its file.
+TEST(MakeDrive, TheSeedChangesTheNoise) {
+    drive::Route route = routeOf("seed 5\nstart 48 7.8 300\nstop 20\ngo 48.01 7.8 50\n");
     const std::string first = drive::writeDrive(route);
-    EXPECT_EQ(drive::writeDrive(routeOf(text)), first);
     route.seed = 6;
     EXPECT_NE(drive::writeDrive(route), first);
 }

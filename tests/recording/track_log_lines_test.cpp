@@ -316,7 +316,6 @@ TEST_F(TrackLogLines, SpecialCharactersCannotBreakTheRecordTheyAreIn) {
         write(label, true);
         EXPECT_NE(logFile(row.file).find(row.expected), std::string::npos) << logFile(row.file);
     }
-    EXPECT_EQ(itnText("a|b|"), "a/b/");
     EXPECT_EQ(csvText("plain, text\tand tab"), "plain, text\tand tab");
     EXPECT_EQ(xmlText("Start : 12/06/2024 08:42:10"), "Start : 12/06/2024 08:42:10");
 }

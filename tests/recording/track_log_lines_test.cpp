@@ -66,8 +66,6 @@ TEST_F(TrackLogLines, AFinishedGpxLogReadsHeadRouteWaypointsTrack) {
                   "\t</trkseg>\n"
                   "</trk>\n"
                   "</gpx>\n");
-    EXPECT_FALSE(root_.exists("/mnt/sdcard/itn/" + liveSettings.logfilename + ".rte"));
-    EXPECT_FALSE(root_.exists("/mnt/sdcard/itn/" + liveSettings.logfilename + ".trk"));
 }
 
 TEST_F(TrackLogLines, AFinishedKmlLogReadsHeadRouteLineWaypointsTrackpoints) {

@@ -37,8 +37,7 @@ struct TwoTownRuns {
 };
 
 struct FormatRun {
-    const char* format;
-    const char* name;    // the main file of the log
+    const char* format;  // a day file: tm20240612.<format>
     const char* reader;  // gpsbabel's reader of it
     const char* points;  // what of the reader's output holds every point
 };
@@ -46,9 +45,9 @@ struct FormatRun {
 // Points come in the order RMC, GGA, VTG, which gpsbabel's NMEA reader pairs by the GGA
 // before; its RMC sentences alone give one position per point.
 constexpr FormatRun kFormats[] = {
-    {"csv", "tm20240612.csv", "unicsv", "-w"},
-    {"itn", "tm20240612.itn", "tomtom_itn", "-r"},
-    {"nmea", "tm20240612.nmea", "nmea,gpgga=0", "-t"},
+    {"csv", "unicsv", "-w"},
+    {"itn", "tomtom_itn", "-r"},
+    {"nmea", "nmea,gpgga=0", "-t"},
 };
 
 void PrintTo(const FormatRun& run, std::ostream* out) {
@@ -61,7 +60,7 @@ TEST_P(TrackLogDrive, LeavesTheSameLogOnEveryRunAndRealReadersFindEveryPoint) {
     const FormatRun& run = GetParam();
     const TwoTownRuns runs(run.format);
     const TempRoot& first = runs.first;
-    const std::string main = std::string(kItnFolder) + run.name;
+    const std::string main = std::string(kItnFolder) + "tm20240612." + run.format;
     const std::string log = first.read(main);
     EXPECT_EQ(log, runs.second.read(main));
     const std::vector<Position> written = loggedPositions(run.format, log);

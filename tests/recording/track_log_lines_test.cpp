@@ -171,7 +171,9 @@ TEST_F(TrackLogLines, AnEmptyLabelLeavesEmptyNamesAndNoLabelParts) {
     liveSettings.logfilename = "none";
     startLog(TrackFormat::Itn);
     write("", false);
-    EXPECT_EQ(lastLine(), "785000|4799500|08:42:11 - 278.4 m - 5.2 km - 42 km/h - 8|0|");
+    EXPECT_EQ(logLines(), (std::vector<std::string>{
+                              "785000|4799500|08:42:11 - Start - 278.4 m - 5.2 km - 42 km/h - 8|0|",
+                              "785000|4799500|08:42:11 - 278.4 m - 5.2 km - 42 km/h - 8|0|"}));
 }
 
 struct LineRow {

@@ -165,29 +165,44 @@ std::vector<std::string> otherLogFolderFiles(const TempRoot& root) {
     return logFolderNames(root, false);
 }
 
+std::vector<Position> loggedPositions(const std::string& format, const std::string& text) {
+    std::vector<Position> positions;
+    bool inRoute = false;
+    for (const std::string& line : textLines(text)) {
+        char* end = nullptr;
+        if (format == "kml" && line.find("coordinates>") != std::string::npos) {
+            inRoute = line == "\t\t\t\t<coordinates>";
+        } else if ((format == "csv" && !line.empty() && line[0] != '"') ||
+                   (format == "kml" && inRoute && line.rfind("\t\t\t\t", 0) == 0)) {
+            const double longitude = std::strtod(line.c_str(), &end);
+            positions.push_back({std::strtod(end + 1, &end), longitude});
+        } else if (format == "gpx" && line.rfind("\t\t<trkpt lon=\"", 0) == 0) {
+            const double longitude = std::strtod(line.c_str() + 14, &end);
+            positions.push_back({std::strtod(end + 7, &end), longitude});  // after "\" lat=\""
+        } else if (format == "itn") {
+            const long longitude = std::strtol(line.c_str(), &end, 10);
+            positions.push_back({std::strtol(end + 1, &end, 10) / 100000.0, longitude / 100000.0});
+        } else if (format == "nmea" && line.rfind("$GPRMC,", 0) == 0) {
+            // $GPRMC,074210.00,A,4759.8473,N,00750.4309,E,...: degrees, then minutes.
+            int latDegrees = 0, lonDegrees = 0;
+            double latMinutes = 0.0, lonMinutes = 0.0;
+            char north = 0, east = 0;
+            std::sscanf(line.c_str(), "$GPRMC,%*[^,],%*[^,],%2d%lf,%c,%3d%lf,%c", &latDegrees,
+                        &latMinutes, &north, &lonDegrees, &lonMinutes, &east);
+            const double lat = latDegrees + latMinutes / 60.0;
+            const double lon = lonDegrees + lonMinutes / 60.0;
+            positions.push_back({north == 'S' ? -lat : lat, east == 'W' ? -lon : lon});
+        }
+    }
+    return positions;
+}
+
 std::multiset<int> secondsOnCard(const TempRoot& root, const std::string& format) {
     std::multiset<int> seconds;
     std::error_code ignored;
     for (const auto& entry : std::filesystem::directory_iterator(root.path(kItnFolder), ignored)) {
-        bool inRoute = false;
-        for (const std::string& line : textLines(hostFileContent(entry.path().string()))) {
-            Position position;
-            char* end = nullptr;
-            if (format == "gpx" && line.rfind("\t\t<trkpt lon=\"", 0) == 0) {
-                position.longitude = std::strtod(line.c_str() + 14, &end);
-                position.latitude = std::strtod(end + 7, &end);  // after "\" lat=\""
-            } else if (format == "kml" && line.find("coordinates>") != std::string::npos) {
-                inRoute = line == "\t\t\t\t<coordinates>";
-                continue;
-            } else if (format == "kml" && inRoute && line.rfind("\t\t\t\t", 0) == 0) {
-                position.longitude = std::strtod(line.c_str(), &end);
-                position.latitude = std::strtod(end + 1, &end);
-            } else if (format == "csv" && !line.empty() && line[0] != '"') {
-                position.longitude = std::strtod(line.c_str(), &end);
-                position.latitude = std::strtod(end + 1, &end);
-            } else {
-                continue;
-            }
+        const std::string text = hostFileContent(entry.path().string());
+        for (const Position& position : loggedPositions(format, text)) {
             seconds.insert(secondOf(position));
         }
     }

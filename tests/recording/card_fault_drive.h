@@ -52,6 +52,11 @@ int secondOf(const Position& position);
 std::vector<std::string> logFiles(const TempRoot& root);
 std::vector<std::string> otherLogFolderFiles(const TempRoot& root);
 
+// The positions of a log's point records as it wrote them: the lines of a CSV or ITN log,
+// the track points of a GPX log, the route line of a KML log, the RMC sentences of an NMEA
+// log.
+std::vector<Position> loggedPositions(const std::string& format, const std::string& text);
+
 // The seconds of the whole point records in a log's files as they lie on the card: track
 // points (GPX), route coordinates (KML) or lines (CSV).
 std::multiset<int> secondsOnCard(const TempRoot& root, const std::string& format);

@@ -74,10 +74,6 @@ class TrackLogTest : public ::testing::Test {
     std::vector<std::string> logLines(const std::string& suffix = "") const {
         return textLines(logFile(suffix));
     }
-    std::string lastLine() const {
-        const std::vector<std::string> lines = logLines();
-        return lines.empty() ? std::string() : lines.back();
-    }
 
     TempRoot root_;
     LanguageTexts texts_;

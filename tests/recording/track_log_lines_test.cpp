@@ -66,8 +66,6 @@ TEST_F(TrackLogLines, AFinishedGpxLogReadsHeadRouteWaypointsTrack) {
                   "\t</trkseg>\n"
                   "</trk>\n"
                   "</gpx>\n");
-    EXPECT_FALSE(root_.exists("/mnt/sdcard/itn/" + liveSettings.logfilename + ".rte"));
-    EXPECT_FALSE(root_.exists("/mnt/sdcard/itn/" + liveSettings.logfilename + ".trk"));
 }
 
 TEST_F(TrackLogLines, AFinishedKmlLogReadsHeadRouteLineWaypointsTrackpoints) {
@@ -173,7 +171,9 @@ TEST_F(TrackLogLines, AnEmptyLabelLeavesEmptyNamesAndNoLabelParts) {
     liveSettings.logfilename = "none";
     startLog(TrackFormat::Itn);
     write("", false);
-    EXPECT_EQ(lastLine(), "785000|4799500|08:42:11 - 278.4 m - 5.2 km - 42 km/h - 8|0|");
+    EXPECT_EQ(logLines(), (std::vector<std::string>{
+                              "785000|4799500|08:42:11 - Start - 278.4 m - 5.2 km - 42 km/h - 8|0|",
+                              "785000|4799500|08:42:11 - 278.4 m - 5.2 km - 42 km/h - 8|0|"}));
 }
 
 struct LineRow {
@@ -232,34 +232,22 @@ TEST_F(TrackLogLines, CsvAndItnLinesInEveryRecordsVariantAndUnit) {
     }
 }
 
-TEST_F(TrackLogLines, GpxAndKmlCarryTheUnitTextsOfEachUnit) {
-    struct Row {
-        const char* legend;
-        Units units;
-        const char* gpx;  // desc and cmt
-        const char* kml;  // the figures of the description
-    };
-    const Row rows[] = {
-        {"metric", Units::Metric, "<desc>5.2 km</desc><cmt>42 km/h</cmt>",
-         " - 5.2 km - 42 km/h - 278.4 m - 8</description>"},
-        {"english", Units::English, "<desc>5.2 mi</desc><cmt>42 mph</cmt>",
-         " - 5.2 mi - 42 mph - 913.3 ft - 8</description>"},
-        {"nautic", Units::Nautic, "<desc>5.2 nm</desc><cmt>42 kn</cmt>",
-         " - 5.2 nm - 42 kn - 278.4 m - 8</description>"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.legend);
-        liveSettings.units = row.units;
-        liveSettings.logfilename = "none";
-        trip_.now.second += 1;
-        startLog(TrackFormat::Gpx);
-        EXPECT_NE(logFile().find(row.gpx), std::string::npos);
-        // The elevation is always metres in the stream's own form.
-        EXPECT_NE(logFile(".trk").find("<ele>278.36</ele>"), std::string::npos);
-        liveSettings.logfilename = "none";
-        startLog(TrackFormat::Kml);
-        EXPECT_NE(logFile(".rte").find(row.kml), std::string::npos);
-    }
+// GPX and KML take the unit texts of the ITN lines above (the whole logs show the metric
+// ones), and keep metres in their own elevation fields whatever the units.
+TEST_F(TrackLogLines, GpxAndKmlCarryTheUnitTextsButMetresInTheirElevations) {
+    liveSettings.units = Units::English;
+    startLog(TrackFormat::Gpx);
+    EXPECT_NE(logFile(".trk").find("<desc>5.2 mi</desc><cmt>42 mph</cmt><time>2024-06-12T07:42:10Z"
+                                   "</time><speed>12.5</speed><ele>278.36</ele>"),
+              std::string::npos)
+        << logFile(".trk");
+    liveSettings.logfilename = "none";
+    startLog(TrackFormat::Kml);
+    EXPECT_NE(logFile(".rte").find("<description>08:42:10 - 5.2 mi - 42 mph - 913.3 ft - 8"
+                                   "</description>\n\t\t\t<Point><coordinates>7.85000,47.99500,"
+                                   "278.36</coordinates>"),
+              std::string::npos)
+        << logFile(".rte");
 }
 
 TEST_F(TrackLogLines, NmeaLogsTheThreeRawSentencesThatArePresent) {
@@ -328,7 +316,6 @@ TEST_F(TrackLogLines, SpecialCharactersCannotBreakTheRecordTheyAreIn) {
         write(label, true);
         EXPECT_NE(logFile(row.file).find(row.expected), std::string::npos) << logFile(row.file);
     }
-    EXPECT_EQ(itnText("a|b|"), "a/b/");
     EXPECT_EQ(csvText("plain, text\tand tab"), "plain, text\tand tab");
     EXPECT_EQ(xmlText("Start : 12/06/2024 08:42:10"), "Start : 12/06/2024 08:42:10");
 }

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -53,23 +52,23 @@ TEST(TripSummaryLine, FieldsInTheirForms) {
         const char* legend;
         TripStats trip;
         double gmtoffset;
+        const char* start;  // the start's caption, written as it is even with a comma
         const char* line;
     } rows[] = {
-        {"a night drive, local time one hour ahead, dates in UTC", nightDrive(), 1.0,
+        {"a night drive, local time one hour ahead, dates in UTC", nightDrive(), 1.0, "Start",
          "02/07/2024 03:05:09,30/06/2024 00:56:00,26:09:09,25:07:05,7.8405,47.9975,Start,"
          "7.918,47.978,End,123.5,0,165,47.4568,57.25\n"},
-        {"half an hour behind", nightDrive(), -2.5,
-         "02/07/2024 23:35:09,30/06/2024 21:26:00,26:09:09,25:07:05,7.8405,47.9975,Start,"
+        {"half an hour behind, a caption with a comma", nightDrive(), -2.5, "Start, here",
+         "02/07/2024 23:35:09,30/06/2024 21:26:00,26:09:09,25:07:05,7.8405,47.9975,Start, here,"
          "7.918,47.978,End,123.5,0,165,47.4568,57.25\n"},
-        {"nothing ever happened", TripStats{}, 0.0,
+        {"nothing ever happened", TripStats{}, 0.0, "Start",
          "00/00/0000 00:00:00,00/00/0000 00:00:00,0:00:00,0:00:00,0,0,Start,0,0,End,  0.0,9999,"
          "165,0,0\n"},
     };
-    const LanguageTexts texts = captions("Start", "End");
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
         settings.gmtoffset = row.gmtoffset;
-        EXPECT_EQ(tripSummaryLine(row.trip, settings, texts), row.line);
+        EXPECT_EQ(tripSummaryLine(row.trip, settings, captions(row.start, "End")), row.line);
     }
 }
 
@@ -96,13 +95,6 @@ TEST(TripSummaryLine, SmallAndLargeNumbers) {
         EXPECT_NE(line.find(std::string(",b,") + row.distanceField + ",9999,"), std::string::npos)
             << line;
     }
-}
-
-TEST(TripSummaryLine, ACaptionWithACommaIsWrittenUnchanged) {
-    const std::string line =
-        tripSummaryLine(TripStats{}, Settings{}, captions("Start, here", "End"));
-    EXPECT_NE(line.find(",Start, here,"), std::string::npos);
-    EXPECT_EQ(std::count(line.begin(), line.end(), ','), 15) << "one column more than the fifteen";
 }
 
 TEST(TripSummaryFile, EachExitAppendsOneLineWithoutAHeader) {

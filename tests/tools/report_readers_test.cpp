@@ -3,8 +3,7 @@
 // cut, and the trip summary's lines are taken apart around their captions.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -39,14 +38,13 @@ const DriveCard& driveIn(const std::string& format, const std::string& units = "
         test::runSimulator({"--nmea", test::dataFile("drives/fix-loss.nmea")}, card->root.root());
         EXPECT_TRUE(readCard(card->root.path("/mnt/sdcard"), &card->input));
         finishLogs(&card->input);
-        if (DIR* dir = opendir(card->root.path("/mnt/sdcard/itn").c_str())) {
-            while (const dirent* entry = readdir(dir)) {
-                LogFormat ignored;
-                if (formatOfName(entry->d_name, &ignored)) {
-                    card->logPath = card->root.path("/mnt/sdcard/itn/") + entry->d_name;
-                }
+        std::error_code ignored;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(card->root.path("/mnt/sdcard/itn"), ignored)) {
+            LogFormat format;
+            if (formatOfName(entry.path().filename().string(), &format)) {
+                card->logPath = entry.path().string();
             }
-            closedir(dir);
         }
     }
     return *card;

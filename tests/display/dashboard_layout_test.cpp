@@ -27,26 +27,6 @@ TEST(DashboardLayoutTest, ConstantsAndCentresOfBothScreens) {
     }
 }
 
-TEST(DashboardLayoutTest, InstrumentsOfTheSmallScreen) {
-    const DashboardGeometry g = dashboardGeometry(320, 240);
-    EXPECT_EQ(g.compassCentre.x, 64);
-    EXPECT_EQ(g.compassCentre.y, 125);
-    EXPECT_EQ(g.compassRadius, 49);
-    const int32_t s = g.compassCentreBox;
-    EXPECT_EQ(g.compassCentre.x - s, 39);
-    EXPECT_EQ(g.compassCentre.y - s / 2, 113);
-    EXPECT_EQ(g.compassCentre.x + s, 89);
-    EXPECT_EQ(g.compassCentre.y + s / 2, 137);
-    EXPECT_EQ(g.arrowHalfLength, 23);
-    EXPECT_EQ(g.arrowHead, 7);
-    EXPECT_EQ(g.arrowBaseline, 57);
-    EXPECT_EQ(g.slopeBox.x0, 97);
-    EXPECT_EQ(g.satelliteBox.y0, 152);
-    EXPECT_EQ(g.speedPanelOrigin.x, 0);
-    EXPECT_EQ(dashboardGeometry(480, 272).speedPanelOrigin.x, 80);
-    EXPECT_EQ(dashboardGeometry(480, 272).speedPanelOrigin.y, 16);
-}
-
 // The clock's repaint stops one column short of the exit button's rim.
 TEST(DashboardLayoutTest, TitleRepaintSparesTheExitButton) {
     for (const int32_t w : {320, 480}) {

@@ -1,26 +1,13 @@
 #include "tests/display/dashboard_scene.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "display/draw.h"
 #include "display/screen.h"
 #include "display/text.h"
 #include "position/gps_feed.h"
 #include "tests/support/sim_runner.h"
+#include "tests/support/temp_root.h"
 
 namespace kelvaro::test {
-
-namespace {
-
-std::string fileContent(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-}  // namespace
 
 void settle(TripStats& t) {
     t.prevAltitude = t.altitude;
@@ -61,12 +48,13 @@ DashboardScene::~DashboardScene() {
 
 std::string DashboardScene::putPicture(const std::string& name) const {
     const std::string devicePath = "/mnt/sdcard/kelvaro/images/" + name;
-    device_.root().write(devicePath, fileContent(cardFile("kelvaro/images/" + name)));
+    device_.root().write(devicePath, hostFileContent(cardFile("kelvaro/images/" + name)));
     return devicePath;
 }
 
 void DashboardScene::putLanguage(const std::string& name) {
-    device_.root().write("/mnt/sdcard/kelvaro/" + name, fileContent(cardFile("kelvaro/" + name)));
+    device_.root().write("/mnt/sdcard/kelvaro/" + name,
+                         hostFileContent(cardFile("kelvaro/" + name)));
     loadLanguage(*app_.texts, "/mnt/sdcard/kelvaro", name);
     app_.compassPoints = buildCompassPoints(*app_.texts);
 }

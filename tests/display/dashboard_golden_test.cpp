@@ -23,11 +23,6 @@ struct Size {
 };
 constexpr Size kSizes[] = {{320, 240}, {480, 272}};
 
-std::string sized(const std::string& name, const Size& size) {
-    return "dashboard/" + name + "_" + std::to_string(size.width) + "x" +
-           std::to_string(size.height);
-}
-
 sim::RgbPicture crop(const sim::RgbPicture& from, const Rect& r) {
     sim::RgbPicture part;
     part.width = static_cast<uint32_t>(r.x1 - r.x0 + 1);
@@ -79,7 +74,10 @@ class DashboardGoldenTest : public testing::TestWithParam<Size> {
             GTEST_SKIP() << "Liberation Sans (fonts-liberation) is not installed";
         }
     }
-    std::string name(const std::string& base) const { return sized(base, GetParam()); }
+    std::string size() const {
+        return std::to_string(GetParam().width) + "x" + std::to_string(GetParam().height);
+    }
+    std::string name(const std::string& base) const { return "dashboard/" + base + "_" + size(); }
     const DashboardGeometry& g() { return scene_.dashboard().geometry(); }
     InstrumentPaint paint() {
         const DashboardColours& c = scene_.dashboard().colours();
@@ -110,10 +108,8 @@ TEST_P(DashboardGoldenTest, RunningByDayAndByNight) {
 }
 
 TEST_P(DashboardGoldenTest, RunningOverThePictures) {
-    const std::string size =
-        std::to_string(GetParam().width) + "x" + std::to_string(GetParam().height);
-    liveSettings.daybackground = scene_.putPicture("day_" + size + ".bmp");
-    liveSettings.nightbackground = scene_.putPicture("night_" + size + ".bmp");
+    liveSettings.daybackground = scene_.putPicture("day_" + size() + ".bmp");
+    liveSettings.nightbackground = scene_.putPicture("night_" + size() + ".bmp");
     scene_.startRunning();
     ASSERT_TRUE(scene_.dashboard().applyColorScheme(liveSettings, scene_.trip(), true));
     ASSERT_TRUE(scene_.dashboard().backgroundImage);

@@ -9,23 +9,6 @@
 
 namespace kelvaro::test {
 
-void settle(TripStats& t) {
-    t.prevAltitude = t.altitude;
-    t.prevLat = t.lat;
-    t.prevLon = t.lon;
-    t.prevTripDistance = t.tripDistance;
-    t.prevPartialDistance = t.partialDistance;
-    t.prevAverageSpeed = t.averageSpeed;
-    t.prevMovingAverageSpeed = t.movingAverageSpeed;
-    t.prevAcceleration = t.acceleration;
-    t.prevElapsed = t.elapsed;
-    t.prevMoving = t.moving;
-    t.prevSatellites = t.satellites;
-    t.prevSpeed = t.speed;
-    t.prevCourse = t.course;
-    t.prevSpeedLimitNow = t.speedLimitNow;
-}
-
 DashboardScene::DashboardScene(uint32_t xres, uint32_t yres) : device_(xres, yres) {
     liveSettings = Settings{};
     gpsFix = GpsFix{};
@@ -87,7 +70,6 @@ void DashboardScene::startRunning() {
     t.course = 200;
     t.inclinationSamples = {{3.0, 100.0}, {2.5, 80.0}};
     liveSettings.accelerometer = 2.0;
-    settle(t);
 }
 
 void DashboardScene::drawAll() {

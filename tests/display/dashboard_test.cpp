@@ -11,8 +11,6 @@
 #include "display/screen.h"
 #include "position/gps_feed.h"
 #include "tests/display/dashboard_scene.h"
-#include "tests/support/sim_runner.h"
-#include "tests/support/temp_root.h"
 
 namespace kelvaro {
 namespace {
@@ -85,11 +83,8 @@ TEST(DashboardFormatTest, DistancesAndTimes) {
 
 // The unit words a driver reads beside each value, in the shipped English texts.
 TEST(DashboardFormatTest, UnitWordsFollowTheUnitsSetting) {
-    test::TempRoot root;
-    root.write("/mnt/sdcard/kelvaro/english.lng",
-               test::hostFileContent(test::cardFile("kelvaro/english.lng")));
-    LanguageTexts texts;
-    loadLanguage(texts, "/mnt/sdcard/kelvaro", "english.lng");
+    test::DashboardScene scene(320, 240);
+    const LanguageTexts& texts = *scene.app().texts;
     const struct Row {
         Units units;
         const char* altitude;

@@ -74,13 +74,6 @@ TEST(DashboardLayoutTest, TouchAreasAndTheirBounds) {
     }
 }
 
-TEST(DashboardLayoutTest, RepaintWithoutPictureFills) {
-    test::BareScreen bare(320, 240);
-    repaintRect(nullptr, Rect{10, 10, 12, 11}, 0x0001);
-    EXPECT_EQ(test::BareScreen::changed(), 6);
-    EXPECT_EQ(test::BareScreen::at(12, 11), 0x0001);
-}
-
 // A picture narrower than the screen is kept; the part of a zone beyond it is filled
 // rather than left with what was drawn there before.
 TEST(DashboardLayoutTest, RepaintBeyondASmallPictureFills) {

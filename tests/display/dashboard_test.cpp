@@ -38,6 +38,7 @@ int changedOutside(const std::vector<uint16_t>& before, const std::vector<uint16
     return changed;
 }
 
+// The coordinates golden draws -45.5 and 47.99588 in the styles; these rows hold the rest.
 TEST(DashboardFormatTest, PositionStyles) {
     struct Row {
         const char* legend;
@@ -46,17 +47,12 @@ TEST(DashboardFormatTest, PositionStyles) {
         const char* latitude;
         const char* longitude;
     } rows[] = {
-        {"degminsec of -45.5", Coordinates::DegMinSec, -45.5, 7.5, "S  45\xB0 30' 00\"",
-         "E   7\xB0 30' 00\""},
         {"degminsec west", Coordinates::DegMinSec, 47.99588, -122.25, "N  47\xB0 59' 45\"",
          "W  122\xB0 15' 00\""},
         {"degminsec under ten degrees", Coordinates::DegMinSec, 4.5, -0.75, "N  4\xB0 30' 00\"",
          "W   0\xB0 45' 00\""},
-        {"decimal", Coordinates::Decimal, 47.99588, 7.84234, "N 47.99588\xB0", "E 7.84234\xB0"},
         {"decimal south west", Coordinates::Decimal, -0.5, -179.25, "S 0.50000\xB0",
          "W 179.25000\xB0"},
-        {"degminute", Coordinates::DegMinute, 47.99588, 7.84234, "N  47\xB0 59.753'",
-         "E   7\xB0 50.540'"},
         {"equator and meridian are north and east", Coordinates::DegMinute, 0.0, 0.0,
          "N  0\xB0 0.000'", "E   0\xB0 0.000'"},
         {"beyond the poles no letter", Coordinates::Decimal, 95.0, 200.0, " 95.00000\xB0",

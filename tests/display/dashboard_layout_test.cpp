@@ -7,26 +7,6 @@
 namespace kelvaro {
 namespace {
 
-TEST(DashboardLayoutTest, ConstantsAndCentresOfBothScreens) {
-    struct Row {
-        const char* legend;
-        int32_t w, h, a, c, d, sx, sy, unitY;
-    } rows[] = {
-        {"320 x 240", 320, 240, 190, 128, 60, 223, 111, 165},
-        {"480 x 272", 480, 272, 215, 192, 65, 335, 132, 132},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.legend);
-        const DashboardGeometry g = dashboardGeometry(row.w, row.h);
-        EXPECT_EQ(g.bandTop, row.a);
-        EXPECT_EQ(g.leftColumn, row.c);
-        EXPECT_EQ(g.infoHeight, row.d);
-        EXPECT_EQ(g.speedCentre.x, row.sx);
-        EXPECT_EQ(g.speedCentre.y, row.sy);
-        EXPECT_EQ(g.speedUnit.y, row.unitY);
-    }
-}
-
 // The clock's repaint stops one column short of the exit button's rim.
 TEST(DashboardLayoutTest, TitleRepaintSparesTheExitButton) {
     for (const int32_t w : {320, 480}) {

@@ -23,49 +23,34 @@ struct Size {
 };
 constexpr Size kSizes[] = {{320, 240}, {480, 272}};
 
-std::string sized(const std::string& name, const Size& size) {
-    return "dashboard/" + name + "_" + std::to_string(size.width) + "x" +
-           std::to_string(size.height);
-}
-
-sim::RgbPicture crop(const sim::RgbPicture& from, const Rect& r) {
-    sim::RgbPicture part;
-    part.width = static_cast<uint32_t>(r.x1 - r.x0 + 1);
-    part.height = static_cast<uint32_t>(r.y1 - r.y0 + 1);
-    for (int32_t y = r.y0; y <= r.y1; ++y) {
-        const uint8_t* row = from.rgb.data() + (static_cast<size_t>(y) * from.width + r.x0) * 3;
-        part.rgb.insert(part.rgb.end(), row, row + part.width * 3);
-    }
-    return part;
-}
-
-// Tiles of one size in rows, two black pixels apart.
+// One part of the screen as the off-screen buffer held it at each add(), in rows, two black
+// pixels apart.
 class Montage {
   public:
-    explicit Montage(int32_t columns) : columns_(columns) {}
-    void add(sim::RgbPicture tile) { tiles_.push_back(std::move(tile)); }
+    Montage(const Rect& part, uint32_t columns) : part_(part), columns_(columns) {}
+    void add() { screens_.push_back(test::offscreenPicture()); }
     sim::RgbPicture picture() const {
-        const uint32_t w = tiles_.front().width;
-        const uint32_t h = tiles_.front().height;
-        const uint32_t rows = static_cast<uint32_t>((tiles_.size() + columns_ - 1) / columns_);
-        sim::RgbPicture all;
-        all.width = columns_ * (w + 2);
-        all.height = rows * (h + 2);
+        const auto w = static_cast<uint32_t>(part_.x1 - part_.x0 + 1);
+        const auto h = static_cast<uint32_t>(part_.y1 - part_.y0 + 1);
+        const auto rows = static_cast<uint32_t>((screens_.size() + columns_ - 1) / columns_);
+        sim::RgbPicture all{columns_ * (w + 2), rows * (h + 2), {}};
         all.rgb.assign(static_cast<size_t>(all.width) * all.height * 3, 0);
-        for (size_t i = 0; i < tiles_.size(); ++i) {
-            const uint32_t x0 = static_cast<uint32_t>(i % columns_) * (w + 2);
-            const uint32_t y0 = static_cast<uint32_t>(i / columns_) * (h + 2);
-            for (uint32_t y = 0; y < h; ++y) {
-                std::copy_n(tiles_[i].rgb.data() + static_cast<size_t>(y) * w * 3, w * 3,
-                            all.rgb.data() + ((static_cast<size_t>(y0) + y) * all.width + x0) * 3);
+        for (size_t i = 0; i < screens_.size(); ++i) {
+            const size_t x0 = (i % columns_) * (w + 2);
+            const size_t y0 = (i / columns_) * (h + 2);
+            for (size_t y = 0; y < h; ++y) {
+                const sim::RgbPicture& from = screens_[i];
+                std::copy_n(from.rgb.data() + ((part_.y0 + y) * from.width + part_.x0) * 3, w * 3,
+                            all.rgb.data() + ((y0 + y) * all.width + x0) * 3);
             }
         }
         return all;
     }
 
   private:
+    Rect part_;
     uint32_t columns_;
-    std::vector<sim::RgbPicture> tiles_;
+    std::vector<sim::RgbPicture> screens_;
 };
 
 class DashboardGoldenTest : public testing::TestWithParam<Size> {
@@ -79,7 +64,10 @@ class DashboardGoldenTest : public testing::TestWithParam<Size> {
             GTEST_SKIP() << "Liberation Sans (fonts-liberation) is not installed";
         }
     }
-    std::string name(const std::string& base) const { return sized(base, GetParam()); }
+    std::string size() const {
+        return std::to_string(GetParam().width) + "x" + std::to_string(GetParam().height);
+    }
+    std::string name(const std::string& base) const { return "dashboard/" + base + "_" + size(); }
     const DashboardGeometry& g() { return scene_.dashboard().geometry(); }
     InstrumentPaint paint() {
         const DashboardColours& c = scene_.dashboard().colours();
@@ -110,10 +98,8 @@ TEST_P(DashboardGoldenTest, RunningByDayAndByNight) {
 }
 
 TEST_P(DashboardGoldenTest, RunningOverThePictures) {
-    const std::string size =
-        std::to_string(GetParam().width) + "x" + std::to_string(GetParam().height);
-    liveSettings.daybackground = scene_.putPicture("day_" + size + ".bmp");
-    liveSettings.nightbackground = scene_.putPicture("night_" + size + ".bmp");
+    liveSettings.daybackground = scene_.putPicture("day_" + size() + ".bmp");
+    liveSettings.nightbackground = scene_.putPicture("night_" + size() + ".bmp");
     scene_.startRunning();
     ASSERT_TRUE(scene_.dashboard().applyColorScheme(liveSettings, scene_.trip(), true));
     ASSERT_TRUE(scene_.dashboard().backgroundImage);
@@ -156,7 +142,7 @@ TEST_P(DashboardGoldenTest, CoordinateStyles) {
     scene_.startRunning();
     scene_.drawAll();
     TripStats& t = scene_.trip();
-    Montage montage(3);
+    Montage montage(g().infoBox, 3);
     const struct {
         Coordinates style;
         double lat, lon;
@@ -169,7 +155,7 @@ TEST_P(DashboardGoldenTest, CoordinateStyles) {
         t.lat = row.lat;
         t.lon = row.lon;
         scene_.dashboard().drawInfoBox(scene_.inputs(), row.style, true);
-        montage.add(crop(test::offscreenPicture(), g().infoBox));
+        montage.add();
     }
     EXPECT_TRUE(test::matchesGolden(name("coordinates"), montage.picture(), kTolerance));
 }
@@ -178,13 +164,13 @@ TEST_P(DashboardGoldenTest, CoordinateStyles) {
 TEST_P(DashboardGoldenTest, CompassStyles) {
     scene_.startRunning();
     scene_.drawAll();
-    Montage montage(3);
+    Montage montage(g().compassZone, 3);
     for (const CompassStyle style :
          {CompassStyle::Numeric, CompassStyle::Litteral, CompassStyle::Both}) {
         for (const int32_t course : {0, 90, 200}) {
             scene_.trip().course = course;
             scene_.dashboard().drawCompass(scene_.inputs(), style, true);
-            montage.add(crop(test::offscreenPicture(), g().compassZone));
+            montage.add();
         }
     }
     EXPECT_TRUE(test::matchesGolden(name("compass"), montage.picture(), kTolerance));
@@ -193,11 +179,11 @@ TEST_P(DashboardGoldenTest, CompassStyles) {
 TEST_P(DashboardGoldenTest, SlopesAtTheirEdges) {
     scene_.startRunning();
     scene_.drawAll();
-    Montage montage(5);
     const Rect& box = g().slopeBox;
+    Montage montage(Rect{box.x0 - 12, 0, box.x1, box.y1 + 20}, 5);
     for (const double percent : {-40.0, -30.0, -12.4, -1.0, -0.6, 0.6, 1.0, 9.9, 12.4, 30.0}) {
         drawSlopeIndicator(g(), paint(), {{percent, 100.0}}, Units::Metric);
-        montage.add(crop(test::offscreenPicture(), Rect{box.x0 - 12, 0, box.x1, box.y1 + 20}));
+        montage.add();
     }
     EXPECT_TRUE(test::matchesGolden(name("slopes"), montage.picture(), kTolerance));
 }
@@ -205,12 +191,11 @@ TEST_P(DashboardGoldenTest, SlopesAtTheirEdges) {
 TEST_P(DashboardGoldenTest, SatelliteCountsAtTheirEdges) {
     scene_.startRunning();
     scene_.drawAll();
-    Montage montage(6);
     const Rect& box = g().satelliteBox;
+    Montage montage(Rect{box.x0 - 4, box.y0 - 2, box.x1 + 4, box.y1 + 16}, 6);
     for (const int32_t count : {0, 1, 3, 4, 6, 7, 9, 10, 12, 13, 99, 100}) {
         drawSatelliteBars(g(), paint(), count);
-        montage.add(
-            crop(test::offscreenPicture(), Rect{box.x0 - 4, box.y0 - 2, box.x1 + 4, box.y1 + 16}));
+        montage.add();
     }
     EXPECT_TRUE(test::matchesGolden(name("satellites"), montage.picture(), kTolerance));
 }
@@ -219,11 +204,11 @@ TEST_P(DashboardGoldenTest, SatelliteCountsAtTheirEdges) {
 TEST_P(DashboardGoldenTest, PostedMessageBlinks) {
     scene_.startRunning();
     scene_.drawAll();
-    Montage montage(1);
+    Montage montage(g().messageBox, 1);
     scene_.dashboard().postMessage("Log started");
     for (int step = 0; step < 7; ++step) {
         scene_.dashboard().blinkMessage();
-        montage.add(crop(test::offscreenPicture(), g().messageBox));
+        montage.add();
     }
     EXPECT_TRUE(test::matchesGolden(name("blink"), montage.picture(), kTolerance));
 }

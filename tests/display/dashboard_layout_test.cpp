@@ -7,46 +7,6 @@
 namespace kelvaro {
 namespace {
 
-TEST(DashboardLayoutTest, ConstantsAndCentresOfBothScreens) {
-    struct Row {
-        const char* legend;
-        int32_t w, h, a, c, d, sx, sy, unitY;
-    } rows[] = {
-        {"320 x 240", 320, 240, 190, 128, 60, 223, 111, 165},
-        {"480 x 272", 480, 272, 215, 192, 65, 335, 132, 132},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.legend);
-        const DashboardGeometry g = dashboardGeometry(row.w, row.h);
-        EXPECT_EQ(g.bandTop, row.a);
-        EXPECT_EQ(g.leftColumn, row.c);
-        EXPECT_EQ(g.infoHeight, row.d);
-        EXPECT_EQ(g.speedCentre.x, row.sx);
-        EXPECT_EQ(g.speedCentre.y, row.sy);
-        EXPECT_EQ(g.speedUnit.y, row.unitY);
-    }
-}
-
-TEST(DashboardLayoutTest, InstrumentsOfTheSmallScreen) {
-    const DashboardGeometry g = dashboardGeometry(320, 240);
-    EXPECT_EQ(g.compassCentre.x, 64);
-    EXPECT_EQ(g.compassCentre.y, 125);
-    EXPECT_EQ(g.compassRadius, 49);
-    const int32_t s = g.compassCentreBox;
-    EXPECT_EQ(g.compassCentre.x - s, 39);
-    EXPECT_EQ(g.compassCentre.y - s / 2, 113);
-    EXPECT_EQ(g.compassCentre.x + s, 89);
-    EXPECT_EQ(g.compassCentre.y + s / 2, 137);
-    EXPECT_EQ(g.arrowHalfLength, 23);
-    EXPECT_EQ(g.arrowHead, 7);
-    EXPECT_EQ(g.arrowBaseline, 57);
-    EXPECT_EQ(g.slopeBox.x0, 97);
-    EXPECT_EQ(g.satelliteBox.y0, 152);
-    EXPECT_EQ(g.speedPanelOrigin.x, 0);
-    EXPECT_EQ(dashboardGeometry(480, 272).speedPanelOrigin.x, 80);
-    EXPECT_EQ(dashboardGeometry(480, 272).speedPanelOrigin.y, 16);
-}
-
 // The clock's repaint stops one column short of the exit button's rim.
 TEST(DashboardLayoutTest, TitleRepaintSparesTheExitButton) {
     for (const int32_t w : {320, 480}) {
@@ -92,13 +52,6 @@ TEST(DashboardLayoutTest, TouchAreasAndTheirBounds) {
         const DashboardGeometry g = dashboardGeometry(row.w, row.h);
         EXPECT_EQ(touches(g.*row.area, row.x, row.y), row.inside);
     }
-}
-
-TEST(DashboardLayoutTest, RepaintWithoutPictureFills) {
-    test::BareScreen bare(320, 240);
-    repaintRect(nullptr, Rect{10, 10, 12, 11}, 0x0001);
-    EXPECT_EQ(test::BareScreen::changed(), 6);
-    EXPECT_EQ(test::BareScreen::at(12, 11), 0x0001);
 }
 
 // A picture narrower than the screen is kept; the part of a zone beyond it is filled

@@ -1,43 +1,13 @@
 #include "tests/display/dashboard_scene.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "display/draw.h"
 #include "display/screen.h"
 #include "display/text.h"
 #include "position/gps_feed.h"
 #include "tests/support/sim_runner.h"
+#include "tests/support/temp_root.h"
 
 namespace kelvaro::test {
-
-namespace {
-
-std::string fileContent(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-}  // namespace
-
-void settle(TripStats& t) {
-    t.prevAltitude = t.altitude;
-    t.prevLat = t.lat;
-    t.prevLon = t.lon;
-    t.prevTripDistance = t.tripDistance;
-    t.prevPartialDistance = t.partialDistance;
-    t.prevAverageSpeed = t.averageSpeed;
-    t.prevMovingAverageSpeed = t.movingAverageSpeed;
-    t.prevAcceleration = t.acceleration;
-    t.prevElapsed = t.elapsed;
-    t.prevMoving = t.moving;
-    t.prevSatellites = t.satellites;
-    t.prevSpeed = t.speed;
-    t.prevCourse = t.course;
-    t.prevSpeedLimitNow = t.speedLimitNow;
-}
 
 DashboardScene::DashboardScene(uint32_t xres, uint32_t yres) : device_(xres, yres) {
     liveSettings = Settings{};
@@ -61,12 +31,13 @@ DashboardScene::~DashboardScene() {
 
 std::string DashboardScene::putPicture(const std::string& name) const {
     const std::string devicePath = "/mnt/sdcard/kelvaro/images/" + name;
-    device_.root().write(devicePath, fileContent(cardFile("kelvaro/images/" + name)));
+    device_.root().write(devicePath, hostFileContent(cardFile("kelvaro/images/" + name)));
     return devicePath;
 }
 
 void DashboardScene::putLanguage(const std::string& name) {
-    device_.root().write("/mnt/sdcard/kelvaro/" + name, fileContent(cardFile("kelvaro/" + name)));
+    device_.root().write("/mnt/sdcard/kelvaro/" + name,
+                         hostFileContent(cardFile("kelvaro/" + name)));
     loadLanguage(*app_.texts, "/mnt/sdcard/kelvaro", name);
     app_.compassPoints = buildCompassPoints(*app_.texts);
 }
@@ -99,7 +70,6 @@ void DashboardScene::startRunning() {
     t.course = 200;
     t.inclinationSamples = {{3.0, 100.0}, {2.5, 80.0}};
     liveSettings.accelerometer = 2.0;
-    settle(t);
 }
 
 void DashboardScene::drawAll() {

@@ -34,8 +34,7 @@ class DashboardScene {
     // The speed-preset panel and the limit sign, loaded as start-up loads them.
     void loadSpeedPictures();
 
-    // Page Running with a valid fix and the values of a drive near Freiburg; the previous
-    // values equal the current ones, so nothing counts as changed.
+    // Page Running with a valid fix and the values of a drive near Freiburg.
     void startRunning();
     // applyColorScheme, setFixColours and a full refresh, as after a redraw request.
     void drawAll();
@@ -45,8 +44,5 @@ class DashboardScene {
     bool fonts_ = false;
     Application app_;
 };
-
-// Sets every "previous" value of the trip to the current one.
-void settle(TripStats& trip);
 
 }  // namespace kelvaro::test

@@ -244,7 +244,6 @@ TEST_F(SimWindow, AMouseTapDoesWhatAScriptedTapDoesAndTheWindowShowsTheFrames) {
                   slurp(scriptRun + "/frames/" + name + ".png"))
             << name;
     }
-    EXPECT_NE(slurp(frames + "/" + first + ".png"), slurp(frames + "/" + second + ".png"));
     for (const char* file :
          {"/mnt/sdcard/kelvaro/config.txt", "/mnt/sdcard/kelvaro/tripsummary.log",
           "/sim-report.json", "/dev/fb"}) {

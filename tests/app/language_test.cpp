@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,20 @@ TEST(Language, FormatChecksAcceptExactlyOneConversionOfTheKind) {
     }
 }
 
+// A language file with the given texts at their numbers and every other text empty.
+LanguageTexts withTexts(const test::TempRoot& root, const std::map<int32_t, std::string>& given) {
+    std::string content;
+    for (int32_t n = 0; n < kLanguageTextCount; ++n) {
+        content += "x," + (given.count(n) != 0 ? given.at(n) : std::string()) + "\r\n";
+    }
+    return loadFrom(root, content);
+}
+
+LanguageTexts withLetters(const test::TempRoot& root, const char* north, const char* east,
+                          const char* south, const char* west) {
+    return withTexts(root, {{56, north}, {57, east}, {58, south}, {59, west}});
+}
+
 TEST(Language, LabelsFallBackToTheLiteralText) {
     test::TempRoot root;
     struct Row {
@@ -163,27 +178,10 @@ TEST(Language, LabelsFallBackToTheLiteralText) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
-        std::string content;
-        for (int n = 0; n < 14; ++n) {
-            const std::string value = n == 12 ? row.text12 : n == 13 ? row.text13 : "x";
-            content += std::to_string(n) + "," + value + "\r\n";
-        }
-        const LanguageTexts texts = loadFrom(root, content);
+        const LanguageTexts texts = withTexts(root, {{12, row.text12}, {13, row.text13}});
         EXPECT_EQ(formatDistanceLabel(texts, 12.34), row.distanceLabel);
         EXPECT_EQ(formatCourseLabel(texts, 270), row.courseLabel);
     }
-}
-
-LanguageTexts withLetters(const test::TempRoot& root, const char* north, const char* east,
-                          const char* south, const char* west) {
-    std::string content;
-    for (int n = 0; n < 56; ++n) {
-        content += "x,\r\n";
-    }
-    for (const char* letter : {north, east, south, west}) {
-        content += std::string("x,") + letter + "\r\n";
-    }
-    return loadFrom(root, content);
 }
 
 TEST(Language, CompassPointsAreSpeltFromTheFourLetters) {

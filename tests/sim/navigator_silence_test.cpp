@@ -3,7 +3,6 @@
 // the alarm is answered again once the navigator speaks.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -19,11 +18,9 @@ std::set<int> trackSeconds(const std::string& gpx) {
     std::set<int> seconds;
     for (const std::string& line : textLines(gpx)) {
         const size_t at = line.find("<time>");
-        if (line.rfind("\t\t<trkpt ", 0) != 0 || at == std::string::npos) {
-            continue;
+        if (line.rfind("\t\t<trkpt ", 0) == 0 && at != std::string::npos) {
+            seconds.insert(clockSeconds(line.substr(at + 6 + 11)));  // after "YYYY-MM-DDT"
         }
-        const char* time = line.c_str() + at + 6 + 11;  // after "YYYY-MM-DDT"
-        seconds.insert(std::atoi(time) * 3600 + std::atoi(time + 3) * 60 + std::atoi(time + 6));
     }
     return seconds;
 }

@@ -4,14 +4,13 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iterator>
 #include <map>
-#include <sstream>
 #include <string>
 
 #include "app/language.h"
+#include "tests/support/host_readers.h"
 #include "tests/support/sim_runner.h"
 #include "tests/support/temp_root.h"
 
@@ -21,10 +20,7 @@ namespace {
 const char* const kShippedFiles[] = {"english.lng", "french.lng", "german.lng"};
 
 std::string readShipped(const std::string& name) {
-    std::ifstream in(test::cardFile("kelvaro/" + name), std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return test::hostFileContent(test::cardFile("kelvaro/" + name));
 }
 
 // The file with each of its empty texts marked.
@@ -106,26 +102,20 @@ TEST(LanguageFiles, LinesAreNumberedInOrderWithCrLfEnds) {
         ASSERT_GE(content.size(), 2u);
         EXPECT_EQ(content.substr(content.size() - 2), "\r\n");
         int32_t numbered = 0;
-        size_t start = 0;
-        while (start < content.size()) {
-            const size_t end = content.find('\n', start);
-            ASSERT_NE(end, std::string::npos);
-            ASSERT_GT(end, start);
-            EXPECT_EQ(content[end - 1], '\r');
-            const std::string line = content.substr(start, end - 1 - start);
-            start = end + 1;
+        for (const std::string& line : test::textLines(content)) {
+            SCOPED_TRACE(line);
+            ASSERT_FALSE(line.empty());
+            EXPECT_EQ(line.back(), '\r');
             const size_t comma = line.find(',');
             if (comma == std::string::npos) {
                 continue;
             }
-            SCOPED_TRACE(line);
-            EXPECT_EQ(std::stoi(line.substr(0, 3)), numbered);
-            const std::string value = line.substr(comma + 1);
+            EXPECT_EQ(std::stoi(line.substr(0, 3)), numbered++);
+            const std::string value = line.substr(comma + 1, line.size() - comma - 2);
             EXPECT_LE(value.size(), 63u);
             for (char c : value) {
                 EXPECT_GE(static_cast<unsigned char>(c), 32u);
             }
-            ++numbered;
         }
         EXPECT_EQ(numbered, kLanguageTextCount);
     }

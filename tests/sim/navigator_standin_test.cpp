@@ -121,6 +121,7 @@ TEST_F(NavigatorStandInTest, ScriptedRequestsReachTheHandler) {
     EXPECT_EQ(world_->requestsAnswered, 0u);
 }
 
+// Quotes, backslashes and a lone Latin-1 letter: the log test above.
 TEST(JsonString, EscapesWhatJsonCannotHoldAsIs) {
     struct Row {
         const char* legend;
@@ -128,13 +129,10 @@ TEST(JsonString, EscapesWhatJsonCannotHoldAsIs) {
         std::string json;
     };
     const Row rows[] = {
-        {"plain", "speed_alarm.ogg", "\"speed_alarm.ogg\""},
         {"empty", "", "\"\""},
-        {"quote and backslash", "a\"b\\c", "\"a\\\"b\\\\c\""},
         {"line ends and tab", "a\nb\r\tc", "\"a\\nb\\r\\tc\""},
         {"control and delete", std::string("\x01\x1f\x7f", 3), "\"\\u0001\\u001f\\u007f\""},
         {"zero byte", std::string("a\0b", 3), "\"a\\u0000b\""},
-        {"Latin-1 letter", "caf\xe9", "\"caf\\u00e9\""},
         {"UTF-8 letter kept", "caf\xc3\xa9", "\"caf\xc3\xa9\""},
         {"cut UTF-8 sequence", "x\xe2\x82", "\"x\\u00e2\\u0082\""},
         {"overlong form", "\xc0\xaf", "\"\\u00c0\\u00af\""},

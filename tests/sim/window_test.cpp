@@ -117,21 +117,16 @@ size_t differingPixels(const RgbPicture& shot, const RgbPicture& frame) {
     return differing;
 }
 
-// Without a display (or without SDL2 in the build) --window is refused before the run,
-// and the same run without it goes on as ever.
-TEST(SimWithoutDisplay, RefusesTheWindowAndRunsWithoutIt) {
+// Without a display (or without SDL2 in the build) --window is refused before the run.
+TEST(SimWithoutDisplay, RefusesTheWindow) {
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
     test::TempRoot root;
-    std::vector<std::string> args = {"--nmea", test::dataFile("drives/town.nmea"), "--max-seconds",
-                                     "5", "--window"};
-    const test::SimRun refused = test::runSimulator(args, root.root());
+    const test::SimRun refused = test::runSimulator(
+        {"--nmea", test::dataFile("drives/town.nmea"), "--max-seconds", "5", "--window"},
+        root.root());
     EXPECT_EQ(refused.exitStatus, 2);
     EXPECT_TRUE(refused.report.empty());
-    args.pop_back();
-    const test::SimRun run = test::runSimulator(args, root.root());
-    EXPECT_EQ(run.exitStatus, 3);
-    EXPECT_GT(test::reportValue(run.report, "sentences_fed"), 0.0);
 }
 
 class SimWindow : public ::testing::Test {
@@ -219,11 +214,8 @@ TEST_F(SimWindow, AMouseTapDoesWhatAScriptedTapDoesAndTheWindowShowsTheFrames) {
     output("xdotool mousemove --sync --window " + windowId_ + " " + std::to_string(200 * kScale) +
            " " + std::to_string(25 * kScale) + " mousedown 1 mouseup 1 key space");
     ASSERT_TRUE(waitFor([&] {
-        unsigned hours = 0, minutes = 0;
-        double seconds = 0.0;
-        return std::sscanf(title().c_str(), "kelvaro-sim %u:%u:%lf", &hours, &minutes, &seconds) ==
-                   3 &&
-               hours * 3600.0 + minutes * 60.0 + seconds > std::stod(tapAt) + 3.0;
+        const std::string shown = title();  // "kelvaro-sim H:MM:SS.mmm ..."
+        return shown.size() > 12 && test::clockSeconds(shown.substr(12)) > std::stod(tapAt) + 3.0;
     }));
     output("xdotool key space");
     ASSERT_TRUE(titleHas(" paused "));
@@ -252,7 +244,6 @@ TEST_F(SimWindow, AMouseTapDoesWhatAScriptedTapDoesAndTheWindowShowsTheFrames) {
                   slurp(scriptRun + "/frames/" + name + ".png"))
             << name;
     }
-    EXPECT_NE(slurp(frames + "/" + first + ".png"), slurp(frames + "/" + second + ".png"));
     for (const char* file :
          {"/mnt/sdcard/kelvaro/config.txt", "/mnt/sdcard/kelvaro/tripsummary.log",
           "/sim-report.json", "/dev/fb"}) {

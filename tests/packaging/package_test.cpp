@@ -1,8 +1,8 @@
 // The device package (scripts/make-package.sh), unpacked into an empty folder as onto a
-// card's root: the files the program opens on the card are there, the program is a
-// stripped static ARM binary, and the simulator given that folder as its card leaves the
-// same files as on its own fresh card. KELVARO_PACKAGE names the package
-// (scripts/test-package.sh sets it); without it the tests skip.
+// card's root: the files the program opens on the card are there, the program is stripped,
+// and the simulator given that folder as its card leaves the same files as on its own fresh
+// card. KELVARO_PACKAGE names the package (scripts/test-package.sh sets it); without it the
+// tests skip.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -51,31 +51,20 @@ T little(const std::string& bytes, size_t at) {
     return value;
 }
 
-struct ElfFacts {
-    bool arm32 = false;       // a 32-bit little-endian ARM executable
-    bool interpreter = true;  // asks for a dynamic loader
-    bool symbols = true;      // still has a symbol table
-};
-
-ElfFacts elfFacts(const std::string& elf) {
-    ElfFacts facts;
+// Whether an ELF file still has a symbol table. (That the program is a static ARM EABI5
+// one is checked on the same target by the device build, which the package is made from.)
+bool hasSymbols(const std::string& elf) {
     static const char kMagic[] = {0x7f, 'E', 'L', 'F'};
     if (elf.size() < 52 || elf.compare(0, 4, kMagic, 4) != 0) {
-        return facts;
+        return true;
     }
-    facts.arm32 = elf[4] == 1 && elf[5] == 1 && little<uint16_t>(elf, 16) == 2 &&
-                  little<uint16_t>(elf, 18) == 40;
-    facts.interpreter = false;
-    const uint32_t programHeaders = little<uint32_t>(elf, 28);
-    for (uint16_t i = 0; i < little<uint16_t>(elf, 44); ++i) {
-        facts.interpreter |= little<uint32_t>(elf, programHeaders + i * 32u) == 3;  // PT_INTERP
-    }
-    facts.symbols = false;
     const uint32_t sections = little<uint32_t>(elf, 32);
     for (uint16_t i = 0; i < little<uint16_t>(elf, 48); ++i) {
-        facts.symbols |= little<uint32_t>(elf, sections + i * 40u + 4) == 2;  // SHT_SYMTAB
+        if (little<uint32_t>(elf, sections + i * 40u + 4) == 2) {  // SHT_SYMTAB
+            return true;
+        }
     }
-    return facts;
+    return false;
 }
 
 class Package : public testing::Test {
@@ -118,10 +107,7 @@ TEST_F(Package, HoldsEveryFileTheProgramOpensOnTheCard) {
     EXPECT_NE(fs::status(card_.path("/" + program)).permissions() & fs::perms::owner_exec,
               fs::perms::none);
 
-    const ElfFacts facts = elfFacts(card_.read("/" + program));
-    EXPECT_TRUE(facts.arm32);
-    EXPECT_FALSE(facts.interpreter) << "not statically linked";
-    EXPECT_FALSE(facts.symbols) << "not stripped";
+    EXPECT_FALSE(hasSymbols(card_.read("/" + program))) << "not stripped, or no ELF file";
 
     const std::string version = card_.read("/kelvaro/VERSION");
     EXPECT_EQ(version.rfind("Kelvaro ", 0), 0u) << version;

@@ -63,14 +63,6 @@ std::multiset<int> readLogs(const TempRoot& root, const Format& format) {
     return seconds;
 }
 
-std::string text(const std::multiset<int>& seconds) {
-    std::string out;
-    for (const int second : seconds) {
-        out += std::to_string(second) + " ";
-    }
-    return out;
-}
-
 // After the cut and the next run, the points read are those whole on the card after the cut
 // and those of the next run, each once.
 void expectWholeLogs(const TempRoot& root, const Format& format,
@@ -83,14 +75,15 @@ void expectWholeLogs(const TempRoot& root, const Format& format,
     }
     const std::multiset<int> read = readLogs(root, format);
     const std::set<int> once(read.begin(), read.end());
-    EXPECT_EQ(once.size(), read.size()) << "twice: " << text(read);
+    EXPECT_EQ(once.size(), read.size()) << "twice: " << ::testing::PrintToString(read);
     const std::set<int> allowed = {2, 3, 4, 12, 13, 14};
     EXPECT_TRUE(std::includes(allowed.begin(), allowed.end(), once.begin(), once.end()))
-        << "invented: " << text(read);
+        << "invented: " << ::testing::PrintToString(read);
     std::set<int> needed(afterCut.begin(), afterCut.end());
     needed.insert({13, 14});
     EXPECT_TRUE(std::includes(once.begin(), once.end(), needed.begin(), needed.end()))
-        << "lost: read " << text(read) << "on the card after the cut " << text(afterCut);
+        << "lost: read " << ::testing::PrintToString(read) << " on the card after the cut "
+        << ::testing::PrintToString(afterCut);
 }
 
 class CutLog : public ::testing::TestWithParam<Format> {};
@@ -143,7 +136,7 @@ struct FullCard {
     Format format;
     std::vector<DriveStep> firstRun;
     std::vector<DriveStep> nextRun;  // none: one run only
-    std::set<int> seconds;           // of the points read back at the end
+    std::multiset<int> seconds;      // of the points read back at the end
 };
 
 void PrintTo(const FullCard& row, std::ostream* out) {
@@ -180,16 +173,9 @@ TEST_P(FullCardLog, RecordsAreWholeOrAbsentAndTheLogReadsBackOnceThereIsRoom) {
                   std::string::npos);
         ASSERT_EQ(runDrive(root, row.nextRun).exitStatus, 0);
     }
+    // A record cut short would read as a point of no fed second, or of one refused.
     const std::multiset<int> onCard = secondsOnCard(root, row.format.name);
-    EXPECT_EQ(std::set<int>(onCard.begin(), onCard.end()), row.seconds);
-    EXPECT_EQ(onCard.size(), row.seconds.size());
-    for (const std::string& name : logFiles(root)) {
-        for (const std::string& line : textLines(root.read(kItnFolder + name))) {
-            if (row.format.name == std::string("csv") && line[0] != '"') {
-                EXPECT_EQ(std::count(line.begin(), line.end(), ','), 7) << line;
-            }
-        }
-    }
+    EXPECT_EQ(onCard, row.seconds);
     if (!hostReadersRun()) {
         GTEST_SKIP() << "gpsbabel or xmllint cannot run here";
     }

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/language.h"
@@ -31,16 +32,10 @@ class TrackLogTest : public ::testing::Test {
         workingSettings = Settings{};
         gpsFix.reset();
         gpsFix.speedKmh = 45.7;
-        for (const auto& [number, value] :
-             std::vector<std::pair<int32_t, const char*>>{{44, "m"},
-                                                          {45, "ft"},
-                                                          {46, "km"},
-                                                          {47, "mi"},
-                                                          {48, "km/h"},
-                                                          {49, "mph"},
-                                                          {72, "Closing GPX log"},
-                                                          {92, "nm"},
-                                                          {93, "kn"}}) {
+        const std::pair<int32_t, const char*> unitTexts[] = {{44, "m"},  {45, "ft"},   {46, "km"},
+                                                             {47, "mi"}, {48, "km/h"}, {49, "mph"},
+                                                             {92, "nm"}, {93, "kn"}};
+        for (const auto& [number, value] : unitTexts) {
             setText(texts_, number, value);
         }
         // 07:42:10 UTC on 12 June 2024; the default offset of one hour makes it 08:42:10.

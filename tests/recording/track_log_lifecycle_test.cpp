@@ -1,5 +1,5 @@
-// A log's life: its name, its head written once, the point counter, a log resumed after a
-// restart, the day file shared by two logs, and the end of a GPX log when files fail.
+// A log's life: its name, its head written once, a log resumed after a restart, the day
+// file shared by two logs, and the end of a GPX log when files fail.
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,11 +26,7 @@ TEST_F(TrackLogLife, NamesFollowTheSavingModeAndTheFormat) {
     };
     const Row rows[] = {
         {"new csv", TrackFormat::Csv, TrackSaving::New, "tm20240612_074210.csv"},
-        {"append csv: the day file", TrackFormat::Csv, TrackSaving::Append, "tm20240612.csv"},
         {"new gpx", TrackFormat::Gpx, TrackSaving::New, "tm20240612_074210.gpx"},
-        // A closed GPX or KML file cannot take a second log: these get a file of their own.
-        {"append gpx", TrackFormat::Gpx, TrackSaving::Append, "tm20240612_074210.gpx"},
-        {"append kml", TrackFormat::Kml, TrackSaving::Append, "tm20240612_074210.kml"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
@@ -65,17 +61,6 @@ TEST_F(TrackLogLife, ALogBegunInTheSecondOfAnotherTakesANumberNotItsFile) {
         EXPECT_EQ(log.find("<?xml", 1), std::string::npos);
         EXPECT_EQ(log.find("</gpx>"), log.size() - 7);
     }
-}
-
-TEST_F(TrackLogLife, ThePointCounterStartsAtZeroWithEveryHead) {
-    trip_.pointsLogged = 17;
-    startLog(TrackFormat::Csv);
-    EXPECT_EQ(trip_.pointsLogged, 1);
-    write("", false);
-    EXPECT_EQ(trip_.pointsLogged, 2);
-    beginTrackLog(trip_, Records::Long);  // the file exists: no head, but a fresh count
-    EXPECT_EQ(trip_.pointsLogged, 0);
-    EXPECT_EQ(logLines().size(), 3u);
 }
 
 TEST_F(TrackLogLife, TheDayFileTakesASecondLogWithoutASecondHead) {
@@ -125,50 +110,33 @@ TEST_F(TrackLogLife, ALogResumedAfterARestartGoesOnWithOneHead) {
     }
 }
 
-TEST_F(TrackLogLife, FinishingChangesNothingUnlessEveryPartCanBeJoined) {
-    const struct {
-        const char* legend;
-        int (*replace)(const char* part);
-    } rows[] = {
-        // A folder cannot be appended to.
-        {"a folder in the track part's place",
-         [](const char* part) { return ::mkdir(part, 0755); }},
-        // Reading /proc/self/mem at its start fails with EIO, as a failing card does.
-        {"a track part that cannot be read",
-         [](const char* part) { return ::symlink("/proc/self/mem", part); }},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.legend);
-        liveSettings.logfilename = "none";
-        startLog(TrackFormat::Gpx);
-        const std::string track = root_.path(trip_.logTrackPath);
-        ASSERT_EQ(std::remove(track.c_str()), 0);
-        ASSERT_EQ(row.replace(track.c_str()), 0);
-        const std::string main = logFile();
-        const std::string waypoints = logFile(".rte");
-        // In a child with an alarm, so that a read retried for ever fails the test.
-        EXPECT_EXIT(
-            {
-                ::alarm(30);
-                std::exit(finishTrackLog(trip_, texts_, nullptr) ? 1 : 0);
-            },
-            ::testing::ExitedWithCode(0), "");
-        EXPECT_EQ(logFile(), main);
-        EXPECT_EQ(logFile(".rte"), waypoints);
-    }
+// Reading /proc/self/mem at its start fails with EIO, as a failing card does.
+TEST_F(TrackLogLife, FinishingChangesNothingWhenAPartCannotBeRead) {
+    startLog(TrackFormat::Gpx);
+    const std::string track = root_.path(trip_.logTrackPath);
+    ASSERT_EQ(std::remove(track.c_str()), 0);
+    ASSERT_EQ(::symlink("/proc/self/mem", track.c_str()), 0);
+    const std::string main = logFile();
+    const std::string waypoints = logFile(".rte");
+    // In a child with an alarm, so that a read retried for ever fails the test.
+    EXPECT_EXIT(
+        {
+            ::alarm(30);
+            std::exit(finishTrackLog(trip_, texts_, nullptr) ? 1 : 0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(logFile(), main);
+    EXPECT_EQ(logFile(".rte"), waypoints);
 }
 
+// A GPX log's point and its end open the main file, for writing and for reading.
 TEST_F(TrackLogLife, AFifoInALogsPlaceIsSkippedWithoutWaiting) {
-    for (const TrackFormat format : {TrackFormat::Csv, TrackFormat::Gpx}) {
-        liveSettings.logfilename = "none";
-        liveSettings.trackformat = format;
-        nameTrackLog(trip_);
-        ASSERT_EQ(::mkfifo(root_.path(trip_.logMainPath).c_str(), 0644), 0);
-        beginTrackLog(trip_, Records::Long);
-        write("", true);
-        finishTrackLog(trip_, texts_, nullptr);
-        EXPECT_EQ(trip_.pointsLogged, 1);
-    }
+    liveSettings.trackformat = TrackFormat::Gpx;
+    nameTrackLog(trip_);
+    ASSERT_EQ(::mkfifo(root_.path(trip_.logMainPath).c_str(), 0644), 0);
+    beginTrackLog(trip_, Records::Long);
+    write("", true);
+    EXPECT_FALSE(finishTrackLog(trip_, texts_, nullptr));
 }
 
 // With a file size limit that stops the join half way, the log stays as it was, parts and

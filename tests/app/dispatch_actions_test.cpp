@@ -388,14 +388,6 @@ TEST_F(Dispatch, ThePickerTogglesAndClearsTheMaximumSpeedInBothCopies) {
     EXPECT_NE(config().find("maxspeedvalue 0\n"), std::string::npos);
 }
 
-TEST_F(Dispatch, TheExitCornerLeavesThroughTheExitSequence) {
-    startRunning();
-    dispatchDashboardTouch(app_, 300, 10);
-    EXPECT_EQ(page(), Page::Exiting);
-    runTurn(app_);
-    EXPECT_EQ(page(), Page::Stopped);
-}
-
 TEST_F(Dispatch, AWordRequestWithHideMarksTheWaypointAndStaysHidden) {
     root_.write(kOwnerFile, ownerBytes(99));
     startRunning();

@@ -164,12 +164,14 @@ TEST_F(Dispatch, AnOwnerWordThatCannotBeCreatedEndsTheProcess) {
         ::testing::ExitedWithCode(1), "^Error: cannot open uipid file\\.\n$");
 }
 
-TEST_F(Dispatch, PartialResetZeroesThePartialDistance) {
+TEST_F(Dispatch, PartialResetZeroesThePartialDistanceAndKeepsTheTrip) {
     startRunning();
+    app_.trip->tripDistance = 5678.0;
     app_.trip->partialDistance = 1234.0;
     dispatchDashboardTouch(app_, 200, 200);
     EXPECT_EQ(app_.trip->partialDistance, 0.0);
     EXPECT_EQ(app_.trip->prevPartialDistance, 1234.0);
+    EXPECT_EQ(app_.trip->tripDistance, 5678.0);
 }
 
 TEST_F(Dispatch, TheLogBoxStartsALogWhileRunningAndStopsIt) {

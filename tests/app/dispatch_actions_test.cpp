@@ -164,12 +164,14 @@ TEST_F(Dispatch, AnOwnerWordThatCannotBeCreatedEndsTheProcess) {
         ::testing::ExitedWithCode(1), "^Error: cannot open uipid file\\.\n$");
 }
 
-TEST_F(Dispatch, PartialResetZeroesThePartialDistance) {
+TEST_F(Dispatch, PartialResetZeroesThePartialDistanceAndKeepsTheTrip) {
     startRunning();
+    app_.trip->tripDistance = 5678.0;
     app_.trip->partialDistance = 1234.0;
     dispatchDashboardTouch(app_, 200, 200);
     EXPECT_EQ(app_.trip->partialDistance, 0.0);
     EXPECT_EQ(app_.trip->prevPartialDistance, 1234.0);
+    EXPECT_EQ(app_.trip->tripDistance, 5678.0);
 }
 
 TEST_F(Dispatch, TheLogBoxStartsALogWhileRunningAndStopsIt) {
@@ -386,14 +388,6 @@ TEST_F(Dispatch, ThePickerTogglesAndClearsTheMaximumSpeedInBothCopies) {
     EXPECT_EQ(liveSettings.maxspeedvalue, 0);
     EXPECT_EQ(workingSettings.maxspeedvalue, 0);
     EXPECT_NE(config().find("maxspeedvalue 0\n"), std::string::npos);
-}
-
-TEST_F(Dispatch, TheExitCornerLeavesThroughTheExitSequence) {
-    startRunning();
-    dispatchDashboardTouch(app_, 300, 10);
-    EXPECT_EQ(page(), Page::Exiting);
-    runTurn(app_);
-    EXPECT_EQ(page(), Page::Stopped);
 }
 
 TEST_F(Dispatch, AWordRequestWithHideMarksTheWaypointAndStaysHidden) {

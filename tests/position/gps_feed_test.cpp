@@ -433,15 +433,6 @@ std::string ggaOfSize(int secondOfHour, size_t size) {
     return text;
 }
 
-// The set-up's open of the feed must succeed; a missing feed fails.
-TEST_F(GpsFeed, OpenSetsFeedOpenAndAMissingFeedFails) {
-    EXPECT_TRUE(fix_.feedOpen);
-    GpsFix other;
-    EXPECT_FALSE(other.open(root_.path("/var/run/nothing-here")));
-    EXPECT_FALSE(other.feedOpen);
-    EXPECT_EQ(other.fd, -1);
-}
-
 TEST_F(GpsFeed, NothingPendingKeepsTheLastValidity) {
     EXPECT_FALSE(fix_.poll(1024));
     feed(std::string(kMunichGga) + "\r\n");
@@ -458,14 +449,6 @@ TEST_F(GpsFeed, ASentenceSplitAcrossPollsIsDecodedWhenItEnds) {
     feed(gga.substr(30));
     EXPECT_TRUE(fix_.poll(1024));
     EXPECT_EQ(fix_.latitude, 4811730);
-}
-
-TEST_F(GpsFeed, ChunksAreAtMostTheRequestedSize) {
-    const std::string gga = std::string(kMunichGga) + "\r\n";
-    feed(gga);
-    // Four chunks of 8 bytes reach only into the time field, then the rest is drained.
-    EXPECT_FALSE(fix_.poll(8));
-    EXPECT_EQ(fix_.parserState, 0);
 }
 
 TEST_F(GpsFeed, ABacklogOfMoreThanFourChunksIsDrainedAndItsPartialSentenceDropped) {

@@ -310,20 +310,6 @@ TEST(TripComputation, SpeedAccelerationExtremesAndCourse) {
     }
 }
 
-TEST(TripComputation, ResetPartialKeepsTheTripAndThePreviousValue) {
-    TripRig rig;
-    rig.fixAt(kNoon, 0, 0, 72.0);
-    rig.fixAt(kNoon + 1, unitsNorth(20.0), 0, 72.0);
-    const double before = rig.trip.partialDistance;
-    ASSERT_GT(before, 0.0);
-    resetPartial(rig.trip);
-    EXPECT_EQ(rig.trip.partialDistance, 0.0);
-    EXPECT_EQ(rig.trip.prevPartialDistance, before);
-    EXPECT_EQ(rig.trip.tripDistance, before);
-    rig.fixAt(kNoon + 2, unitsNorth(40.0), 0, 72.0);
-    EXPECT_NEAR(rig.trip.partialDistance, rig.trip.tripDistance - before, 1e-9);
-}
-
 TEST(InclinationWindow, HoldsAtMostInclinometerPlusOneStepsAndNeverEmptiesAnEmptyList) {
     struct Row {
         const char* legend;

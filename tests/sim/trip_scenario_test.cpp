@@ -1,6 +1,5 @@
 // Whole drives through the simulator: the trip summary written at the exit against what the
-// drive generator was told (the route file) and what it wrote (the log), and the alarm
-// requests in the navigator's log against the speeds of the motorway drive.
+// drive generator was told (the route file) and what it wrote (the log).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -88,7 +87,6 @@ struct LogSecond {
     int hour = 0, minute = 0, second = 0;
     int day = 0, month = 0, year = 0;
     bool valid = false;
-    double kmh = 0.0;  // the VTG speed the program takes
 };
 
 std::vector<LogSecond> readLog(const std::string& path) {
@@ -102,8 +100,6 @@ std::vector<LogSecond> readLog(const std::string& path) {
             s.year += 2000;
             s.valid = f[2] == "A";
             seconds.push_back(s);
-        } else if (line.rfind("$GPVTG,", 0) == 0 && f.size() > 7 && !seconds.empty()) {
-            seconds.back().kmh = std::atof(f[7].c_str());
         }
     }
     return seconds;
@@ -234,114 +230,6 @@ INSTANTIATE_TEST_SUITE_P(ShippedDrives, DriveSummary,
                              }
                              return name;
                          });
-
-// One request of the navigator's log.
-struct Request {
-    double time = 0.0;
-    std::string command;
-    std::string line;
-};
-
-std::vector<Request> navigatorRequests(const test::TempRoot& root) {
-    std::vector<Request> requests;
-    for (const std::string& line : test::textLines(root.read("/navigator.log"))) {
-        Request r;
-        r.line = line;
-        const size_t time = line.find("\"time\": ");
-        const size_t command = line.find("\"command\": \"");
-        if (time == std::string::npos || command == std::string::npos) {
-            ADD_FAILURE() << line;
-            continue;
-        }
-        r.time = std::atof(line.c_str() + time + 8);
-        const size_t from = command + 12;
-        r.command = line.substr(from, line.find('"', from) - from);
-        requests.push_back(r);
-    }
-    return requests;
-}
-
-// A run of GPS seconds above the limit, as virtual times: the first second reaches the
-// feed one second into the run.
-struct SpeedRun {
-    double from = 0.0;  // the first second above the limit is fed
-    double to = 0.0;    // the first second at or below the limit is fed
-};
-
-std::vector<SpeedRun> runsAbove(const std::vector<LogSecond>& log, int limit) {
-    std::vector<SpeedRun> runs;
-    for (size_t i = 0; i < log.size(); ++i) {
-        const bool above = log[i].valid && static_cast<int>(log[i].kmh) > limit;
-        const double fed = 1.0 + static_cast<double>(i);
-        if (above && (runs.empty() || runs.back().to != 0.0)) {
-            runs.push_back(SpeedRun{fed, 0.0});
-        } else if (!above && !runs.empty() && runs.back().to == 0.0) {
-            runs.back().to = fed;
-        }
-    }
-    if (!runs.empty() && runs.back().to == 0.0) {
-        runs.back().to = 1.0 + static_cast<double>(log.size());
-    }
-    return runs;
-}
-
-// Timing allowances: a fed second is decoded in the next turn (at most 0.5 s) and its speed
-// checked by the alarm one turn later; each request waits 0.1 s for the navigator's answer
-// and the stand-in logs it then. Twenty turns of 0.5 s are 10 s, stretched by that wait.
-constexpr double kReactionSeconds = 1.2;
-constexpr double kRepeatSeconds = 10.0;
-constexpr double kRepeatSlack = 0.3;
-
-// Repeating every 10 s; once per rise and the visual alarm are told apart by the alarm's
-// own tests, which count the turns of each kind.
-TEST(MotorwayAlarm, RequestsFollowTheSpeedsOfTheLog) {
-    const std::vector<SpeedRun> runs =
-        runsAbove(readLog(test::dataFile("drives/motorway.nmea")), 130);
-    ASSERT_FALSE(runs.empty());
-    double above = 0.0;
-    for (const SpeedRun& run : runs) {
-        above += run.to - run.from;
-    }
-    ASSERT_GT(above, 360.0) << "the README promises over six minutes above 130 km/h";
-
-    test::TempRoot root;
-    root.write("/mnt/sdcard/kelvaro/config.txt",
-               "speedlimit 130\nspeedalarm audible\nalarmperiod yes 10\n");
-    simulate("motorway", root);
-    std::vector<Request> sounds;
-    for (const Request& r : navigatorRequests(root)) {
-        if (r.command == "PlaySoundFileV01") {
-            EXPECT_NE(
-                r.line.find("\"arguments\": [\"/mnt/sdcard/kelvaro/speed_alarm.ogg\", \"1\"]"),
-                std::string::npos)
-                << r.line;
-            sounds.push_back(r);
-        }
-    }
-
-    // Each request belongs to the run it answers; each run has its own.
-    size_t next = 0;
-    for (const SpeedRun& run : runs) {
-        SCOPED_TRACE("run from " + std::to_string(run.from) + " to " + std::to_string(run.to));
-        // A request for the next run cannot come before its first second is fed.
-        const double end = &run == &runs.back()
-                               ? run.to + kReactionSeconds
-                               : std::min(run.to + kReactionSeconds, (&run)[1].from);
-        std::vector<double> times;
-        while (next < sounds.size() && sounds[next].time < end) {
-            times.push_back(sounds[next++].time);
-        }
-        ASSERT_FALSE(times.empty()) << "a rise above the limit sounds at once";
-        EXPECT_GE(times.front(), run.from);
-        EXPECT_LE(times.front(), run.from + kReactionSeconds);
-        for (size_t i = 1; i < times.size(); ++i) {
-            EXPECT_NEAR(times[i] - times[i - 1], kRepeatSeconds, kRepeatSlack);
-        }
-        EXPECT_LT(run.to - times.back(), kRepeatSeconds + kReactionSeconds)
-            << "no repeat is missing at the end of the run";
-    }
-    EXPECT_EQ(next, sounds.size()) << "no request outside the runs above the limit";
-}
 
 }  // namespace
 }  // namespace kelvaro

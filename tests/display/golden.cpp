@@ -20,23 +20,25 @@ bool updating() {
     return value != nullptr && std::string(value) == "1";
 }
 
-// Channels back in 565 steps, so that the tolerance means the same for red and green.
-int channelSteps(const sim::RgbPicture& picture, size_t pixel, int channel) {
-    return picture.rgb[3 * pixel + channel] >> (channel == 1 ? 2 : 3);
+// Channels compared in 565 steps, so that the tolerance means the same for red and green.
+bool differs(const sim::RgbPicture& a, const sim::RgbPicture& b, size_t i, int tolerance) {
+    for (int c = 0; c < 3; ++c) {
+        const int shift = c == 1 ? 2 : 3;
+        if (std::abs((a.rgb[3 * i + c] >> shift) - (b.rgb[3 * i + c] >> shift)) > tolerance) {
+            return true;
+        }
+    }
+    return false;
 }
 
 sim::RgbPicture differencePicture(const sim::RgbPicture& golden, const sim::RgbPicture& actual,
                                   int tolerance) {
     sim::RgbPicture diff = actual;
     for (size_t i = 0; i < static_cast<size_t>(actual.width) * actual.height; ++i) {
-        bool differs = false;
-        for (int c = 0; c < 3; ++c) {
-            differs |=
-                std::abs(channelSteps(golden, i, c) - channelSteps(actual, i, c)) > tolerance;
-        }
+        const bool different = differs(golden, actual, i, tolerance);
         for (int c = 0; c < 3; ++c) {
             diff.rgb[3 * i + c] =
-                differs ? (c == 0 ? 255 : 0) : static_cast<uint8_t>(actual.rgb[3 * i + c] / 4);
+                different ? (c == 0 ? 255 : 0) : static_cast<uint8_t>(actual.rgb[3 * i + c] / 4);
         }
     }
     return diff;
@@ -76,12 +78,8 @@ testing::AssertionResult matchesGolden(const std::string& name, const sim::RgbPi
     size_t differing = 0;
     size_t first = 0;
     for (size_t i = 0; i < static_cast<size_t>(actual.width) * actual.height; ++i) {
-        for (int c = 0; c < 3; ++c) {
-            if (std::abs(channelSteps(golden, i, c) - channelSteps(actual, i, c)) > tolerance) {
-                first = differing == 0 ? i : first;
-                ++differing;
-                break;
-            }
+        if (differs(golden, actual, i, tolerance)) {
+            first = differing++ == 0 ? i : first;
         }
     }
     if (differing == 0) {
@@ -91,15 +89,13 @@ testing::AssertionResult matchesGolden(const std::string& name, const sim::RgbPi
     const std::string diffFile = failureFile(name, ".diff.png");
     const bool written = sim::writePng(actualFile, actual) &&
                          sim::writePng(diffFile, differencePicture(golden, actual, tolerance));
-    const size_t x = first % actual.width;
-    const size_t y = first / actual.width;
     std::ostringstream pixel;
     pixel << "(" << +golden.rgb[3 * first] << "," << +golden.rgb[3 * first + 1] << ","
           << +golden.rgb[3 * first + 2] << ") became (" << +actual.rgb[3 * first] << ","
           << +actual.rgb[3 * first + 1] << "," << +actual.rgb[3 * first + 2] << ")";
     return testing::AssertionFailure()
-           << name << ": " << differing << " pixels differ, the first at " << x << "," << y << " "
-           << pixel.str() << "; "
+           << name << ": " << differing << " pixels differ, the first at " << first % actual.width
+           << "," << first / actual.width << " " << pixel.str() << "; "
            << (written ? "see " + actualFile + " and " + diffFile : "cannot write the pictures");
 }
 

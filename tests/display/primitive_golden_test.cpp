@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "display/draw.h"
 #include "display/screen.h"
@@ -92,26 +91,6 @@ TEST_F(PrimitiveGoldenTest, ClampingAtEveryEdge) {
     fillRect(200, 200, 300, 300, kWhite);  // wholly off: squeezed onto the corner pixel
     clearRows(44, 2, kBlue);
     EXPECT_TRUE(test::matchesGolden("primitives/clamping", test::offscreenPicture()));
-}
-
-// The frame capture's view of a portrait device is the logical picture again.
-TEST(PortraitGoldenTest, DeviceMemoryTurnsBackUpright) {
-    if (!sim::pngAvailable()) {
-        GTEST_SKIP() << "built without PNG support";
-    }
-    test::TestScreen device(64, 96);
-    ASSERT_EQ(screenWidth(), 96);
-    clearRows(0, screenHeight(), 0);
-    fillRect(0, 0, 20, 10, kRed);
-    drawLine(0, 63, 95, 0, kWhite);
-    fillDisc(80, 50, 8, kGreen);
-    flush(true);
-    const std::string bytes = device.root().read("/dev/fb");
-    const sim::RgbPicture upright =
-        sim::uprightPicture(std::vector<uint8_t>(bytes.begin(), bytes.end()), 64, 96);
-    const sim::RgbPicture logical = test::offscreenPicture();
-    EXPECT_TRUE(upright.rgb == logical.rgb);  // the golden checks the size
-    EXPECT_TRUE(test::matchesGolden("primitives/portrait", upright));
 }
 
 // The comparison itself: one changed pixel fails, names the pixel, and leaves the actual

@@ -8,12 +8,6 @@
 
 namespace kelvaro::test {
 
-namespace {
-
-constexpr const char* kFontDir = "/usr/share/fonts/truetype/liberation/";
-
-}  // namespace
-
 void prepareFrameBuffer(const TempRoot& root, uint32_t xres, uint32_t yres, uint32_t bitsPerPixel) {
     platform::sim::Config config;
     config.root = root.root();
@@ -44,15 +38,13 @@ std::vector<uint16_t> TestScreen::deviceMemory() const {
 }
 
 bool TestScreen::installFonts() const {
-    const std::string regular = std::string(kFontDir) + "LiberationSans-Regular.ttf";
-    const std::string bold = std::string(kFontDir) + "LiberationSans-Bold.ttf";
+    // A font that is not installed fails its copy.
+    const std::string from = "/usr/share/fonts/truetype/liberation/LiberationSans-";
+    const std::string to = root_.path("/mnt/sdcard/skin/");
+    makeFolders(to);
     std::error_code error;
-    if (!std::filesystem::exists(regular, error) || !std::filesystem::exists(bold, error)) {
-        return false;
-    }
-    makeFolders(root_.path("/mnt/sdcard/skin"));
-    return std::filesystem::copy_file(regular, root_.path("/mnt/sdcard/skin/Arial.ttf"), error) &&
-           std::filesystem::copy_file(bold, root_.path("/mnt/sdcard/skin/Arialbd.ttf"), error);
+    return std::filesystem::copy_file(from + "Regular.ttf", to + "Arial.ttf", error) &&
+           std::filesystem::copy_file(from + "Bold.ttf", to + "Arialbd.ttf", error);
 }
 
 std::vector<uint16_t> offscreenPixels() {
